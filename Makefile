@@ -1,0 +1,38 @@
+# The two commands of the README: `make run` and `make test`.
+# Both install what they need first (scripts/install-deps is quick when nothing is missing).
+.PHONY: run test deps build linux linux-asan windows test-linux test-linux-asan test-windows format clean
+
+PRESETS := linux linux-asan windows
+
+run: deps linux
+	@scripts/run
+
+test: deps
+	@scripts/check-layers
+	@$(MAKE) --no-print-directory test-linux
+	@$(MAKE) --no-print-directory test-linux-asan
+	@$(MAKE) --no-print-directory test-windows
+
+deps:
+	@scripts/install-deps
+
+build: linux linux-asan windows
+
+$(PRESETS):
+	@cmake --preset $@ >/dev/null
+	@cmake --build --preset $@
+
+test-linux: linux
+	ctest --preset linux
+
+test-linux-asan: linux-asan
+	ctest --preset linux-asan
+
+test-windows: windows
+	scripts/test-windows
+
+format:
+	git ls-files '*.h' '*.cpp' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,1 @@
+// placeholder: implemented in a later step

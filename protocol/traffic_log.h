@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+
+#include "platform/clock.h"
+#include "protocol/lobby_message.h"
+#include "text/gbk.h"
+
+namespace ardentis::protocol {
+
+enum class Direction { Send, Recv };
+
+// The plain-text traffic log: every record moved and a few free-text lines, appended in
+// code page 936 with CR LF. The file is opened and closed for every line; a line lands
+// whole at the end even when threads or processes append at once. Failures are silent.
+class TrafficLog {
+public:
+    // `clock` is borrowed and must outlive the log.
+    TrafficLog(std::filesystem::path file, const platform::Clock& clock);
+
+    void LogRecord(const LobbyMessage& message, Direction direction) const;
+    void LogText(const text::Gbk& line) const;
+
+    [[nodiscard]] const std::filesystem::path& file() const noexcept { return file_; }
+
+    // The executable's directory + "ardentisclient.log".
+    [[nodiscard]] static std::filesystem::path defaultFile();
+
+private:
+    std::filesystem::path file_;
+    const platform::Clock& clock_;
+};
+
+}  // namespace ardentis::protocol
