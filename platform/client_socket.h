@@ -22,7 +22,7 @@ struct SocketEvents {
 
 // A non-blocking TCP client socket as the record channel and the options window's test use it.
 class ClientSocket {
-public:
+  public:
     static constexpr int kWouldBlock = -1;
 
     virtual ~ClientSocket() = default;

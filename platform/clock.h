@@ -14,14 +14,14 @@ struct LocalTime {
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     [[nodiscard]] virtual LocalTime now() const = 0;
 };
 
 // The machine's local time (per-OS implementation).
 class SystemClock final : public Clock {
-public:
+  public:
     [[nodiscard]] LocalTime now() const override;
 };
 

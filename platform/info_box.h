@@ -6,7 +6,7 @@ namespace ardentis::platform {
 
 // A modal information box with one OK button; returns when it is dismissed.
 class InfoBox {
-public:
+  public:
     virtual ~InfoBox() = default;
     virtual void showInfo(const text::Gbk& message) = 0;
 };

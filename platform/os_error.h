@@ -10,7 +10,9 @@ struct OsError {
     const char* api = "";
     int code = 0;
 
-    [[nodiscard]] std::string describe() const { return std::string(api) + " failed with " + std::to_string(code); }
+    [[nodiscard]] std::string describe() const {
+        return std::string(api) + " failed with " + std::to_string(code);
+    }
 };
 
 }  // namespace ardentis::platform

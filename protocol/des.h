@@ -8,7 +8,7 @@ namespace ardentis::protocol::des {
 
 // The cipher raises its failures with fixed English texts, which callers pass on unchanged.
 class CipherError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

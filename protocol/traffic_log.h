@@ -14,7 +14,7 @@ enum class Direction { Send, Recv };
 // code page 936 with CR LF. The file is opened and closed for every line; a line lands
 // whole at the end even when threads or processes append at once. Failures are silent.
 class TrafficLog {
-public:
+  public:
     // `clock` is borrowed and must outlive the log.
     TrafficLog(std::filesystem::path file, const platform::Clock& clock);
 
@@ -26,7 +26,7 @@ public:
     // The executable's directory + "ardentisclient.log".
     [[nodiscard]] static std::filesystem::path defaultFile();
 
-private:
+  private:
     std::filesystem::path file_;
     const platform::Clock& clock_;
 };

@@ -11,7 +11,7 @@ namespace ardentis::text {
 // keeps only its first N bytes (a double-byte character may be cut in half).
 template <std::size_t N>
 class FixedText {
-public:
+  public:
     static constexpr std::size_t kCapacity = N;
 
     FixedText() = default;
@@ -33,7 +33,7 @@ public:
     friend bool operator==(const FixedText& a, const FixedText& b) { return a.value_ == b.value_; }
     friend bool operator==(const FixedText& a, const Gbk& b) { return a.value_ == b; }
 
-private:
+  private:
     Gbk value_;
 };
 

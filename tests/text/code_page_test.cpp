@@ -18,8 +18,11 @@ TEST(CodePage, ChineseConvertsToTheCodePage936Bytes) {
 }
 
 TEST(CodePage, RoundTripKeepsEveryByte) {
-    const std::string samples[] = {"", "abc 123 >>", "作战指挥室>>开始进入战场",
-                                   "不能定位你的TA目录，请在选项中设置。", "帐号密码不对，登录失败!",
+    const std::string samples[] = {"",
+                                   "abc 123 >>",
+                                   "作战指挥室>>开始进入战场",
+                                   "不能定位你的TA目录，请在选项中设置。",
+                                   "帐号密码不对，登录失败!",
                                    "€ and ～"};
     for (const std::string& utf8 : samples) {
         auto gbk = fromUtf8(utf8);
@@ -38,8 +41,8 @@ TEST(CodePage, Byte80IsTheEuroSignAsOnWindows) {
 
 TEST(CodePage, InvalidGbkIsReportedNotMangled) {
     // A lone lead byte at the end, and 0xFF, which code page 936 never uses.
-    for (const std::string& bytes : {std::string("ab\xD3"), std::string("\xFF"),
-                                    std::string("\xD3\x20")}) {
+    for (const std::string& bytes :
+         {std::string("ab\xD3"), std::string("\xFF"), std::string("\xD3\x20")}) {
         auto utf8 = toUtf8(Gbk(bytes));
         ASSERT_FALSE(utf8.has_value()) << "accepted bytes of size " << bytes.size();
         EXPECT_EQ(utf8.error(), ConversionError::InvalidInput);
@@ -48,7 +51,7 @@ TEST(CodePage, InvalidGbkIsReportedNotMangled) {
 
 TEST(CodePage, InvalidUtf8IsReported) {
     for (const std::string& bytes : {std::string("\xC3"), std::string("\xC0\xAF"),
-                                    std::string("\xED\xA0\x80"), std::string("a\x80z")}) {
+                                     std::string("\xED\xA0\x80"), std::string("a\x80z")}) {
         auto gbk = fromUtf8(bytes);
         ASSERT_FALSE(gbk.has_value());
         EXPECT_EQ(gbk.error(), ConversionError::InvalidInput);

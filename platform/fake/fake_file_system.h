@@ -1,0 +1,32 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <utility>
+
+#include "platform/file_system.h"
+
+namespace ardentis::platform {
+
+// Files held in memory, named by their exact path bytes; a path names a file only when a
+// test has added it, so directories never count as files.
+class FakeFileSystem final : public FileSystem {
+  public:
+    [[nodiscard]] bool fileExists(const text::Gbk& path) const override;
+    [[nodiscard]] std::expected<std::string, OsError> readFile(
+        const text::Gbk& path) const override;
+    [[nodiscard]] std::expected<text::Gbk, OsError> executableDirectory() const override;
+
+    void addFile(const text::Gbk& path, std::string content = {});
+    void removeFile(const text::Gbk& path);
+    // Empty by default, so that files added by bare name lie beside the executable.
+    void setExecutableDirectory(text::Gbk directory) {
+        executableDirectory_ = std::move(directory);
+    }
+
+  private:
+    std::map<std::string, std::string> files_;
+    text::Gbk executableDirectory_;
+};
+
+}  // namespace ardentis::platform

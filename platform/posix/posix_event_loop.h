@@ -1,0 +1,54 @@
+#pragma once
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/event_loop.h"
+#include "platform/posix/posix_client_socket.h"
+#include "platform/timer_queue.h"
+
+namespace ardentis::platform {
+
+// The window-thread loop of a headless client on POSIX: real time, real sockets. The
+// thread that runs it is the client's window thread; sockets pumped here must be owned by it.
+class PosixEventLoop final : public EventLoop {
+public:
+    PosixEventLoop() = default;
+
+    [[nodiscard]] std::unique_ptr<Timer> createTimer(int intervalMs, bool enabled,
+                                                     std::function<void()> onTimer) override {
+        return timers_.create(intervalMs, enabled, std::move(onTimer));
+    }
+    void post(std::function<void()> work) override;
+    [[nodiscard]] std::chrono::milliseconds now() const override;
+
+    // The loop raises this socket's events; it must outlive its registration.
+    void addSocket(PosixClientSocket& socket) { sockets_.push_back(&socket); }
+    void removeSocket(PosixClientSocket& socket);
+
+    // One round: due timers, posted work, socket events. Waits up to `wait` for a socket
+    // when nothing else was due. Returns whether anything ran.
+    bool runOnce(std::chrono::milliseconds wait);
+    // Runs rounds until `done` holds or `limit` has passed; returns whether `done` held.
+    bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
+
+private:
+    int runPosted();
+
+    TimerQueue timers_{[this] { return now(); }};
+    std::vector<PosixClientSocket*> sockets_;  // not owned
+    // Guards posted_. Taken by any thread that posts and by the loop thread.
+    std::mutex postedMutex_;
+    std::deque<std::function<void()>> posted_;
+};
+
+// Runs several loops on the calling thread, round by round, until `done` holds or `limit`
+// has passed: the end-to-end tests drive several headless clients from one thread.
+bool runLoopsUntil(const std::vector<PosixEventLoop*>& loops, const std::function<bool()>& done,
+                   std::chrono::milliseconds limit);
+
+}  // namespace ardentis::platform

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace ardentis::platform {
+
+// Decides when a socket raises its read event, the same way for every socket layer.
+// A read event is raised while bytes are waiting, but a handler may leave them queued on
+// purpose (a record is not complete yet, or another receive step is still running below
+// it). The gate then waits for more bytes instead of raising the same event forever, and
+// raises again once a nested event was swallowed by a busy handler.
+class ReadGate {
+  public:
+    enum class After {
+        Nothing,      // the handler took bytes; more events come while bytes remain
+        RaiseAgain,   // an event arrived while the handler was busy: look again now
+        WaitForMore,  // the handler left the bytes; raise again only when more arrive
+    };
+
+    // Whether a read event is due with `waiting` bytes queued.
+    [[nodiscard]] bool due(std::size_t waiting) const noexcept;
+    [[nodiscard]] bool waitingForMore() const noexcept { return stalled_; }
+
+    // Around every raised read event; events may nest (a modal box inside the handler).
+    void beginEvent(std::size_t waiting) noexcept;
+    [[nodiscard]] After endEvent() noexcept;
+
+    // Every receive call, whatever it returned.
+    void noteReceive() noexcept;
+    // A new or closed connection starts afresh.
+    void reset() noexcept;
+
+  private:
+    int depth_ = 0;
+    std::uint64_t receives_ = 0;
+    std::uint64_t receivesAtStart_ = 0;
+    std::size_t waitingAtStart_ = 0;
+    bool missed_ = false;
+    bool stalled_ = false;
+    std::size_t stalledAt_ = 0;
+};
+
+}  // namespace ardentis::platform

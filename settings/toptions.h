@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+#include "text/gbk.h"
+
+namespace ardentis::settings {
+
+// What the client remembers between runs, plus the two addresses worked out while it runs.
+// A default-made record is the zero-filled one of start-up: texts empty, vnntype 0.
+struct Toptions {
+    text::Gbk usr;
+    text::Gbk pwd;        // plain; stored enciphered
+    text::Gbk TAdir;      // with its trailing backslash
+    text::Gbk SPCdir;     // with its trailing backslash
+    text::Gbk autologin;  // "0" = log in at start-up, "1" = do not
+    text::Gbk host;
+    text::Gbk port;
+    text::Gbk vnnip;           // not stored
+    text::Gbk hostip;          // not stored
+    text::Gbk checkfile;       // "1" = do not warn about unlocated game directories
+    std::int32_t vnntype = 0;  // 0 = "VNN 3.0", 1 = "HAMACHI"
+};
+
+// The two yes/no settings have opposite polarities, and stored registries depend on them.
+[[nodiscard]] inline bool autoLoginOn(const Toptions& options) {
+    return options.autologin == text::Gbk("0");
+}
+[[nodiscard]] inline bool warnsOfUnlocatedDirectories(const Toptions& options) {
+    return options.checkfile == text::Gbk("0");
+}
+
+}  // namespace ardentis::settings

@@ -1,0 +1,321 @@
+// The socket layer and the record channel over a real loopback connection: the kernel's
+// (or, under Wine, Winsock's) own partial reads, full buffers and close reports.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "protocol/channel_flags.h"
+#include "protocol/tc_base_functions.h"
+#include "protocol/tc_com.h"
+#include "protocol/traffic_log.h"
+#include "tests/channel/channel_test_support.h"
+#include "tests/channel/loopback_peer.h"
+#include "tests/channel/os_client_socket.h"
+
+namespace ardentis::protocol {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::bytesOf;
+using testing::sampleRecord;
+
+constexpr auto kPatience = 5s;
+
+bool sameBytes(const LobbyMessage& a, const LobbyMessage& b) {
+    return a.toBytes() == b.toBytes();
+}
+
+std::vector<std::byte> concat(const std::vector<LobbyMessage>& messages) {
+    std::vector<std::byte> all;
+    for (const LobbyMessage& message : messages) {
+        const auto bytes = bytesOf(message);
+        all.insert(all.end(), bytes.begin(), bytes.end());
+    }
+    return all;
+}
+
+class Loopback : public ::testing::Test {
+  protected:
+    Loopback() {
+        socket.setEvents({
+            .onConnect = [this] { events.emplace_back("connect"); },
+            .onRead =
+                [this] {
+                    ++reads;
+                    const std::size_t before = dispatched.size();
+                    com.ReceiveStep(dispatch);
+                    // Never more than one record per read event.
+                    EXPECT_LE(dispatched.size(), before + 1);
+                },
+            .onDisconnect =
+                [this] {
+                    events.emplace_back("disconnect");
+                    disconnectThread = std::this_thread::get_id();
+                },
+            .onError =
+                [this](const platform::OsError& error) {
+                    events.push_back(std::string("error ") + error.api);
+                },
+        });
+    }
+
+    void TearDown() override {
+        EXPECT_EQ(sendready.load(), 1);
+        EXPECT_EQ(recvready.load(), 1);
+    }
+
+    [[nodiscard]] bool connect(const std::string& host = "127.0.0.1") {
+        socket.open(host, peer.port());
+        return peer.accept() && pumpUntil([this] { return socket.connected(); });
+    }
+
+    [[nodiscard]] bool pumpUntil(const std::function<bool()>& done) {
+        const auto deadline = std::chrono::steady_clock::now() + kPatience;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            (void)socket.pump(20ms);
+        }
+        return true;
+    }
+
+    // Pumps for a while to show that nothing more happens.
+    void pumpAWhile() {
+        for (int i = 0; i < 5; ++i) {
+            (void)socket.pump(20ms);
+        }
+    }
+
+    [[nodiscard]] std::vector<std::string> logLines() const {
+        return testing::lines(testing::readFile(log.file()));
+    }
+
+    testing::TempDir dir;
+    testing::FixedClock clock{platform::LocalTime{2026, 1, 31, 20, 15, 7, 0}};
+    TrafficLog log{dir.path() / "ardentisclient.log", clock};
+    testing::RecordingInfoBox infoBox;
+    TcBaseFunctions base{log, infoBox};
+    testing::RecordingSleeper sleeper;
+    testing::LoopbackPeer peer;
+    testing::OsClientSocket socket;
+    TCcom com{socket, base, sleeper};
+
+    std::function<void(const LobbyMessage&)> onRecord;
+    std::vector<LobbyMessage> dispatched;
+    TCcom::Dispatch dispatch = [this](const LobbyMessage& message) {
+        events.emplace_back("record");
+        if (onRecord) {
+            onRecord(message);
+        }
+        dispatched.push_back(message);
+    };
+    std::vector<std::string> events;
+    int reads = 0;
+    std::thread::id disconnectThread;
+};
+
+using SocketLoopback = Loopback;
+
+TEST_F(SocketLoopback, ConnectsAndItsOwnCloseRaisesTheDisconnectAtOnce) {
+    ASSERT_TRUE(connect());
+    EXPECT_EQ(events, std::vector<std::string>{"connect"});
+    socket.close();
+    EXPECT_EQ(events, (std::vector<std::string>{"connect", "disconnect"}));
+    EXPECT_FALSE(socket.connected());
+    socket.close();
+    pumpAWhile();
+    EXPECT_EQ(events.size(), 2U);
+    EXPECT_TRUE(peer.receive(1).empty());  // the server sees the connection end
+}
+
+TEST_F(SocketLoopback, ClosingASocketThatIsNotConnectedRaisesNothing) {
+    socket.close();
+    pumpAWhile();
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(SocketLoopback, ARefusedConnectionIsAnError) {
+    peer.stopListening();
+    socket.open("127.0.0.1", peer.port());
+    ASSERT_TRUE(pumpUntil([this] { return !events.empty(); }));
+    EXPECT_EQ(events, std::vector<std::string>{"error connect"});
+    EXPECT_FALSE(socket.connected());
+    socket.close();
+    pumpAWhile();
+    EXPECT_EQ(events.size(), 1U);
+}
+
+TEST_F(SocketLoopback, ResolvesAHostName) {
+    ASSERT_TRUE(connect("localhost"));
+    EXPECT_EQ(events, std::vector<std::string>{"connect"});
+}
+
+TEST_F(SocketLoopback, CloseFromAnotherThreadIsReportedOnTheOwnerThread) {
+    ASSERT_TRUE(connect());
+    std::thread([this] { socket.close(); }).join();
+    EXPECT_FALSE(socket.connected());
+    EXPECT_EQ(events, std::vector<std::string>{"connect"});
+    ASSERT_TRUE(pumpUntil([this] { return events.size() == 2; }));
+    EXPECT_EQ(events.back(), "disconnect");
+    EXPECT_EQ(disconnectThread, std::this_thread::get_id());
+    pumpAWhile();
+    EXPECT_EQ(events.size(), 2U);
+}
+
+using ChannelLoopback = Loopback;
+
+TEST_F(ChannelLoopback, ARecordOneByteShortWaitsForItsLastByte) {
+    ASSERT_TRUE(connect());
+    const LobbyMessage message = sampleRecord(1);
+    const auto bytes = bytesOf(message);
+    peer.send(std::span(bytes).first(375));
+    ASSERT_TRUE(pumpUntil([this] { return reads > 0 && socket.bytesWaiting() == 375; }));
+    pumpAWhile();
+    EXPECT_TRUE(dispatched.empty());
+    EXPECT_TRUE(logLines().empty());
+
+    peer.send(std::span(bytes).last(1));
+    ASSERT_TRUE(pumpUntil([this] { return !dispatched.empty(); }));
+    EXPECT_TRUE(sameBytes(dispatched[0], message));
+    EXPECT_EQ(socket.bytesWaiting(), 0U);
+}
+
+TEST_F(ChannelLoopback, TwoRecordsAtOnceAreTakenOnePerReadEvent) {
+    ASSERT_TRUE(connect());
+    const std::vector<LobbyMessage> sent{sampleRecord(2), sampleRecord(3)};
+    peer.send(concat(sent));
+    ASSERT_TRUE(pumpUntil([this] { return dispatched.size() == 2; }));
+    EXPECT_TRUE(sameBytes(dispatched[0], sent[0]));
+    EXPECT_TRUE(sameBytes(dispatched[1], sent[1]));
+    EXPECT_GE(reads, 2);
+}
+
+TEST_F(ChannelLoopback, RecordsSentBeforeThePeerClosedArriveBeforeTheDisconnect) {
+    ASSERT_TRUE(connect());
+    const std::vector<LobbyMessage> sent{sampleRecord(4), sampleRecord(5)};
+    peer.send(concat(sent));
+    peer.close();
+    ASSERT_TRUE(pumpUntil([this] { return events.back() == "disconnect"; }));
+    EXPECT_EQ(events, (std::vector<std::string>{"connect", "record", "record", "disconnect"}));
+    EXPECT_FALSE(socket.connected());
+}
+
+TEST_F(ChannelLoopback, APartialRecordLeftWhenThePeerClosesIsDropped) {
+    ASSERT_TRUE(connect());
+    const auto bytes = bytesOf(sampleRecord(6));
+    peer.send(std::span(bytes).first(100));
+    peer.close();
+    ASSERT_TRUE(pumpUntil([this] { return events.back() == "disconnect"; }));
+    EXPECT_EQ(events, (std::vector<std::string>{"connect", "disconnect"}));
+}
+
+TEST_F(ChannelLoopback, ASentRecordArrivesWhole) {
+    ASSERT_TRUE(connect());
+    const LobbyMessage message = sampleRecord(7);
+    com.SendRecord(message);
+    EXPECT_EQ(peer.receive(kRecordSize), bytesOf(message));
+    EXPECT_EQ(sleeper.waits(), (std::vector<int>{50, 1}));
+}
+
+TEST_F(ChannelLoopback, TwoThreadsSendingAtOnceNeverInterleave) {
+    ASSERT_TRUE(connect());
+    constexpr int kPerThread = 30;
+    std::vector<LobbyMessage> window;
+    std::vector<LobbyMessage> worker;
+    for (int i = 0; i < kPerThread; ++i) {
+        window.push_back(sampleRecord(100 + i));
+        worker.push_back(sampleRecord(200 + i));
+    }
+    std::thread chat([&] {
+        for (const LobbyMessage& message : worker) {
+            com.SendRecord(message);
+        }
+    });
+    for (const LobbyMessage& message : window) {
+        com.SendRecord(message);
+    }
+    chat.join();
+
+    const std::vector<std::byte> got = peer.receive(2 * kPerThread * kRecordSize);
+    ASSERT_EQ(got.size(), 2 * kPerThread * kRecordSize);
+    std::size_t nextWindow = 0;
+    std::size_t nextWorker = 0;
+    for (std::size_t offset = 0; offset < got.size(); offset += kRecordSize) {
+        const auto record = LobbyMessage::fromBytes(std::span(got).subspan(offset, kRecordSize));
+        ASSERT_TRUE(record.has_value());
+        if (nextWindow < window.size() && sameBytes(*record, window[nextWindow])) {
+            ++nextWindow;
+        } else if (nextWorker < worker.size() && sameBytes(*record, worker[nextWorker])) {
+            ++nextWorker;
+        } else {
+            FAIL() << "bytes at offset " << offset << " are not a whole record in order";
+        }
+    }
+}
+
+TEST_F(ChannelLoopback, AFullSendBufferMakesTheSendWaitAndKeepsTheOrder) {
+    ASSERT_TRUE(connect());
+    // Fill the connection while the server reads nothing, until the socket would block.
+    std::vector<std::byte> chunk(64 * 1024);
+    for (std::size_t i = 0; i < chunk.size(); ++i) {
+        chunk[i] = static_cast<std::byte>(i * 7 % 251);
+    }
+    std::vector<std::byte> expected;
+    for (int round = 0; round < 2; ++round) {
+        for (int sent = 0; sent != platform::ClientSocket::kWouldBlock;) {
+            sent = socket.send(chunk);
+            if (sent > 0) {
+                expected.insert(expected.end(), chunk.begin(), chunk.begin() + sent);
+            }
+        }
+        std::this_thread::sleep_for(50ms);  // let the kernel settle, then top it up
+    }
+    ASSERT_FALSE(expected.empty());
+
+    // The server starts reading only after the first write attempt has met the full buffer.
+    std::vector<std::byte> received;
+    int writeWaits = 0;
+    sleeper.setHook([&](int milliseconds, std::size_t) {
+        if (milliseconds == 1 && ++writeWaits > 1) {
+            const auto more = peer.receiveWaiting(256 * 1024);
+            received.insert(received.end(), more.begin(), more.end());
+        }
+    });
+    const LobbyMessage message = sampleRecord(8);
+    com.SendRecord(message);
+    EXPECT_GE(writeWaits, 2);
+
+    const std::size_t total = expected.size() + kRecordSize;
+    const auto rest = peer.receive(total - received.size());
+    received.insert(received.end(), rest.begin(), rest.end());
+    const auto bytes = bytesOf(message);
+    expected.insert(expected.end(), bytes.begin(), bytes.end());
+    ASSERT_EQ(received.size(), expected.size());
+    EXPECT_TRUE(received == expected);
+}
+
+TEST_F(ChannelLoopback, AFailingDispatcherDoesNotStopLaterRecords) {
+    ASSERT_TRUE(connect());
+    onRecord = [this](const LobbyMessage&) {
+        if (events.size() == 2) {  // "connect", then the first record
+            throw std::runtime_error("no such room");
+        }
+    };
+    const std::vector<LobbyMessage> sent{sampleRecord(9), sampleRecord(10)};
+    peer.send(concat(sent));
+    ASSERT_TRUE(pumpUntil([this] { return dispatched.size() == 1; }));
+    EXPECT_TRUE(sameBytes(dispatched[0], sent[1]));
+    const auto lines = logLines();
+    ASSERT_EQ(lines.size(), 3U);
+    EXPECT_EQ(lines[1], "dispatch failed: no such room");
+}
+
+}  // namespace
+}  // namespace ardentis::protocol
