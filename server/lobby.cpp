@@ -1,0 +1,125 @@
+#include "server/lobby.h"
+
+#include <utility>
+
+#include "protocol/codec.h"
+#include "protocol/message_kind.h"
+#include "server/log.h"
+#include "server/outgoing.h"
+#include "server/room_relay.h"
+
+namespace ardentis::server {
+namespace {
+
+namespace cmd = protocol::command;
+namespace sub = protocol::subcommand;
+
+}  // namespace
+
+Lobby::Lobby(NicknameChanged nicknameChanged) : nicknameChanged_(std::move(nicknameChanged)) {}
+
+Member* Lobby::enter(Peer& peer, const protocol::UserRecord& user) {
+    protocol::UserRecord record = user;
+    record.password = text::Gbk();
+    record.location = text::Gbk(lobbyLocation());
+    Member* member = roster_.add(peer, record);
+    if (member == nullptr) {
+        return nullptr;
+    }
+    member->announced = record;
+    member->announcement = makeFrame(userMessage(cmd::kUser, sub::kUserUpdate, record));
+    peer.deliver(makeFrame(userMessage(cmd::kLogin, sub::kLoginOk, record)));
+    // Everyone as the others know them: the frames are shared, not encoded per newcomer.
+    for (const Member* online : roster_.members()) {
+        peer.deliver(online->announcement);
+    }
+    rooms_.sendAll(peer);
+    for (Member* other : roster_.members()) {
+        if (other != member) {
+            other->peer.deliver(member->announcement);
+        }
+    }
+    return member;
+}
+
+void Lobby::leave(Member& member) {
+    rooms_.leave(member);
+    const Frame gone = makeFrame(userMessage(cmd::kUser, sub::kUserGone, member.user));
+    roster_.remove(member);
+    roster_.broadcast(gone);
+}
+
+void Lobby::handle(Member& sender, const protocol::LobbyMessage& message) {
+    switch (message.command) {
+        case cmd::kLobbyChat:
+            lobbyChat(sender, message);
+            break;
+        case cmd::kUser:
+            if (message.signedSubcommand() == sub::kUserUpdate) {
+                userUpdate(sender, message);
+            }
+            break;
+        case cmd::kRoom:
+            room(sender, message);
+            break;
+        default:
+            break;  // a second log-in, or a kind nobody sends
+    }
+}
+
+void Lobby::lobbyChat(Member& sender, const protocol::LobbyMessage& message) {
+    if (!isOwnLobbyLine(sender.user.account.view(), message.sparam1.view())) {
+        return;
+    }
+    protocol::LobbyMessage out = emptyMessage(cmd::kLobbyChat, sub::kLobbyChat);
+    out.sparam1.set(message.sparam1.view());
+    roster_.broadcast(makeFrame(out));
+}
+
+void Lobby::userUpdate(Member& sender, const protocol::LobbyMessage& message) {
+    // The password field is never looked at: blank it so the codec has nothing to decipher.
+    protocol::LobbyMessage copy = message;
+    copy.sparam2.set("");
+    const protocol::UserRecord incoming = protocol::DecodeUser(copy);
+    if (incoming.nickname != sender.user.nickname) {
+        sender.user.nickname = incoming.nickname;
+        nicknameChanged_(sender.user.account.view(), sender.user.nickname.view());
+    }
+    // Clients repeat their record after every room update they see; only a change is news.
+    if (sender.user == sender.announced) {
+        return;
+    }
+    sender.announced = sender.user;
+    sender.announcement = makeFrame(userMessage(cmd::kUser, sub::kUserUpdate, sender.user));
+    roster_.broadcast(sender.announcement);
+}
+
+void Lobby::room(Member& sender, const protocol::LobbyMessage& message) {
+    switch (message.signedSubcommand()) {
+        case sub::kRoomUpdate:
+            rooms_.update(sender, message);
+            break;
+        case sub::kRoomJoin:
+            rooms_.join(sender, message);
+            break;
+        case sub::kRoomLeave:
+            rooms_.leaveRequest(sender, message);
+            break;
+        case sub::kRoomChat:
+            room_relay::chat(sender, message);
+            break;
+        case sub::kRoomOptions:
+            room_relay::options(sender, message);
+            break;
+        case sub::kPlayerState:
+            room_relay::playerState(sender, message);
+            break;
+        case sub::kGameStart:
+            room_relay::gameStart(sender, message);
+            break;
+        default:
+            break;  // the server's own kinds and unknown ones
+    }
+}
+
+}  // namespace ardentis::server

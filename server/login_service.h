@@ -1,0 +1,48 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "protocol/user_record.h"
+#include "server/account_store.h"
+#include "server/hash_worker.h"
+#include "server/login_throttle.h"
+#include "server/options.h"
+
+namespace ardentis::server {
+
+// Checks an account and password: throttles failures per address, looks the account
+// up, has the hash verified on the worker (or, with auto-registration, a new account
+// hashed and stored) and answers on the event loop, never from inside check().
+class LoginService {
+  public:
+    // The user's record when the log-in is good; nothing when it is not.
+    using Done = std::function<void(std::optional<protocol::UserRecord>)>;
+    using Post = std::function<void(std::function<void()>)>;
+
+    LoginService(const ServerOptions& options, AccountStore& store, HashWorker& worker, Post post);
+
+    void check(std::string account, std::string password, std::string address, Done done);
+    // Keeps a user's new nickname with the account.
+    void rememberNickname(std::string_view account, std::string_view nickname);
+
+  private:
+    void verify(Account account, std::string password, std::string address, Done done);
+    void enrol(std::string account, std::string password, Done done);
+    void fail(const std::string& address, Done done);
+    void answer(Done done, std::optional<protocol::UserRecord> user);
+
+    const ServerOptions& options_;
+    AccountStore& store_;
+    HashWorker& worker_;
+    Post post_;
+    LoginThrottle throttle_;
+};
+
+// The user record of a stored account, as a log-in gives it.
+[[nodiscard]] protocol::UserRecord userOf(const Account& account);
+// Whether a name may be an account: 1 to 20 bytes, no control characters and no ">".
+[[nodiscard]] bool isValidAccountName(std::string_view name);
+
+}  // namespace ardentis::server

@@ -1,0 +1,115 @@
+#include <sys/resource.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "server/account_store.h"
+#include "server/log.h"
+#include "server/options.h"
+#include "server/password_hasher.h"
+#include "server/server.h"
+#include "server/user_command.h"
+
+namespace {
+
+using namespace ardentis::server;
+
+// Thousands of clients need thousands of descriptors: take the hard limit.
+void raiseDescriptorLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+// Typing a password at a terminal: no echo while it is read.
+class HiddenInput {
+  public:
+    HiddenInput() {
+        if (::isatty(STDIN_FILENO) == 1 && ::tcgetattr(STDIN_FILENO, &saved_) == 0) {
+            termios quiet = saved_;
+            quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+            active_ = ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
+            std::cerr << "password: " << std::flush;
+        }
+    }
+    ~HiddenInput() {
+        if (active_) {
+            ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_);
+            std::cerr << "\n";
+        }
+    }
+    HiddenInput(const HiddenInput&) = delete;
+    HiddenInput& operator=(const HiddenInput&) = delete;
+
+  private:
+    termios saved_{};
+    bool active_ = false;
+};
+
+int serve(const ServerOptions& options) {
+    auto store = AccountStore::open(options.database);
+    if (!store) {
+        log::line("cannot open " + log::plain(options.database) + ": " +
+                  log::plain(store.error().detail));
+        return 1;
+    }
+    raiseDescriptorLimit();
+    Server server(options, std::move(*store));
+    const auto port = server.listen();
+    if (!port) {
+        log::line("cannot listen on " + log::plain(options.host) + ":" +
+                  std::to_string(options.port) + ": " + port.error().message());
+        return 1;
+    }
+    server.stopOnSignals();
+    const bool v6 = options.host.find(':') != std::string::npos;
+    std::printf("listening on %s%s%s:%u\n", v6 ? "[" : "", options.host.c_str(), v6 ? "]" : "",
+                static_cast<unsigned>(*port));
+    std::fflush(stdout);
+    log::line("listening on " + log::plain(options.host) + ":" + std::to_string(*port) +
+              (options.autoRegister ? " with auto-registration" : ""));
+    server.run();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::signal(SIGPIPE, SIG_IGN);
+    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    const auto command = parseCommandLine(arguments);
+    if (!command) {
+        std::cerr << "ardentis-server: " << command.error().message << "\n" << usageText();
+        return 2;
+    }
+    if (command->kind == CommandKind::Help) {
+        std::cout << usageText();
+        return 0;
+    }
+    if (!PasswordHasher::initialise()) {
+        std::cerr << "ardentis-server: libsodium cannot start\n";
+        return 1;
+    }
+    if (command->kind == CommandKind::Serve) {
+        return serve(command->options);
+    }
+    if (command->kind == CommandKind::UserAdd) {
+        std::string password;
+        {
+            const HiddenInput hidden;
+            std::getline(std::cin, password);
+        }
+        std::istringstream in(password);
+        return runUserCommand(*command, in, std::cout, std::cerr);
+    }
+    return runUserCommand(*command, std::cin, std::cout, std::cerr);
+}

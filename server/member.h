@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "protocol/room_record.h"
+#include "protocol/user_record.h"
+#include "server/frame.h"
+#include "server/peer.h"
+
+namespace ardentis::server {
+
+struct Room;
+
+// A logged-in user. The record's password is always empty; its account is the one the
+// session logged in with and never changes.
+struct Member {
+    Peer& peer;
+    protocol::UserRecord user;
+    Room* room = nullptr;            // borrowed from Rooms; the room the user hosts or sits in
+    std::size_t slot = 0;            // position in the roster's broadcast list
+    protocol::UserRecord announced;  // the record everyone was last sent
+    Frame announcement;              // that record as a UserUpdate, shared with newcomers
+};
+
+// An open room. Its record's host and players are the server's, never a client's.
+struct Room {
+    protocol::RoomRecord record;
+    Member* host = nullptr;        // borrowed from the roster
+    std::vector<Member*> members;  // host first, then joiners in order of arrival
+    Frame announcement;            // the last RoomUpdate everyone got, shared with newcomers
+};
+
+}  // namespace ardentis::server

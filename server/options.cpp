@@ -1,0 +1,228 @@
+#include "server/options.h"
+
+#include <charconv>
+#include <limits>
+
+namespace ardentis::server {
+namespace {
+
+template <typename T>
+std::optional<T> parseNumber(std::string_view text, T min, T max) {
+    T value{};
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < min || value > max) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::expected<void, UsageError> parseListen(std::string_view text, ServerOptions& options) {
+    const auto colon = text.rfind(':');
+    if (colon == std::string_view::npos || colon == 0) {
+        return std::unexpected(UsageError{"--listen wants HOST:PORT"});
+    }
+    const auto port = parseNumber<std::uint16_t>(text.substr(colon + 1), 0, 65535);
+    if (!port) {
+        return std::unexpected(UsageError{"--listen: bad port"});
+    }
+    std::string_view host = text.substr(0, colon);
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
+        host = host.substr(1, host.size() - 2);
+    }
+    options.host = std::string(host);
+    options.port = *port;
+    return {};
+}
+
+std::optional<HashCost> parseCost(std::string_view text) {
+    if (text == "interactive") {
+        return HashCost::Interactive;
+    }
+    if (text == "moderate") {
+        return HashCost::Moderate;
+    }
+    if (text == "min") {
+        return HashCost::Minimum;
+    }
+    return std::nullopt;
+}
+
+// One option with its value; false when `name` is not an option with a value.
+std::expected<bool, UsageError> parseValued(std::string_view name, std::string_view value,
+                                            Command& command) {
+    ServerOptions& o = command.options;
+    const auto bad = [&] {
+        return std::unexpected(UsageError{"bad value for " + std::string(name)});
+    };
+    const auto count = [&](std::size_t& out, std::size_t min) -> std::expected<bool, UsageError> {
+        const auto n = parseNumber<std::size_t>(value, min, std::numeric_limits<int>::max());
+        if (!n) {
+            return bad();
+        }
+        out = *n;
+        return true;
+    };
+    const auto rate = [&](double& out) -> std::expected<bool, UsageError> {
+        const auto n = parseNumber<std::size_t>(value, 1, 100'000'000);
+        if (!n) {
+            return bad();
+        }
+        out = static_cast<double>(*n);
+        return true;
+    };
+    if (name == "--listen") {
+        auto ok = parseListen(value, o);
+        if (!ok) {
+            return std::unexpected(ok.error());
+        }
+        return true;
+    }
+    if (name == "--db") {
+        o.database = std::string(value);
+        return true;
+    }
+    if (name == "--nickname") {
+        command.nickname = std::string(value);
+        return true;
+    }
+    if (name == "--hash-cost") {
+        const auto cost = parseCost(value);
+        if (!cost) {
+            return bad();
+        }
+        o.hashCost = *cost;
+        return true;
+    }
+    if (name == "--max-clients") {
+        return count(o.maxClients, 1);
+    }
+    if (name == "--queue-limit") {
+        return count(o.queueLimit, 1);
+    }
+    if (name == "--login-failures") {
+        return count(o.loginFailures, 1);
+    }
+    if (name == "--login-timeout-ms") {
+        std::size_t ms = 0;
+        auto ok = count(ms, 1);
+        o.loginTimeout = std::chrono::milliseconds(ms);
+        return ok;
+    }
+    if (name == "--login-failure-window") {
+        std::size_t s = 0;
+        auto ok = count(s, 1);
+        o.loginFailureWindow = std::chrono::seconds(s);
+        return ok;
+    }
+    if (name == "--keepalive-idle") {
+        std::size_t s = 0;
+        auto ok = count(s, 1);
+        o.keepAliveIdle = std::chrono::seconds(s);
+        return ok;
+    }
+    if (name == "--chat-rate") {
+        return rate(o.chatRate);
+    }
+    if (name == "--chat-burst") {
+        return rate(o.chatBurst);
+    }
+    if (name == "--record-rate") {
+        return rate(o.recordRate);
+    }
+    if (name == "--record-burst") {
+        return rate(o.recordBurst);
+    }
+    return false;
+}
+
+}  // namespace
+
+std::expected<Command, UsageError> parseCommandLine(std::span<const std::string_view> arguments) {
+    Command command;
+    std::size_t i = 0;
+    if (!arguments.empty() && arguments[0] == "user") {
+        if (arguments.size() < 2) {
+            return std::unexpected(UsageError{"user wants add, list or remove"});
+        }
+        const std::string_view verb = arguments[1];
+        const bool named = verb == "add" || verb == "remove";
+        if (verb != "list" && !named) {
+            return std::unexpected(UsageError{"unknown user command: " + std::string(verb)});
+        }
+        if (named && (arguments.size() < 3 || arguments[2].starts_with("--"))) {
+            return std::unexpected(UsageError{"user " + std::string(verb) + " wants a NAME"});
+        }
+        command.kind = verb == "add"    ? CommandKind::UserAdd
+                       : verb == "list" ? CommandKind::UserList
+                                        : CommandKind::UserRemove;
+        if (named) {
+            command.name = std::string(arguments[2]);
+        }
+        i = named ? 3 : 2;
+    }
+    for (; i < arguments.size(); ++i) {
+        const std::string_view argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            command.kind = CommandKind::Help;
+            return command;
+        }
+        if (argument == "--auto-register") {
+            command.options.autoRegister = true;
+            continue;
+        }
+        std::string_view name = argument;
+        std::string_view value;
+        bool inlineValue = false;
+        if (const auto eq = argument.find('=');
+            argument.starts_with("--") && eq != std::string_view::npos) {
+            name = argument.substr(0, eq);
+            value = argument.substr(eq + 1);
+            inlineValue = true;
+        } else if (i + 1 < arguments.size()) {
+            value = arguments[i + 1];
+        }
+        if (!inlineValue && i + 1 >= arguments.size() && name.starts_with("--")) {
+            return std::unexpected(UsageError{std::string(name) + " wants a value"});
+        }
+        auto known = parseValued(name, value, command);
+        if (!known) {
+            return std::unexpected(known.error());
+        }
+        if (!*known) {
+            return std::unexpected(UsageError{"unknown argument: " + std::string(argument)});
+        }
+        if (!inlineValue) {
+            ++i;
+        }
+    }
+    if (command.nickname && command.kind != CommandKind::UserAdd) {
+        return std::unexpected(UsageError{"--nickname belongs to user add"});
+    }
+    return command;
+}
+
+std::string usageText() {
+    return "usage: ardentis-server [options]\n"
+           "       ardentis-server user add NAME [--nickname TEXT] [--db FILE]  (password on "
+           "stdin)\n"
+           "       ardentis-server user list [--db FILE]\n"
+           "       ardentis-server user remove NAME [--db FILE]\n"
+           "options:\n"
+           "  --listen HOST:PORT          where to listen (0.0.0.0:8888; port 0 picks one)\n"
+           "  --db FILE                   account database, created when missing (ardentis.db)\n"
+           "  --auto-register             a log-in with an unknown account creates it\n"
+           "  --max-clients N             connections held at most (10000)\n"
+           "  --queue-limit N             records queued for a slow reader before it is cut off "
+           "(1024)\n"
+           "  --login-timeout-ms N        time to log in before the connection closes (30000)\n"
+           "  --hash-cost interactive|moderate|min   Argon2id cost of new hashes (interactive)\n"
+           "  --chat-rate N, --chat-burst N          chat lines per second and burst per "
+           "connection (5, 20)\n"
+           "  --record-rate N, --record-burst N      records per second and burst per connection "
+           "(200, 1000)\n"
+           "  --login-failures N          failed log-ins per address before refusing (5)\n"
+           "  --login-failure-window S    seconds the failures are remembered (60)\n"
+           "  --keepalive-idle S          idle seconds before TCP keep-alive probes (60)\n";
+}
+
+}  // namespace ardentis::server

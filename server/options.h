@@ -1,0 +1,52 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <expected>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "server/password_hasher.h"
+
+namespace ardentis::server {
+
+struct ServerOptions {
+    std::string host = "0.0.0.0";
+    std::uint16_t port = 8888;
+    std::string database = "ardentis.db";
+    bool autoRegister = false;
+    std::size_t maxClients = 10000;
+    std::size_t queueLimit = 1024;  // records waiting for a slow reader before it is cut off
+    std::chrono::milliseconds loginTimeout{30000};
+    HashCost hashCost = HashCost::Interactive;
+    double chatRate = 5.0;  // chat lines a second, per connection
+    double chatBurst = 20.0;
+    double recordRate = 200.0;  // any record, per connection
+    double recordBurst = 1000.0;
+    std::size_t loginFailures = 5;  // per address within the window, then refused
+    std::chrono::seconds loginFailureWindow{60};
+    std::chrono::seconds keepAliveIdle{60};
+};
+
+enum class CommandKind { Serve, UserAdd, UserList, UserRemove, Help };
+
+struct Command {
+    CommandKind kind = CommandKind::Serve;
+    ServerOptions options;
+    std::string name;                     // user add/remove: the account, as typed (UTF-8)
+    std::optional<std::string> nickname;  // user add --nickname
+};
+
+struct UsageError {
+    std::string message;
+};
+
+// The command line without the program name.
+[[nodiscard]] std::expected<Command, UsageError> parseCommandLine(
+    std::span<const std::string_view> arguments);
+[[nodiscard]] std::string usageText();
+
+}  // namespace ardentis::server

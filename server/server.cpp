@@ -1,0 +1,161 @@
+#include "server/server.h"
+
+#include <asio/io_context.hpp>
+#include <asio/ip/tcp.hpp>
+#include <asio/post.hpp>
+#include <asio/signal_set.hpp>
+#include <asio/steady_timer.hpp>
+#include <csignal>
+#include <unordered_map>
+#include <utility>
+
+#include "server/flush_list.h"
+#include "server/hash_worker.h"
+#include "server/lobby.h"
+#include "server/log.h"
+#include "server/login_service.h"
+#include "server/session.h"
+
+namespace ardentis::server {
+namespace {
+
+// Log-ins waiting for the hash worker before further ones are refused.
+constexpr std::size_t kMaxQueuedHashes = 4096;
+
+}  // namespace
+
+struct Server::Impl {
+    Impl(ServerOptions serverOptions, AccountStore accountStore)
+        : options(std::move(serverOptions)),
+          store(std::move(accountStore)),
+          worker([this](std::function<void()> work) { asio::post(io, std::move(work)); },
+                 kMaxQueuedHashes),
+          login(options, store, worker,
+                [this](std::function<void()> work) { asio::post(io, std::move(work)); }),
+          lobby([this](std::string_view account, std::string_view nickname) {
+              login.rememberNickname(account, nickname);
+          }),
+          context{options, lobby, login, flushes,
+                  [this](Session& session) { sessions.erase(&session); }} {}
+
+    void accept();
+    void onAccept(const std::error_code& error, asio::ip::tcp::socket socket);
+    void shutdown();
+
+    asio::io_context io{1};  // first: the other members' handlers die before it
+    ServerOptions options;
+    AccountStore store;
+    HashWorker worker;
+    LoginService login;
+    Lobby lobby;
+    FlushList flushes{io.get_executor()};
+    Session::Context context;
+    asio::ip::tcp::acceptor acceptor{io};
+    asio::steady_timer retry{io};
+    std::unique_ptr<asio::signal_set> signals;
+    std::unordered_map<Session*, std::shared_ptr<Session>> sessions;
+    bool stopping = false;
+};
+
+void Server::Impl::accept() {
+    acceptor.async_accept([this](const std::error_code& error, asio::ip::tcp::socket socket) {
+        onAccept(error, std::move(socket));
+    });
+}
+
+void Server::Impl::onAccept(const std::error_code& error, asio::ip::tcp::socket socket) {
+    if (stopping) {
+        return;
+    }
+    if (error) {
+        // Out of descriptors, for instance: wait a little instead of spinning.
+        log::line("accept: " + error.message());
+        retry.expires_after(std::chrono::milliseconds(100));
+        retry.async_wait([this](const std::error_code& e) {
+            if (!e && !stopping) {
+                accept();
+            }
+        });
+        return;
+    }
+    if (sessions.size() >= options.maxClients) {
+        log::line("connection refused: " + std::to_string(options.maxClients) + " clients already");
+        std::error_code ignored;
+        socket.close(ignored);
+    } else {
+        auto session = std::make_shared<Session>(std::move(socket), context);
+        sessions.emplace(session.get(), session);
+        session->start();
+    }
+    accept();
+}
+
+void Server::Impl::shutdown() {
+    if (stopping) {
+        return;
+    }
+    stopping = true;
+    log::line("stopping: " + std::to_string(sessions.size()) + " connections");
+    std::error_code ignored;
+    acceptor.close(ignored);
+    retry.cancel();
+    if (signals) {
+        signals->cancel(ignored);
+    }
+    while (!sessions.empty()) {
+        const auto session = sessions.begin()->second;
+        session->close("server stopping");
+        sessions.erase(session.get());
+    }
+}
+
+Server::Server(ServerOptions options, AccountStore store)
+    : impl_(std::make_unique<Impl>(std::move(options), std::move(store))) {}
+
+Server::~Server() = default;
+
+std::expected<std::uint16_t, std::error_code> Server::listen() {
+    std::error_code error;
+    const auto address = asio::ip::make_address(impl_->options.host, error);
+    if (error) {
+        return std::unexpected(error);
+    }
+    const asio::ip::tcp::endpoint endpoint(address, impl_->options.port);
+    auto& acceptor = impl_->acceptor;
+    acceptor.open(endpoint.protocol(), error);
+    if (!error) {
+        acceptor.set_option(asio::socket_base::reuse_address(true), error);
+    }
+    if (!error) {
+        acceptor.bind(endpoint, error);
+    }
+    if (!error) {
+        acceptor.listen(asio::socket_base::max_listen_connections, error);
+    }
+    if (error) {
+        return std::unexpected(error);
+    }
+    impl_->accept();
+    return acceptor.local_endpoint().port();
+}
+
+void Server::run() {
+    impl_->io.run();
+    log::line("stopped");
+}
+
+void Server::stop() {
+    asio::post(impl_->io, [impl = impl_.get()] { impl->shutdown(); });
+}
+
+void Server::stopOnSignals() {
+    impl_->signals = std::make_unique<asio::signal_set>(impl_->io, SIGINT, SIGTERM);
+    impl_->signals->async_wait([impl = impl_.get()](const std::error_code& error, int signal) {
+        if (!error) {
+            log::line("signal " + std::to_string(signal) + " received");
+            impl->shutdown();
+        }
+    });
+}
+
+}  // namespace ardentis::server

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <expected>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "server/account_store.h"
+#include "server/options.h"
+
+namespace ardentis::server {
+
+// The lobby server: one event loop, one listening socket, the sessions, the lobby, and
+// one worker thread for password hashes.
+class Server {
+  public:
+    Server(ServerOptions options, AccountStore store);
+    ~Server();
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
+
+    // Binds and listens; the port actually taken (port 0 picks a free one).
+    [[nodiscard]] std::expected<std::uint16_t, std::error_code> listen();
+    // Runs the event loop until stop() and the connections have closed.
+    void run();
+    // From any thread or a signal handler's completion: closes everything, then run() returns.
+    void stop();
+    // Stops on SIGINT or SIGTERM (for the program, not for servers inside tests).
+    void stopOnSignals();
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace ardentis::server
