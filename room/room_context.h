@@ -1,0 +1,28 @@
+#pragma once
+
+#include <functional>
+
+#include "game/tmod_list.h"
+#include "protocol/tc_base_functions.h"
+#include "protocol/tc_com.h"
+#include "protocol/user_record.h"
+#include "room/battleroom_controls.h"
+
+namespace ardentis::room {
+
+// What every room object works with during one connection. All borrowed: the battle room
+// window's controls and the current-user record live for the whole run; the helper, the
+// channel and the mod table for the connection.
+struct RoomContext {
+    BattleroomControls& window;
+    protocol::UserRecord& currentUser;
+    const protocol::TcBaseFunctions& base;
+    protocol::TCcom& com;
+    const game::TModList& mods;
+    // True while a top-level window of either game exists.
+    std::function<bool()> gameRunning;
+    // The lobby model's announcement of the user's own record (after leaving a room).
+    std::function<void()> sendself;
+};
+
+}  // namespace ardentis::room

@@ -1,0 +1,55 @@
+#include "headless_peer.h"
+
+namespace ardentis::e2e {
+namespace {
+
+bool memoHas(const forms::Memo& memo, const text::Gbk& line) {
+    for (int i = 0; i < memo.lineCount(); ++i) {
+        if (memo.line(i) == line) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+HeadlessPeer::HeadlessPeer(const std::filesystem::path& folder, const text::Gbk& account,
+                           const text::Gbk& password, std::uint16_t port, std::uint8_t lanHost)
+    : logFile_(folder / (account.bytes() + ".log")), machine_(logFile_) {
+    machine_.storeSettings(account, password, text::Gbk("127.0.0.1"), port, true);
+    machine_.installGame(text::Gbk("C:\\TA\\"));
+    // A virtual-LAN address only ever written into records; nothing connects to it.
+    machine_.setVirtualLanAddress(10, 140, 0, lanHost);
+    loop_.addSocket(socket_);
+    loop_.addSocket(testSocket_);
+    client_ = std::make_unique<forms::HeadlessClient>(machine_, socket_, testSocket_, loop_);
+}
+
+HeadlessPeer::~HeadlessPeer() {
+    client_->client.workers.waitAll();
+}
+
+void HeadlessPeer::start() {
+    client_->client.start();
+    client_->client.Formslpash->Timer1Timer();
+}
+
+bool HeadlessPeer::lobbyChatHas(const text::Gbk& line) const {
+    return memoHas(client_->main.MemRecev, line);
+}
+
+bool HeadlessPeer::roomChatHas(const text::Gbk& line) const {
+    return memoHas(client_->battleroom.MemRecev, line);
+}
+
+bool runUntil(const std::vector<HeadlessPeer*>& peers, const std::function<bool()>& done,
+              std::chrono::milliseconds limit) {
+    std::vector<platform::PosixEventLoop*> loops;
+    for (HeadlessPeer* peer : peers) {
+        loops.push_back(&peer->loop());
+    }
+    return platform::runLoopsUntil(loops, done, limit);
+}
+
+}  // namespace ardentis::e2e

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/posix/posix_client_socket.h"
+#include "platform/posix/posix_event_loop.h"
+#include "text/gbk.h"
+#include "ui/forms/headless/headless_client.h"
+
+namespace ardentis::e2e {
+
+// A headless client with real sockets and a real clock, pointed at a server on loopback.
+class HeadlessPeer {
+public:
+    HeadlessPeer(const std::filesystem::path& folder, const text::Gbk& account,
+                 const text::Gbk& password, std::uint16_t port, std::uint8_t lanHost);
+    ~HeadlessPeer();
+
+    // Program start with automatic log-in; the splash is closed at once.
+    void start();
+
+    [[nodiscard]] forms::HeadlessClient& ui() { return *client_; }
+    [[nodiscard]] forms::Client& client() { return client_->client; }
+    [[nodiscard]] forms::HeadlessMachine& machine() { return machine_; }
+    [[nodiscard]] platform::PosixEventLoop& loop() { return loop_; }
+    [[nodiscard]] const std::filesystem::path& logFile() const { return logFile_; }
+
+    // Whether some line of the lobby chat, or of the room chat, equals `line`.
+    [[nodiscard]] bool lobbyChatHas(const text::Gbk& line) const;
+    [[nodiscard]] bool roomChatHas(const text::Gbk& line) const;
+
+private:
+    std::filesystem::path logFile_;
+    forms::HeadlessMachine machine_;
+    platform::PosixClientSocket socket_;
+    platform::PosixClientSocket testSocket_;
+    platform::PosixEventLoop loop_;
+    std::unique_ptr<forms::HeadlessClient> client_;
+};
+
+// Runs every peer's loop until `done` holds; false after `limit`.
+bool runUntil(const std::vector<HeadlessPeer*>& peers, const std::function<bool()>& done,
+              std::chrono::milliseconds limit = std::chrono::seconds(10));
+
+}  // namespace ardentis::e2e

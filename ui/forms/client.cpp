@@ -1,0 +1,41 @@
+#include "ui/forms/client.h"
+
+namespace ardentis::forms {
+
+Client::Client(Services services_, MainControls main, LoginControls login,
+               room::BattleroomControls battleroom, OptionsControls options_,
+               SplashControls splash)
+    : services(std::move(services_)),
+      store(services.registry, services.files, services.infoBox),
+      FormMain(*this, main),
+      FormLogin(*this, login),
+      FormBattleroom(*this, battleroom),
+      FormOptions(*this, options_),
+      splashControls(splash) {}
+
+Client::~Client() {
+    // Workers may still be sending through the connection; let them end first.
+    workers.waitAll();
+}
+
+lobby::LobbyControls Client::lobbyControls() {
+    return lobby::LobbyControls{FormMain.c.lvlobby,          FormMain.c.lvrooms,
+                                FormMain.c.MemRecev,         FormMain.c.prompt,
+                                FormMain.c.BitBtn2,          FormOptions.c.rgvnntype,
+                                FormLogin.c.usr};
+}
+
+void Client::renewConnection() {
+    connection_ = std::make_shared<Connection>(
+        services.log, services.infoBox, services.clientsocket1, services.sleeper, options,
+        services.files, FormBattleroom.c, currentUser, services.gameRunning, lobbyControls(),
+        FormBattleroom);
+}
+
+void Client::start() {
+    FormMain.FormCreate();
+    FormBattleroom.FormCreate();
+    FormOptions.FormCreate();
+}
+
+}  // namespace ardentis::forms

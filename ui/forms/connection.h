@@ -1,0 +1,40 @@
+#pragma once
+
+#include <functional>
+
+#include "game/tmod_list.h"
+#include "lobby/lobby_controls.h"
+#include "lobby/tclobby.h"
+#include "protocol/tc_base_functions.h"
+#include "protocol/tc_com.h"
+#include "room/room_context.h"
+#include "room/room_window.h"
+
+namespace ardentis::forms {
+
+// The objects of one connection state, made anew by every reset. Held through a
+// shared_ptr: a handler or a chat worker that is still using them keeps them alive while
+// a reset (a disconnect raised inside a send, say) puts new ones in their place.
+struct Connection {
+    Connection(const protocol::TrafficLog& log, platform::InfoBox& infoBox,
+               platform::ClientSocket& socket, platform::Sleeper& sleeper,
+               const settings::Toptions& options, const platform::FileSystem& files,
+               room::BattleroomControls& battleroom, protocol::UserRecord& currentUser,
+               std::function<bool()> gameRunning, lobby::LobbyControls lobbyControls,
+               room::RoomWindow& roomWindow)
+        : base(log, infoBox),
+          com(socket, base, sleeper),
+          mods(options, files),
+          roomContext{battleroom, currentUser, base, com, mods, std::move(gameRunning), {}},
+          lobby(lobbyControls, roomContext, roomWindow) {}
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    protocol::TcBaseFunctions base;
+    protocol::TCcom com;
+    game::TModList mods;
+    room::RoomContext roomContext;
+    lobby::tclobby lobby;
+};
+
+}  // namespace ardentis::forms

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <functional>
+
+#include "text/gbk.h"
+#include "ui/forms/controls/handler.h"
+
+namespace ardentis::forms {
+
+// A top-level window. Showing a hidden window runs onShow, hiding a shown one runs onHide.
+// A close request from the system asks canClose first; closing runs onClose.
+class Window {
+  public:
+    virtual ~Window() = default;
+
+    [[nodiscard]] virtual bool visible() const = 0;
+    void show() {
+        if (visible()) {
+            return;
+        }
+        applyVisible(true);
+        onShow();
+    }
+    void hide() {
+        if (!visible()) {
+            return;
+        }
+        applyVisible(false);
+        onHide();
+    }
+    // A close request, from the system or the program: refused unless onCloseQuery allows
+    // it; an allowed close hides the window and runs onClose. Returns whether it closed.
+    bool requestClose() {
+        if (onCloseQuery && !onCloseQuery()) {
+            return false;
+        }
+        hide();
+        onClose();
+        return true;
+    }
+    [[nodiscard]] virtual text::Gbk caption() const = 0;
+    virtual void setCaption(const text::Gbk& caption) = 0;
+
+    Handler onShow;
+    Handler onHide;
+    std::function<bool()> onCloseQuery;
+    Handler onClose;
+
+  protected:
+    virtual void applyVisible(bool visible) = 0;
+};
+
+}  // namespace ardentis::forms

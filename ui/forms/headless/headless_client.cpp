@@ -1,0 +1,71 @@
+#include "ui/forms/headless/headless_client.h"
+
+#include <string>
+
+#include "protocol/des.h"
+#include "settings/options_store.h"
+
+namespace ardentis::forms {
+
+using platform::RegistryHive;
+
+HeadlessMachine::HeadlessMachine(std::filesystem::path logFile) : log(std::move(logFile), clock) {}
+
+void HeadlessMachine::installGame(const text::Gbk& taDir) {
+    files.addFile(taDir + text::Gbk("totala.exe"));
+    registry.setText(RegistryHive::CurrentUser, settings::kOptionsSection, "TAdir", taDir);
+}
+
+void HeadlessMachine::setVirtualLanAddress(std::uint8_t a, std::uint8_t b, std::uint8_t c,
+                                           std::uint8_t d) {
+    network.setAddresses({{127, 0, 0, 1}, {a, b, c, d}});
+}
+
+void HeadlessMachine::storeSettings(const text::Gbk& account, const text::Gbk& password,
+                                    const text::Gbk& host, std::uint16_t port, bool autoLogin) {
+    const auto section = settings::kOptionsSection;
+    registry.setText(RegistryHive::CurrentUser, section, "usr", account);
+    registry.setText(RegistryHive::CurrentUser, section, "pwd",
+                     text::Gbk(protocol::des::EncryptHex(password.view())));
+    registry.setText(RegistryHive::CurrentUser, section, "host", host);
+    registry.setText(RegistryHive::CurrentUser, section, "port",
+                     text::Gbk(std::to_string(port)));
+    registry.setText(RegistryHive::CurrentUser, section, "autologin",
+                     text::Gbk(autoLogin ? "0" : "1"));
+    // Headless machines have no Supreme Commander; no need to be told at every reset.
+    registry.setText(RegistryHive::CurrentUser, section, "checkfile", text::Gbk("1"));
+}
+
+namespace {
+
+Services servicesOf(HeadlessMachine& machine, platform::ClientSocket& lobbySocket,
+                    platform::ClientSocket& testSocket, platform::EventLoop& loop) {
+    return Services{
+        .clientsocket1 = lobbySocket,
+        .ClientSocket1 = testSocket,
+        .loop = loop,
+        .sleeper = machine.sleeper,
+        .registry = machine.registry,
+        .files = machine.files,
+        .system = machine.system,
+        .network = machine.network,
+        .clock = machine.clock,
+        .infoBox = machine.infoBox,
+        .sound = machine.sound,
+        .inputpassword = machine.inputpassword,
+        .openFile = machine.openFile,
+        .log = machine.log,
+        .gameRunning = [] { return false; },
+        .openUrl = {},
+        .communitySite = text::Gbk("http://ardentis.invalid/"),
+    };
+}
+
+}  // namespace
+
+HeadlessClient::HeadlessClient(HeadlessMachine& machine, platform::ClientSocket& lobbySocket,
+                               platform::ClientSocket& testSocket, platform::EventLoop& loop)
+    : client(servicesOf(machine, lobbySocket, testSocket, loop), main.controls(),
+             login.controls(), battleroom.controls(), options.controls(), splash.controls()) {}
+
+}  // namespace ardentis::forms

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "platform/client_socket.h"
+#include "platform/clock.h"
+#include "platform/event_loop.h"
+#include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_network_info.h"
+#include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_system_info.h"
+#include "platform/fake/instant_sleeper.h"
+#include "platform/fake/recording_sound_player.h"
+#include "protocol/traffic_log.h"
+#include "ui/forms/client.h"
+#include "ui/forms/memory/memory_dialogs.h"
+#include "ui/forms/memory/memory_windows.h"
+
+namespace ardentis::forms {
+
+// The machine a headless client runs on: registry, files, volumes, addresses and sounds in
+// memory, and a traffic log in a file of the caller's choosing.
+struct HeadlessMachine {
+    explicit HeadlessMachine(std::filesystem::path logFile);
+
+    platform::FakeRegistry registry;
+    platform::FakeFileSystem files;
+    platform::FakeSystemInfo system;
+    platform::FakeNetworkInfo network;
+    platform::SystemClock clock;
+    platform::InstantSleeper sleeper;
+    platform::RecordingSoundPlayer sound;
+    MemoryInfoBox infoBox;
+    MemoryPasswordPrompt inputpassword;
+    MemoryOpenFileDialog openFile;
+    protocol::TrafficLog log;
+
+    // A Total Annihilation installation the mod table finds, and a virtual-LAN address of
+    // the first kind, so that rooms can be made and joined.
+    void installGame(const text::Gbk& taDir);
+    void setVirtualLanAddress(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d);
+    // Stored settings, as the options window would have written them.
+    void storeSettings(const text::Gbk& account, const text::Gbk& password, const text::Gbk& host,
+                       std::uint16_t port, bool autoLogin);
+};
+
+// A whole client over in-memory windows, on the caller's sockets and event loop.
+class HeadlessClient {
+public:
+    HeadlessClient(HeadlessMachine& machine, platform::ClientSocket& lobbySocket,
+                   platform::ClientSocket& testSocket, platform::EventLoop& loop);
+
+    MemoryMainWindow main;
+    MemoryLoginWindow login;
+    MemoryBattleroomWindow battleroom;
+    MemoryOptionsWindow options;
+    MemorySplashWindow splash;
+    Client client;
+};
+
+}  // namespace ardentis::forms

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <functional>
+
+#include "platform/client_socket.h"
+#include "platform/clock.h"
+#include "platform/event_loop.h"
+#include "platform/file_system.h"
+#include "platform/info_box.h"
+#include "platform/network_info.h"
+#include "platform/registry.h"
+#include "platform/sleeper.h"
+#include "platform/sound_player.h"
+#include "platform/system_info.h"
+#include "protocol/traffic_log.h"
+#include "text/gbk.h"
+#include "ui/forms/controls/open_file_dialog.h"
+#include "ui/forms/controls/password_prompt.h"
+
+namespace ardentis::forms {
+
+// The outside world as the client's windows use it. All borrowed; each outlives the client.
+struct Services {
+    platform::ClientSocket& clientsocket1;  // the lobby connection
+    platform::ClientSocket& ClientSocket1;  // the options window's network test
+    platform::EventLoop& loop;
+    platform::Sleeper& sleeper;
+    platform::Registry& registry;
+    platform::FileSystem& files;
+    platform::SystemInfo& system;
+    platform::NetworkInfo& network;
+    platform::Clock& clock;
+    platform::InfoBox& infoBox;
+    platform::SoundPlayer& sound;
+    PasswordPrompt& inputpassword;
+    OpenFileDialog& openFile;
+    const protocol::TrafficLog& log;
+    // True while a top-level window titled "Total Annihilation" or "Supreme Commander" exists.
+    std::function<bool()> gameRunning;
+    // Opens a web address in the user's browser.
+    std::function<void(const text::Gbk&)> openUrl;
+    // The community site behind the banners and in the missing-mod messages.
+    text::Gbk communitySite;
+};
+
+}  // namespace ardentis::forms

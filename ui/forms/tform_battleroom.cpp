@@ -1,0 +1,297 @@
+#include "ui/forms/tform_battleroom.h"
+
+#include <string>
+#include <vector>
+
+#include "settings/local_network.h"
+#include "settings/system_helpers.h"
+#include "text/literal.h"
+#include "ui/forms/client.h"
+
+namespace ardentis::forms {
+namespace {
+
+using text::Gbk;
+using text::zh;
+
+Gbk decimal(int value) {
+    return Gbk(std::to_string(value));
+}
+
+}  // namespace
+
+TFormBattleroom::TFormBattleroom(Client& client, room::BattleroomControls controls)
+    : c(controls), client_(client) {
+    c.window.onShow.set([this] { FormShow(); });
+    c.window.onHide.set([this] { FormHide(); });
+    c.window.onCloseQuery = [this] { return FormCloseQuery(); };
+    c.BitBtn1.onClick.set([this] { BitBtn1Click(); });
+    c.BitBtn2.onClick.set([this] { BitBtn2Click(); });
+    c.BitBtn3.onClick.set([this] { BitBtn3Click(); });
+    c.CheckBox1.onClick.set([this] { CheckBox1Click(); });
+    c.MemSend.onKeyDown = [this](int key) { MemSendKeyDown(key); };
+    c.lvRoom.onClick.set([this] { lvRoomClick(); });
+    c.RGcommander.onClick.set([this] { RGcommanderClick(); });
+    c.rglos.onClick.set([this] { rglosClick(); });
+    c.rgpos.onClick.set([this] { rgposClick(); });
+    c.rgwatch.onClick.set([this] { rgwatchClick(); });
+    c.RGcheat.onClick.set([this] { RGcheatClick(); });
+    c.RGMapmode.onClick.set([this] { RGMapmodeClick(); });
+    c.Trackmetal.onChange.set([this] { TrackmetalChange(); });
+    c.Trackenergy.onChange.set([this] { TrackenergyChange(); });
+    c.Trackulimited.onChange.set([this] { TrackulimitedChange(); });
+    c.Trackplayers.onChange.set([this] { trackerlimitedChange(); });
+    c.mods.onChange.set([this] { modsChange(); });
+    c.gamecomments.onChange.set([this] { gamecommentsChange(); });
+    c.pwd.onChange.set([this] { pwdChange(); });
+    c.MapList.onChange.set([this] { ComboBox1Change(); });
+}
+
+void TFormBattleroom::FormCreate() {
+    c.MemRecev.clear();
+    c.MemSend.clear();
+    std::vector<Gbk> installed;
+    client_.connection()->mods.FillInstalledMods(installed);
+    c.mods.clear();
+    for (const Gbk& name : installed) {
+        c.mods.addItem(name);
+    }
+    c.mods.setItemIndex(0);
+    c.gamecomments.setText(zh<"欢迎加入战斗">());
+    c.MapList.setItemIndex(0);
+    startSent = false;
+}
+
+void TFormBattleroom::FormShow() {
+    c.MemRecev.clear();
+    startSent = false;
+    startGuard = false;
+    c.CheckBox1.setEnabled(true);
+    c.CheckBox1.setChecked(false);
+}
+
+void TFormBattleroom::FormHide() {
+    c.mods.setEnabled(true);
+    c.BitBtn2.setEnabled(true);
+}
+
+void TFormBattleroom::setcreatestatus() {
+    for (forms::RadioGroup* group : {&c.RGcommander, &c.rglos, &c.RGMapmode, &c.RGcheat,
+                                     &c.rgwatch, &c.rgpos}) {
+        group->setEnabled(true);
+    }
+    for (forms::Slider* slider : {&c.Trackmetal, &c.Trackenergy, &c.Trackplayers, &c.Trackulimited}) {
+        slider->setEnabled(true);
+    }
+    c.pwd.setEnabled(true);
+    c.gamecomments.setEnabled(true);
+    c.MapList.setEnabled(true);
+    c.mods.setEnabled(false);
+    c.CheckBox1.setVisible(false);
+    c.BitBtn2.setEnabled(false);
+    c.BitBtn2.setVisible(true);
+    startGuard = false;
+}
+
+void TFormBattleroom::setjoinstatus() {
+    for (forms::RadioGroup* group : {&c.RGcommander, &c.rglos, &c.RGMapmode, &c.RGcheat,
+                                     &c.rgwatch, &c.rgpos}) {
+        group->setEnabled(false);
+    }
+    for (forms::Slider* slider : {&c.Trackmetal, &c.Trackenergy, &c.Trackplayers, &c.Trackulimited}) {
+        slider->setEnabled(false);
+    }
+    c.mods.setEnabled(false);
+    c.pwd.setEnabled(false);
+    c.gamecomments.setEnabled(false);
+    c.MapList.setEnabled(true);
+    c.CheckBox1.setVisible(true);
+    c.BitBtn2.setVisible(false);
+}
+
+bool TFormBattleroom::userIsHost() const {
+    const auto connection = client_.connection();
+    const auto& myroom = connection->lobby.myroom;
+    return myroom && myroom->info.host.gbk() == client_.currentUser.account.gbk();
+}
+
+void TFormBattleroom::sendOptions(bool alsoRoom) {
+    if (!userIsHost()) {
+        return;
+    }
+    const auto connection = client_.connection();
+    connection->lobby.myroom->sendoptions();
+    if (alsoRoom) {
+        connection->lobby.myroom->sendroom();
+    }
+}
+
+void TFormBattleroom::BitBtn1Click() {
+    const auto connection = client_.connection();
+    settings::Toptions& options = client_.options;
+    options.vnnip = settings::GetVnnAddress(client_.services.network, options.vnntype);
+    const Gbk modName = c.mods.text();
+    const Gbk code = connection->mods.GetCodeByName(modName);
+    if (connection->mods.GetModExePath(code).empty()) {
+        connection->base.ShowInfo(zh<"你还没有安装">() + modName + zh<"，请到">() +
+                                  client_.services.communitySite + zh<"下载对应的mod版本。">());
+        return;
+    }
+    if (options.vnnip.empty()) {
+        connection->base.ShowInfo(zh<"请确保您在选项中选择的虚拟局域网软件保持在线！">());
+        return;
+    }
+    c.BitBtn1.setEnabled(false);
+    c.BitBtn2.setEnabled(false);
+
+    protocol::RoomRecord room;
+    room.host = client_.currentUser.account.gbk();
+    room.roomno = settings::MakeUniqueId(client_.services.system, client_.services.clock);
+    room.map = c.MapList.text();
+    room.players = 1;
+    room.maxplayers = static_cast<std::int8_t>(c.Trackplayers.position());
+    room.modname = modName;
+    room.modcode = code;
+    room.status = Gbk("0");
+    room.password = c.pwd.text();
+    room.comment = c.gamecomments.text();
+    // A new room carries these values whatever the controls show, until the host's first
+    // option change.
+    room.commander = 2;
+    room.los = 1;
+    room.watch = 2;
+    room.cheat = 1;
+    room.mapmode = 2;
+    room.startpos = 2;
+    room.unitlimit = 30;
+    room.metal = 1;
+    room.energy = 1;
+    room.nettype = static_cast<std::int8_t>(options.vnntype & 0xFF);
+    connection->lobby.createroom(room);
+}
+
+void TFormBattleroom::BitBtn2Click() {
+    // Starting the game belongs to the game integration; until it is there, nothing starts.
+}
+
+void TFormBattleroom::BitBtn3Click() {
+    if (client_.services.gameRunning && client_.services.gameRunning()) {
+        return;  // a room can't be left while a game runs
+    }
+    const auto connection = client_.connection();
+    client_.FormMain.c.BitBtn2.setEnabled(true);
+    if (connection->lobby.myroom) {
+        connection->lobby.leaveroom();
+    }
+    c.window.hide();
+    c.lvRoom.clear();
+    client_.FormMain.c.BitBtn2.setEnabled(true);
+    c.BitBtn1.setEnabled(true);
+}
+
+void TFormBattleroom::CheckBox1Click() {
+    const auto connection = client_.connection();
+    if (connection->lobby.myroom) {
+        connection->lobby.myroom->sendstate();
+    }
+}
+
+void TFormBattleroom::MemSendKeyDown(int key) {
+    const auto connection = client_.connection();
+    if (key != Memo::kEnter || !connection->lobby.myroom) {
+        return;
+    }
+    client_.workerAction = TClientDataThread::Action::RoomChat;
+    // The line just completed, read here on the window thread with the Enter applied.
+    const Gbk line = c.MemSend.line(c.MemSend.caretLine() - 1);
+    if (line.empty()) {
+        return;
+    }
+    const protocol::LobbyMessage record = connection->lobby.myroom->chatRecord(line);
+    client_.workers.start([connection, record] { connection->com.SendRecord(record); },
+                          TClientDataThread::Order::InTurn);
+}
+
+void TFormBattleroom::lvRoomClick() {
+    c.BitBtn4.setEnabled(true);
+}
+
+void TFormBattleroom::RGcommanderClick() {
+    sendOptions(false);
+}
+
+void TFormBattleroom::rglosClick() {
+    sendOptions(false);
+}
+
+void TFormBattleroom::rgposClick() {
+    sendOptions(false);
+}
+
+void TFormBattleroom::rgwatchClick() {
+    sendOptions(false);
+}
+
+void TFormBattleroom::RGcheatClick() {
+    sendOptions(false);
+}
+
+void TFormBattleroom::RGMapmodeClick() {
+    sendOptions(false);
+}
+
+void TFormBattleroom::TrackmetalChange() {
+    c.Lmetal.setCaption(decimal(c.Trackmetal.position() * 1000));
+    sendOptions(false);
+}
+
+void TFormBattleroom::TrackenergyChange() {
+    c.Lenergy.setCaption(decimal(c.Trackenergy.position() * 1000));
+    sendOptions(false);
+}
+
+void TFormBattleroom::TrackulimitedChange() {
+    c.llimited.setCaption(decimal(c.Trackulimited.position() * 50));
+    sendOptions(false);
+}
+
+void TFormBattleroom::trackerlimitedChange() {
+    c.lplayers.setCaption(decimal(c.Trackplayers.position()));
+    const int rows = c.lvRoom.rowCount();
+    if (rows <= c.Trackplayers.position()) {
+        sendOptions(true);
+        return;
+    }
+    client_.connection()->base.ShowInfo(zh<"玩家数量不能再少了。">());
+    // Runs this handler again with the corrected position, which sends for a host.
+    c.Trackplayers.setPosition(rows);
+    c.lplayers.setCaption(decimal(c.Trackplayers.position()));
+}
+
+void TFormBattleroom::modsChange() {
+    sendOptions(false);
+}
+
+void TFormBattleroom::gamecommentsChange() {
+    sendOptions(true);
+}
+
+void TFormBattleroom::pwdChange() {
+    sendOptions(true);
+}
+
+void TFormBattleroom::ComboBox1Change() {
+    const auto connection = client_.connection();
+    const auto& myroom = connection->lobby.myroom;
+    if (!myroom) {
+        return;
+    }
+    if (userIsHost()) {
+        sendOptions(true);
+        return;
+    }
+    myroom->sendnotice(client_.currentUser.account.gbk() + zh<"建议使用">() + c.MapList.text() +
+                       zh<"这张地图。">());
+}
+
+}  // namespace ardentis::forms
