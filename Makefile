@@ -4,7 +4,7 @@
 
 PRESETS := linux linux-asan windows
 
-run: deps linux
+run: deps
 	@scripts/run
 
 test: deps

@@ -1,0 +1,67 @@
+#include <windows.h>
+
+#include "app/application.h"
+
+#include "app/desktop.h"
+#include "ui/win32/handler_failure.h"
+
+namespace ardentis::app {
+namespace {
+
+forms::Services servicesOf(Application& app, std::span<const std::wstring> arguments) {
+    return forms::Services{
+        .clientsocket1 = app.lobbySocket,
+        .ClientSocket1 = app.testSocket,
+        .loop = app.loop,
+        .sleeper = app.sleeper,
+        .registry = app.registry,
+        .files = app.files,
+        .system = app.system,
+        .network = app.network,
+        .clock = app.clock,
+        .infoBox = app.infoBox,
+        .sound = app.sound,
+        .inputpassword = app.inputpassword,
+        .openFile = app.openFile,
+        .log = app.log,
+        .gameRunning = [] { return gameWindowOpen(); },
+        .openUrl = [](const text::Gbk& url) { openInBrowser(url); },
+        .communitySite = communitySite(arguments, app.registry),
+    };
+}
+
+}  // namespace
+
+Application::Application(std::span<const std::wstring> arguments)
+    : log(protocol::TrafficLog::defaultFile(), clock),
+      login(main.dialog.handle()),
+      battleroom(main.dialog.handle()),
+      options(main.dialog.handle()),
+      splash(main.dialog.handle()),
+      client(servicesOf(*this, arguments), main.controls(), login.controls(), battleroom.controls(),
+             options.controls(), splash.controls()) {
+    // Closing the lobby window ends the program once the window's own close has run.
+    main.window.onClose.set([this] {
+        client.FormMain.FormClose();
+        platform::Win32EventLoop::quit(0);
+    });
+    battleroom.banner.onClick.set(
+        [this] { client.services.openUrl(client.services.communitySite); });
+    // What a window's handler throws is caught at the window procedure; it is noted in the
+    // traffic log, where the records before it are.
+    win32::setFailureSink([this](const std::string& message) { log.LogText(text::Gbk(message)); });
+}
+
+Application::~Application() {
+    win32::setFailureSink(nullptr);
+}
+
+void Application::start() {
+    client.start();
+}
+
+int Application::run() {
+    return loop.run();
+}
+
+}  // namespace ardentis::app

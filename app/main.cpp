@@ -1,0 +1,40 @@
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "ui/win32/common_controls.h"
+
+namespace {
+
+// The command line's arguments after the program name.
+std::vector<std::wstring> commandLineArguments() {
+    int count = 0;
+    LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::wstring> arguments;
+    for (int i = 1; i < count; ++i) {
+        arguments.emplace_back(words[i]);
+    }
+    LocalFree(words);
+    return arguments;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    ardentis::win32::initCommonControls();
+    try {
+        const std::vector<std::wstring> arguments = commandLineArguments();
+        ardentis::app::Application application(arguments);
+        application.start();
+        return application.run();
+    } catch (const std::exception& error) {
+        const std::string what = error.what();
+        MessageBoxA(nullptr, what.c_str(), "Ardentis", MB_ICONERROR | MB_OK);
+        return 1;
+    }
+}

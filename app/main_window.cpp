@@ -1,0 +1,64 @@
+#include <windows.h>
+
+#include <vector>
+
+#include "app/main_window.h"
+
+#include "app/resource.h"
+#include "app/window_layout.h"
+#include "text/literal.h"
+
+namespace ardentis::app {
+namespace {
+
+using text::zh;
+
+constexpr std::uint32_t kRed = 0x000000FF;  // COLORREF: 0x00BBGGRR
+
+// Widths in dialog units; the users' list is 161 pixels wide.
+std::vector<win32::ListColumn> lobbyColumns() {
+    return {{zh<"帐号">(), 36}, {zh<"昵称">(), 36}, {zh<"位置">(), 31}};
+}
+
+std::vector<win32::ListColumn> roomColumns() {
+    return {{zh<"房号">(), 92},    {zh<"装态">(), 30}, {zh<"房间说明">(), 60},
+            {zh<"MOD名称">(), 46}, {zh<"地图">(), 50}, {zh<"人数">(), 24},
+            {zh<"密码">(), 24},    {zh<"房主">(), 40}, {zh<"虚拟网络">(), 40}};
+}
+
+}  // namespace
+
+MainWindow::MainWindow()
+    : dialog(IDD_MAIN),
+      chatDialog(IDD_MAIN_CHAT, dialog),
+      window(dialog),
+      bsSkinLinkImage1(dialog, IDC_MAIN_BANNER),
+      lver(dialog, IDC_MAIN_LVER),
+      prompt(dialog, IDC_MAIN_PROMPT),
+      BitBtn1(dialog, IDC_MAIN_BITBTN1),
+      BitBtn2(dialog, IDC_MAIN_BITBTN2),
+      BitBtn3(dialog, IDC_MAIN_BITBTN3),
+      BitBtn4(dialog, IDC_MAIN_BITBTN4),
+      lvlobby(dialog, IDC_MAIN_LVLOBBY, lobbyColumns()),
+      lvrooms(dialog, IDC_MAIN_LVROOMS, roomColumns()),
+      PageControl2(dialog, IDC_MAIN_PAGECONTROL2),
+      TabSheet2(PageControl2, chatDialog, 0, zh<"大厅">()),
+      MemRecev(chatDialog, IDC_MAIN_MEMRECEV, win32::MemoAccess::ReadOnly),
+      MemSend(chatDialog, IDC_MAIN_MEMSEND) {
+    const HWND self = dialog.handle();
+    setClientSize(self, 792, 573);
+    centre(self);
+    setProgramIcon(self);
+    colourStaticText(self, IDC_MAIN_PROMPT, kRed);
+    showHandCursor(bsSkinLinkImage1.handle());
+    layPagesOver(PageControl2.handle(), {chatDialog.handle()});
+    TabSheet2.activate();
+    setHeight(MemSend.handle(), 22);
+}
+
+forms::MainControls MainWindow::controls() {
+    return forms::MainControls{window,  bsSkinLinkImage1, lver,    prompt,  BitBtn1,  BitBtn2,
+                               BitBtn3, BitBtn4,          lvlobby, lvrooms, MemRecev, MemSend};
+}
+
+}  // namespace ardentis::app

@@ -1,0 +1,68 @@
+#include <windows.h>
+
+#include "app/options_window.h"
+
+#include "app/resource.h"
+#include "app/window_layout.h"
+#include "text/literal.h"
+#include "ui/forms/control_texts.h"
+
+namespace ardentis::app {
+
+using text::zh;
+using win32::EditEcho;
+
+OptionsWindow::OptionsWindow(HWND owner)
+    : dialog(IDD_OPTIONS, owner),
+      accountDialog(IDD_OPT_ACCOUNT, dialog),
+      loginDialog(IDD_OPT_LOGIN, dialog),
+      networkDialog(IDD_OPT_NETWORK, dialog),
+      gameDialog(IDD_OPT_GAME, dialog),
+      vnnDialog(IDD_OPT_VNN, dialog),
+      window(dialog),
+      PageControl1(dialog, IDC_OPT_PAGECONTROL1),
+      TabSheet2(PageControl1, accountDialog, 0, zh<"帐号">(), false),
+      TabSheet1(PageControl1, loginDialog, 1, zh<"登录">()),
+      TabSheet3(PageControl1, networkDialog, 2, zh<"网络">()),
+      TabSheet4(PageControl1, gameDialog, 3, zh<"游戏">()),
+      TabSheet5(PageControl1, vnnDialog, 4, zh<"虚拟网络">()),
+      pwd1(accountDialog, IDC_OPT_PWD1, EditEcho::Masked),
+      pwd2(accountDialog, IDC_OPT_PWD2, EditEcho::Masked),
+      pwd3(accountDialog, IDC_OPT_PWD3, EditEcho::Masked),
+      nick(accountDialog, IDC_OPT_NICK),
+      usr(loginDialog, IDC_OPT_USR),
+      pwd(loginDialog, IDC_OPT_PWD, EditEcho::Masked),
+      cbauto(loginDialog, IDC_OPT_CBAUTO),
+      host(networkDialog, IDC_OPT_HOST),
+      port(networkDialog, IDC_OPT_PORT),
+      BitBtn4(networkDialog, IDC_OPT_BITBTN4),
+      TADir(gameDialog, IDC_OPT_TADIR),
+      BitBtn3(gameDialog, IDC_OPT_BITBTN3),
+      SPCDir(gameDialog, IDC_OPT_SPCDIR),
+      bitbtnspcdir(gameDialog, IDC_OPT_BITBTNSPCDIR),
+      checkfile(gameDialog, IDC_OPT_CHECKFILE),
+      rgvnntype(vnnDialog, IDC_OPT_RGVNNTYPE, IDC_OPT_RGVNNTYPE + 1,
+                forms::options_items::vnntypes(), 0, 2),
+      BitBtn1(dialog, IDC_OPT_BITBTN1),
+      BitBtn2(dialog, IDC_OPT_BITBTN2) {
+    const HWND self = dialog.handle();
+    setClientSize(self, 319, 197);
+    centre(self, owner);
+    // The account page's tab is not there yet; the row of the other four gives the area.
+    layPagesOver(PageControl1.handle(),
+                 {accountDialog.handle(), loginDialog.handle(), networkDialog.handle(),
+                  gameDialog.handle(), vnnDialog.handle()});
+    TabSheet5.activate();
+    noteFont_ = smallerFont(dialog.font(), 11, win32::windowDpi(self));
+    SendMessageW(vnnDialog.item(IDC_OPT_MEMO1), WM_SETFONT,
+                 reinterpret_cast<WPARAM>(noteFont_.get()), FALSE);
+}
+
+forms::OptionsControls OptionsWindow::controls() {
+    return forms::OptionsControls{window, TabSheet2,    TabSheet1, TabSheet3, TabSheet4, TabSheet5,
+                                  pwd1,   pwd2,         pwd3,      nick,      usr,       pwd,
+                                  cbauto, host,         port,      BitBtn4,   TADir,     BitBtn3,
+                                  SPCDir, bitbtnspcdir, checkfile, rgvnntype, BitBtn1,   BitBtn2};
+}
+
+}  // namespace ardentis::app

@@ -1,0 +1,162 @@
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/resource.h"
+#include "tests/app/app_fixture.h"
+#include "text/literal.h"
+
+namespace ardentis::app::testing {
+namespace {
+
+using text::Gbk;
+using text::zh;
+
+bool visible(HWND window) {
+    return IsWindowVisible(window) != FALSE;
+}
+
+// The screen colour at a point of the window's client area.
+COLORREF clientPixel(HWND window, int x, int y) {
+    POINT point{x, y};
+    ClientToScreen(window, &point);
+    HDC screen = GetDC(nullptr);
+    const COLORREF colour = GetPixel(screen, point.x, point.y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+// Whether some pixel inside the control is clearly red.
+bool showsRed(HWND control) {
+    RECT area{};
+    GetWindowRect(control, &area);
+    HDC screen = GetDC(nullptr);
+    bool found = false;
+    for (int y = area.top; y < area.bottom && !found; ++y) {
+        for (int x = area.left; x < area.right && !found; ++x) {
+            const COLORREF colour = GetPixel(screen, x, y);
+            found = GetRValue(colour) > 160 && GetGValue(colour) < 90 && GetBValue(colour) < 90;
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
+std::string screenshot(HWND window, const std::string& name) {
+    const std::filesystem::path file = std::filesystem::current_path() / (name + ".bmp");
+    EXPECT_TRUE(saveScreenshot(window, file.string())) << "could not write " << file;
+    std::cout << "screenshot: " << file.string() << '\n';
+    return file.string();
+}
+
+class StartAndClose : public AppFixture {
+  protected:
+    // Program start until the splash has closed and shown the lobby window.
+    void startToLobby() {
+        start();
+        ASSERT_TRUE(pumpUntil([this] { return visible(app->main.dialog.handle()); }))
+            << "the splash never showed the lobby window";
+    }
+};
+
+TEST_F(StartAndClose, SplashClosesItselfAndShowsTheLobbyWindow) {
+    startToLobby();
+    EXPECT_FALSE(visible(app->splash.dialog.handle()));
+    EXPECT_FALSE(visible(app->login.dialog.handle())) << "automatic log-in is off";
+    EXPECT_TRUE(IsWindowEnabled(app->main.BitBtn1.handle()));
+}
+
+TEST_F(StartAndClose, LobbyWindowRefusesACloseFromTheSystem) {
+    startToLobby();
+    HWND lobby = app->main.dialog.handle();
+    SendMessageW(lobby, WM_CLOSE, 0, 0);
+    pumpFor(100);
+    EXPECT_TRUE(IsWindow(lobby));
+    EXPECT_TRUE(visible(lobby));
+}
+
+TEST_F(StartAndClose, BattleroomWindowRefusesACloseFromTheSystem) {
+    startToLobby();
+    app->client.FormMain.BitBtn2Click();  // opens the battle room as a host would
+    HWND room = app->battleroom.dialog.handle();
+    ASSERT_TRUE(visible(room));
+    SendMessageW(room, WM_CLOSE, 0, 0);
+    pumpFor(100);
+    EXPECT_TRUE(IsWindow(room));
+    EXPECT_TRUE(visible(room));
+}
+
+TEST_F(StartAndClose, QuitButtonClosesTheLobbyWindowAndEndsTheLoop) {
+    startToLobby();
+    // Should the close fail to end the loop, this ends it with another code.
+    auto guard = app->loop.createTimer(10000, true, [] { platform::Win32EventLoop::quit(7); });
+    PostMessageW(app->main.BitBtn4.handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(app->run(), 0);
+    EXPECT_FALSE(visible(app->main.dialog.handle()));
+}
+
+class Screenshots : public StartAndClose {};
+
+TEST_F(Screenshots, LobbyWindow) {
+    startToLobby();
+    auto& main = app->main;
+    HWND lobby = main.dialog.handle();
+    SetWindowPos(lobby, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
+    main.prompt.setCaption(zh<"用户:alice 位置:大厅">());
+    main.lvlobby.addRow(Gbk("alice"), {zh<"爱丽丝">(), zh<"大厅">()});
+    main.lvlobby.addRow(Gbk("bob"), {zh<"鲍勃">(), Gbk("C0DE0612345678901234")});
+    main.lvrooms.addRow(Gbk("C0DE0612345678901234"),
+                        {zh<"等待中">(), zh<"欢迎加入战斗">(), Gbk("Total Annihilation"),
+                         Gbk("Comet Catcher"), Gbk("2/10"), Gbk(""), Gbk("bob"), Gbk("VNN 3.0")});
+    main.MemRecev.addLine(zh<"正在连接服务器，请稍候......">());
+    main.MemRecev.addLine(zh<"游戏大厅>>欢迎来到 Ardentis 对战平台！">());
+    main.MemRecev.addLine(zh<"bob>>大家好，来一局吗？">());
+    pumpFor(500);
+    screenshot(lobby, "app_lobby");
+    // The banner paints its picture: the top left is the dark night sky, not the dialog.
+    const COLORREF sky = clientPixel(lobby, 4, 4);
+    EXPECT_LT(GetRValue(sky) + GetGValue(sky) + GetBValue(sky), 200) << std::hex << sky;
+    EXPECT_TRUE(showsRed(main.prompt.handle())) << "the user line is drawn in red";
+}
+
+TEST_F(Screenshots, BattleroomWindow) {
+    startToLobby();
+    app->client.FormMain.BitBtn2Click();
+    auto& room = app->battleroom;
+    room.lvRoom.addRow(Gbk("alice"), {zh<"爱丽丝">(), zh<"就绪">()});
+    room.lvRoom.addRow(Gbk("bob"), {zh<"鲍勃">(), zh<"等待">()});
+    room.MemRecev.addLine(zh<"作战指挥室>>bob建议使用Comet Catcher这张地图。">());
+    room.prompt.setCaption(zh<"用户:alice 位置:C0DE0612345678901234">());
+    pumpFor(500);
+    HWND window = room.dialog.handle();
+    screenshot(window, "app_battleroom");
+    room.optionsPage.activate();
+    pumpFor(300);
+    screenshot(window, "app_battleroom_options");
+    // The mini map paints its picture: water, land or snow, never the dialog's grey.
+    RECT map{};
+    GetWindowRect(room.dialog.item(IDC_ROOM_MINIMAP), &map);
+    POINT centre{(map.left + map.right) / 2, (map.top + map.bottom) / 2};
+    ScreenToClient(window, &centre);
+    const COLORREF colour = clientPixel(window, centre.x, centre.y);
+    EXPECT_FALSE(GetRValue(colour) == GetGValue(colour) && GetGValue(colour) == GetBValue(colour))
+        << std::hex << colour;
+}
+
+TEST_F(Screenshots, OptionsWindow) {
+    startToLobby();
+    app->client.FormMain.BitBtn3Click();
+    HWND window = app->options.dialog.handle();
+    ASSERT_TRUE(visible(window));
+    pumpFor(500);
+    screenshot(window, "app_options");
+    app->options.TabSheet4.activate();
+    pumpFor(300);
+    screenshot(window, "app_options_game");
+    EXPECT_TRUE(visible(app->options.gameDialog.handle()));
+    EXPECT_FALSE(visible(app->options.vnnDialog.handle()));
+}
+
+}  // namespace
+}  // namespace ardentis::app::testing

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "text/code_page.h"
+#include "text/gbk.h"
+#include "ui/forms/controls/handler.h"
+#include "ui/win32/dialog.h"
+#include "ui/win32/hwnd_fwd.h"
+
+namespace ardentis::testing {
+
+// GBK from a UTF-8 literal.
+[[nodiscard]] inline text::Gbk g(std::string_view utf8) {
+    return text::gbk(utf8);
+}
+
+// Counts the runs of the handlers it is wired to.
+struct Runs {
+    int count = 0;
+    void wire(forms::Handler& handler) {
+        handler.set([this] { ++count; });
+    }
+};
+
+// What the window holds, read with the W API.
+[[nodiscard]] std::wstring wideText(HWND window);
+// A notification as the control sends it to its dialog.
+void sendCommand(HWND control, int code);
+void sendItemNotify(HWND control, unsigned code, int item);
+// Runs the messages already queued for this thread.
+void runPending();
+
+// The controls dialog of the tests' resources, shown; each test wraps what it needs.
+class ControlsDialogTest : public ::testing::Test {
+  protected:
+    ControlsDialogTest();
+    [[nodiscard]] HWND item(int controlId) const { return dialog.item(controlId); }
+
+    win32::Dialog dialog;
+};
+
+}  // namespace ardentis::testing

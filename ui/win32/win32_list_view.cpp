@@ -1,0 +1,182 @@
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "ui/win32/win32_list_view.h"
+
+#include <string>
+
+#include "platform/win32/wide_text.h"
+
+namespace ardentis::win32 {
+
+Win32ListView::Win32ListView(Dialog& dialog, int controlId, std::span<const ListColumn> columns)
+    : control_(dialog.item(controlId)),
+      registration_(dialog.route(
+          controlId, {.notify = [this](const NMHDR& header) { handleNotify(header); }})) {
+    const LONG_PTR style = GetWindowLongPtrW(control_, GWL_STYLE);
+    SetWindowLongPtrW(control_, GWL_STYLE, (style & ~LONG_PTR{LVS_TYPEMASK}) | LVS_REPORT);
+    const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
+    SendMessageW(control_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+    int index = 0;
+    for (const ListColumn& column : columns) {
+        RECT width{0, 0, column.width, 0};
+        MapDialogRect(dialog.handle(), &width);
+        std::wstring caption = platform::gbkToWideLossy(column.caption.view());
+        LVCOLUMNW added{};
+        added.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        added.cx = width.right;
+        added.pszText = caption.data();
+        added.iSubItem = index;
+        SendMessageW(control_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(&added));
+        ++index;
+    }
+}
+
+int Win32ListView::rowCount() const {
+    return static_cast<int>(SendMessageW(control_, LVM_GETITEMCOUNT, 0, 0));
+}
+
+text::Gbk Win32ListView::caption(int row) const {
+    return cellText(row, 0);
+}
+
+text::Gbk Win32ListView::subItem(int row, int subItem) const {
+    return subItem < 1 ? text::Gbk() : cellText(row, subItem);
+}
+
+int Win32ListView::addRow(const text::Gbk& caption, const std::vector<text::Gbk>& subItems) {
+    std::wstring wide = platform::gbkToWideLossy(caption.view());
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = rowCount();
+    item.pszText = wide.data();
+    const int row = static_cast<int>(
+        SendMessageW(control_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    for (std::size_t index = 0; index < subItems.size(); ++index) {
+        setCellText(row, static_cast<int>(index) + 1, subItems[index]);
+    }
+    return row;
+}
+
+void Win32ListView::setSubItem(int row, int subItem, const text::Gbk& value) {
+    if (subItem >= 1) {
+        setCellText(row, subItem, value);
+    }
+}
+
+void Win32ListView::deleteRow(int row) {
+    if (row >= 0 && row < rowCount()) {
+        SendMessageW(control_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+    }
+}
+
+void Win32ListView::clear() {
+    SendMessageW(control_, LVM_DELETEALLITEMS, 0, 0);
+}
+
+std::optional<int> Win32ListView::selected() const {
+    const auto row = static_cast<int>(
+        SendMessageW(control_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return row < 0 ? std::nullopt : std::optional<int>(row);
+}
+
+std::optional<int> Win32ListView::findCaption(const text::Gbk& caption) const {
+    // LVM_FINDITEM ignores case; each hit is checked byte for byte and the search goes on.
+    std::wstring wide = platform::gbkToWideLossy(caption.view());
+    LVFINDINFOW find{};
+    find.flags = LVFI_STRING;
+    find.psz = wide.c_str();
+    int from = -1;
+    for (;;) {
+        const auto row = static_cast<int>(SendMessageW(
+            control_, LVM_FINDITEMW, static_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&find)));
+        if (row < 0 || row <= from) {
+            return std::nullopt;  // no more hits (the search wraps around to the start)
+        }
+        if (this->caption(row) == caption) {
+            return row;
+        }
+        from = row;
+    }
+}
+
+int Win32ListView::columnCount() const {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(control_, LVM_GETHEADER, 0, 0));
+    return static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+}
+
+text::Gbk Win32ListView::columnCaption(int column) const {
+    std::wstring wide(256, L'\0');
+    LVCOLUMNW read{};
+    read.mask = LVCF_TEXT;
+    read.pszText = wide.data();
+    read.cchTextMax = static_cast<int>(wide.size());
+    if (SendMessageW(control_, LVM_GETCOLUMNW, static_cast<WPARAM>(column),
+                     reinterpret_cast<LPARAM>(&read)) == FALSE) {
+        return text::Gbk();
+    }
+    wide.resize(wide.find(L'\0'));
+    return platform::wideToGbkLossy(wide);
+}
+
+void Win32ListView::handleNotify(const NMHDR& header) {
+    if (header.code != static_cast<UINT>(NM_CLICK) && header.code != static_cast<UINT>(NM_DBLCLK)) {
+        return;
+    }
+    select(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
+    if (header.code == static_cast<UINT>(NM_CLICK)) {
+        onClick();
+    } else {
+        onDblClick();
+    }
+}
+
+text::Gbk Win32ListView::cellText(int row, int column) const {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) {
+        return text::Gbk();
+    }
+    // LVM_GETITEMTEXT reports only what it copied: grow until the text fits.
+    for (std::size_t size = 64;; size *= 4) {
+        std::wstring wide(size, L'\0');
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = wide.data();
+        item.cchTextMax = static_cast<int>(size);
+        const auto copied = static_cast<std::size_t>(SendMessageW(
+            control_, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
+        if (copied + 1 < size) {
+            wide.resize(copied);
+            return platform::wideToGbkLossy(wide);
+        }
+    }
+}
+
+void Win32ListView::setCellText(int row, int column, const text::Gbk& value) {
+    if (row < 0 || row >= rowCount()) {
+        return;
+    }
+    std::wstring wide = platform::gbkToWideLossy(value.view());
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = wide.data();
+    SendMessageW(control_, LVM_SETITEMTEXTW, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+}
+
+void Win32ListView::select(int row) {
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    if (row < 0 || row >= rowCount()) {
+        state.state = 0;
+        SendMessageW(control_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(&state));
+        return;
+    }
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(control_, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&state));
+}
+
+}  // namespace ardentis::win32

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <span>
+
+#include "ui/forms/controls/list_view.h"
+#include "ui/win32/dialog.h"
+
+namespace ardentis::win32 {
+
+struct ListColumn {
+    text::Gbk caption;
+    int width = 0;  // in dialog units
+};
+
+// A report-mode SysListView32 with whole-row selection and the given columns (added here;
+// the resource gives none). Row captions are the items' texts, sub-item n the text of
+// column n. The user's click (NM_CLICK) and double click (NM_DBLCLK) first make the row
+// under the mouse the selection (none on the empty part), as in memory, then run onClick
+// or onDblClick; programmatic changes run nothing. The resource should carry
+// LVS_SINGLESEL and LVS_SHOWSELALWAYS.
+class Win32ListView final : public forms::ListView {
+  public:
+    Win32ListView(Dialog& dialog, int controlId, std::span<const ListColumn> columns);
+    Win32ListView(const Win32ListView&) = delete;
+    Win32ListView& operator=(const Win32ListView&) = delete;
+
+    [[nodiscard]] int rowCount() const override;
+    [[nodiscard]] text::Gbk caption(int row) const override;
+    [[nodiscard]] text::Gbk subItem(int row, int subItem) const override;
+    int addRow(const text::Gbk& caption, const std::vector<text::Gbk>& subItems) override;
+    void setSubItem(int row, int subItem, const text::Gbk& value) override;
+    void deleteRow(int row) override;
+    void clear() override;
+    [[nodiscard]] std::optional<int> selected() const override;
+    [[nodiscard]] std::optional<int> findCaption(const text::Gbk& caption) const override;
+
+    [[nodiscard]] int columnCount() const;
+    [[nodiscard]] text::Gbk columnCaption(int column) const;
+    [[nodiscard]] HWND handle() const noexcept { return control_; }
+
+  private:
+    void handleNotify(const tagNMHDR& header);
+    [[nodiscard]] text::Gbk cellText(int row, int column) const;
+    void setCellText(int row, int column, const text::Gbk& value);
+    void select(int row);
+
+    HWND control_;
+    Dialog::Registration registration_;
+};
+
+}  // namespace ardentis::win32

@@ -1,0 +1,28 @@
+#include <windows.h>
+
+#include "ui/win32/win32_window.h"
+
+#include "ui/win32/window_text.h"
+
+namespace ardentis::win32 {
+
+Win32Window::Win32Window(Dialog& dialog)
+    : window_(dialog.handle()), registration_(dialog.routeClose([this] { requestClose(); })) {}
+
+bool Win32Window::visible() const {
+    return hasVisibleStyle(window_);
+}
+
+text::Gbk Win32Window::caption() const {
+    return windowText(window_);
+}
+
+void Win32Window::setCaption(const text::Gbk& caption) {
+    setWindowText(window_, caption);
+}
+
+void Win32Window::applyVisible(bool visible) {
+    showWindow(window_, visible);
+}
+
+}  // namespace ardentis::win32
