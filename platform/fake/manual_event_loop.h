@@ -1,12 +1,11 @@
 #pragma once
 
 #include <chrono>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 
 #include "platform/event_loop.h"
+#include "platform/posted_work.h"
 #include "platform/timer_queue.h"
 
 namespace ardentis::platform {
@@ -14,27 +13,25 @@ namespace ardentis::platform {
 // A deterministic event loop whose clock the test advances. Timers fire in due order
 // while advance() passes their due times; posted work runs in runPosted() (and advance()).
 class ManualEventLoop final : public EventLoop {
-public:
+  public:
     ManualEventLoop() = default;
 
     [[nodiscard]] std::unique_ptr<Timer> createTimer(int intervalMs, bool enabled,
                                                      std::function<void()> onTimer) override {
         return timers_.create(intervalMs, enabled, std::move(onTimer));
     }
-    void post(std::function<void()> work) override;
+    void post(std::function<void()> work) override { posted_.post(std::move(work)); }
     [[nodiscard]] std::chrono::milliseconds now() const override { return now_; }
 
     // Moves the clock forward, firing every timer that falls due on the way, in order.
     void advance(std::chrono::milliseconds duration);
     // Runs the work posted so far (and what that work posts in turn). Returns how many ran.
-    int runPosted();
+    int runPosted() { return posted_.runAll(); }
 
-private:
+  private:
     std::chrono::milliseconds now_{0};
     TimerQueue timers_{[this] { return now_; }};
-    // Guards posted_. Taken by any thread that posts and by the test thread running work.
-    std::mutex postedMutex_;
-    std::deque<std::function<void()>> posted_;
+    PostedWork posted_;
 };
 
 }  // namespace ardentis::platform

@@ -7,11 +7,6 @@ namespace ardentis::platform {
 
 using std::chrono::milliseconds;
 
-void PosixEventLoop::post(std::function<void()> work) {
-    const std::lock_guard lock(postedMutex_);
-    posted_.push_back(std::move(work));
-}
-
 milliseconds PosixEventLoop::now() const {
     return std::chrono::duration_cast<milliseconds>(
         std::chrono::steady_clock::now().time_since_epoch());
@@ -21,30 +16,13 @@ void PosixEventLoop::removeSocket(PosixClientSocket& socket) {
     std::erase(sockets_, &socket);
 }
 
-int PosixEventLoop::runPosted() {
-    int ran = 0;
-    while (true) {
-        std::function<void()> work;
-        {
-            const std::lock_guard lock(postedMutex_);
-            if (posted_.empty()) {
-                return ran;
-            }
-            work = std::move(posted_.front());
-            posted_.pop_front();
-        }
-        work();
-        ++ran;
-    }
-}
-
 bool PosixEventLoop::runOnce(milliseconds wait) {
     bool ran = false;
     const milliseconds start = now();
     while (timers_.fireNext(start)) {
         ran = true;
     }
-    ran = runPosted() > 0 || ran;
+    ran = posted_.runAll() > 0 || ran;
     // A copy: a handler may add or remove sockets.
     const auto sockets = sockets_;
     for (PosixClientSocket* socket : sockets) {

@@ -1,14 +1,13 @@
 #pragma once
 
 #include <chrono>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "platform/event_loop.h"
 #include "platform/posix/posix_client_socket.h"
+#include "platform/posted_work.h"
 #include "platform/timer_queue.h"
 
 namespace ardentis::platform {
@@ -16,14 +15,14 @@ namespace ardentis::platform {
 // The window-thread loop of a headless client on POSIX: real time, real sockets. The
 // thread that runs it is the client's window thread; sockets pumped here must be owned by it.
 class PosixEventLoop final : public EventLoop {
-public:
+  public:
     PosixEventLoop() = default;
 
     [[nodiscard]] std::unique_ptr<Timer> createTimer(int intervalMs, bool enabled,
                                                      std::function<void()> onTimer) override {
         return timers_.create(intervalMs, enabled, std::move(onTimer));
     }
-    void post(std::function<void()> work) override;
+    void post(std::function<void()> work) override { posted_.post(std::move(work)); }
     [[nodiscard]] std::chrono::milliseconds now() const override;
 
     // The loop raises this socket's events; it must outlive its registration.
@@ -36,14 +35,10 @@ public:
     // Runs rounds until `done` holds or `limit` has passed; returns whether `done` held.
     bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
 
-private:
-    int runPosted();
-
+  private:
     TimerQueue timers_{[this] { return now(); }};
     std::vector<PosixClientSocket*> sockets_;  // not owned
-    // Guards posted_. Taken by any thread that posts and by the loop thread.
-    std::mutex postedMutex_;
-    std::deque<std::function<void()>> posted_;
+    PostedWork posted_;
 };
 
 // Runs several loops on the calling thread, round by round, until `done` holds or `limit`
