@@ -28,7 +28,9 @@ test-linux: linux
 test-linux-asan: linux-asan
 	ctest --preset linux-asan
 
-test-windows: windows
+# The Windows tests include Ardentis.exe end to end, which runs the native server and
+# headless client of the linux tree.
+test-windows: linux windows
 	scripts/test-windows
 
 format:

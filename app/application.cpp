@@ -33,7 +33,8 @@ forms::Services servicesOf(Application& app, std::span<const std::wstring> argum
 }  // namespace
 
 Application::Application(std::span<const std::wstring> arguments)
-    : log(protocol::TrafficLog::defaultFile(), clock),
+    : network(arguments),
+      log(protocol::TrafficLog::defaultFile(), clock),
       login(main.dialog.handle()),
       battleroom(main.dialog.handle()),
       options(main.dialog.handle()),

@@ -4,13 +4,13 @@
 #include <string>
 
 #include "app/battleroom_window.h"
+#include "app/client_network_info.h"
 #include "app/login_window.h"
 #include "app/main_window.h"
 #include "app/options_window.h"
 #include "app/splash_window.h"
 #include "app/wave_sound_player.h"
 #include "platform/file_system.h"
-#include "platform/network_info.h"
 #include "platform/sleeper.h"
 #include "platform/win32/win32_event_loop.h"
 #include "platform/win32/win32_registry.h"
@@ -29,7 +29,8 @@ namespace ardentis::app {
 // the client's logic over them. Lives on the window thread.
 class Application {
   public:
-    // `arguments` are the command line's, without the program name.
+    // `arguments` are the command line's, without the program name: "--site=" (see
+    // communitySite) and "--lan-addresses=" (see ClientNetworkInfo).
     explicit Application(std::span<const std::wstring> arguments);
     ~Application();
     Application(const Application&) = delete;
@@ -48,7 +49,7 @@ class Application {
     platform::Win32Registry registry;
     platform::SystemFileSystem files;
     platform::Win32SystemInfo system;
-    platform::SystemNetworkInfo network;
+    ClientNetworkInfo network;
     platform::SystemClock clock;
     WaveSoundPlayer sound;
     protocol::TrafficLog log;

@@ -107,7 +107,7 @@ TEST_F(Screenshots, LobbyWindow) {
     main.lvlobby.addRow(Gbk("alice"), {zh<"爱丽丝">(), zh<"大厅">()});
     main.lvlobby.addRow(Gbk("bob"), {zh<"鲍勃">(), Gbk("C0DE0612345678901234")});
     main.lvrooms.addRow(Gbk("C0DE0612345678901234"),
-                        {zh<"等待中">(), zh<"欢迎加入战斗">(), Gbk("Total Annihilation"),
+                        {zh<"讨论中">(), zh<"欢迎加入战斗">(), Gbk("Total Annihilation"),
                          Gbk("Comet Catcher"), Gbk("2/10"), Gbk(""), Gbk("bob"), Gbk("VNN 3.0")});
     main.MemRecev.addLine(zh<"正在连接服务器，请稍候......">());
     main.MemRecev.addLine(zh<"游戏大厅>>欢迎来到 Ardentis 对战平台！">());

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/client_network_info.h"
 #include "app/desktop.h"
 #include "app/resource.h"
 #include "app/wave_sound_player.h"
@@ -55,6 +56,28 @@ TEST_F(CommunitySite, CommandLineOverridesTheRegistry) {
 TEST_F(CommunitySite, AnEmptyOptionIsIgnored) {
     const std::vector<std::wstring> arguments{L"--site="};
     EXPECT_EQ(communitySite(arguments, registry_), text::Gbk("http://ardentis.invalid/"));
+}
+
+TEST(LanAddresses, TheCommandLineReplacesTheLookupsList) {
+    const std::vector<std::wstring> arguments{L"--site=http://x.example/",
+                                              L"--lan-addresses=10.140.0.9,127.0.0.1"};
+    const ClientNetworkInfo network(arguments);
+    const auto addresses = network.localAddresses();
+    ASSERT_TRUE(addresses.has_value());
+    EXPECT_EQ(*addresses, (std::vector<platform::Ipv4Address>{{10, 140, 0, 9}, {127, 0, 0, 1}}));
+}
+
+TEST(LanAddresses, MalformedEntriesAreSkipped) {
+    const std::vector<std::wstring> arguments{
+        L"--lan-addresses=5.1.2.3,10.140.0,1.2.3.256,a.b.c.d,"
+        L",1..2.3,10.140.7.8"};
+    EXPECT_EQ(lanAddressesOption(arguments),
+              (std::vector<platform::Ipv4Address>{{5, 1, 2, 3}, {10, 140, 7, 8}}));
+}
+
+TEST(LanAddresses, WithoutTheOptionThereIsNoList) {
+    EXPECT_FALSE(lanAddressesOption(std::vector<std::wstring>{L"--site=x"}).has_value());
+    EXPECT_FALSE(lanAddressesOption(std::vector<std::wstring>{}).has_value());
 }
 
 // A top-level window with the given title, as a running game has.
