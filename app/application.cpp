@@ -24,6 +24,14 @@ forms::Services servicesOf(Application& app, std::span<const std::wstring> argum
         .inputpassword = app.inputpassword,
         .openFile = app.openFile,
         .log = app.log,
+        .gameWindows = app.gameWindows,
+        .launcher = app.launcher,
+        .sharedMemory = app.sharedMemory,
+        // The wait for a game's window really holds the window thread, 10 ms at a time.
+        .gameWait =
+            [&app](std::chrono::milliseconds wait) {
+                app.sleeper.sleepMs(static_cast<int>(wait.count()));
+            },
         .gameRunning = [] { return gameWindowOpen(); },
         .openUrl = [](const text::Gbk& url) { openInBrowser(url); },
         .communitySite = communitySite(arguments, app.registry),

@@ -13,7 +13,10 @@
 #include "platform/file_system.h"
 #include "platform/sleeper.h"
 #include "platform/win32/win32_event_loop.h"
+#include "platform/win32/win32_game_windows.h"
+#include "platform/win32/win32_process_launcher.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_shared_memory.h"
 #include "platform/win32/win32_system_info.h"
 #include "platform/win32/winsock_client_socket.h"
 #include "protocol/traffic_log.h"
@@ -51,6 +54,9 @@ class Application {
     platform::Win32SystemInfo system;
     ClientNetworkInfo network;
     platform::SystemClock clock;
+    platform::Win32GameWindows gameWindows;
+    platform::Win32ProcessLauncher launcher;
+    platform::Win32SharedMemory sharedMemory;
     WaveSoundPlayer sound;
     protocol::TrafficLog log;
 

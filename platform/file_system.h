@@ -2,6 +2,7 @@
 
 #include <expected>
 #include <string>
+#include <string_view>
 
 #include "platform/os_error.h"
 #include "text/gbk.h"
@@ -20,6 +21,9 @@ class FileSystem {
         const text::Gbk& path) const = 0;
     // The directory of the running executable, ending with the path separator.
     [[nodiscard]] virtual std::expected<text::Gbk, OsError> executableDirectory() const = 0;
+    // Creates the file, or empties an existing one, and writes exactly these bytes.
+    [[nodiscard]] virtual std::expected<void, OsError> writeFile(const text::Gbk& path,
+                                                                 std::string_view bytes) = 0;
 };
 
 // The machine's own files (per-OS implementation).
@@ -29,6 +33,8 @@ class SystemFileSystem final : public FileSystem {
     [[nodiscard]] std::expected<std::string, OsError> readFile(
         const text::Gbk& path) const override;
     [[nodiscard]] std::expected<text::Gbk, OsError> executableDirectory() const override;
+    [[nodiscard]] std::expected<void, OsError> writeFile(const text::Gbk& path,
+                                                         std::string_view bytes) override;
 };
 
 }  // namespace ardentis::platform

@@ -6,6 +6,7 @@ namespace ardentis::platform {
 namespace {
 
 constexpr int kFileNotFound = 2;
+constexpr int kAccessDenied = 5;
 
 }  // namespace
 
@@ -23,6 +24,15 @@ std::expected<std::string, OsError> FakeFileSystem::readFile(const text::Gbk& pa
 
 std::expected<text::Gbk, OsError> FakeFileSystem::executableDirectory() const {
     return executableDirectory_;
+}
+
+std::expected<void, OsError> FakeFileSystem::writeFile(const text::Gbk& path,
+                                                       std::string_view bytes) {
+    if (unwritable_.contains(path.bytes())) {
+        return std::unexpected(OsError{"CreateFileW", kAccessDenied});
+    }
+    files_[path.bytes()] = std::string(bytes);
+    return {};
 }
 
 void FakeFileSystem::addFile(const text::Gbk& path, std::string content) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -16,9 +17,13 @@ class FakeFileSystem final : public FileSystem {
     [[nodiscard]] std::expected<std::string, OsError> readFile(
         const text::Gbk& path) const override;
     [[nodiscard]] std::expected<text::Gbk, OsError> executableDirectory() const override;
+    // Refused for a path the test has made unwritable, as for a read-only directory.
+    [[nodiscard]] std::expected<void, OsError> writeFile(const text::Gbk& path,
+                                                         std::string_view bytes) override;
 
     void addFile(const text::Gbk& path, std::string content = {});
     void removeFile(const text::Gbk& path);
+    void refuseWrites(const text::Gbk& path) { unwritable_.insert(path.bytes()); }
     // Empty by default, so that files added by bare name lie beside the executable.
     void setExecutableDirectory(text::Gbk directory) {
         executableDirectory_ = std::move(directory);
@@ -26,6 +31,7 @@ class FakeFileSystem final : public FileSystem {
 
   private:
     std::map<std::string, std::string> files_;
+    std::set<std::string> unwritable_;
     text::Gbk executableDirectory_;
 };
 

@@ -29,6 +29,20 @@ std::expected<std::string, OsError> SystemFileSystem::readFile(const text::Gbk& 
     return content;
 }
 
+std::expected<void, OsError> SystemFileSystem::writeFile(const text::Gbk& path,
+                                                         std::string_view bytes) {
+    std::ofstream file(path.bytes(), std::ios::binary | std::ios::trunc);
+    if (!file) {
+        return std::unexpected(OsError{"open", errno});
+    }
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    if (!file) {
+        return std::unexpected(OsError{"write", errno});
+    }
+    return {};
+}
+
 std::expected<text::Gbk, OsError> SystemFileSystem::executableDirectory() const {
     std::string path(256, '\0');
     for (;;) {

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -53,6 +54,29 @@ std::expected<std::string, OsError> SystemFileSystem::readFile(const text::Gbk& 
         }
         content.append(buffer, got);
     }
+}
+
+std::expected<void, OsError> SystemFileSystem::writeFile(const text::Gbk& path,
+                                                         std::string_view bytes) {
+    auto wide = gbkToWide(path.view());
+    if (!wide) {
+        return std::unexpected(OsError{"MultiByteToWideChar", ERROR_NO_UNICODE_TRANSLATION});
+    }
+    UniqueHandle file(CreateFileW(wide->c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        return std::unexpected(lastError("CreateFileW"));
+    }
+    while (!bytes.empty()) {
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1U << 20U));
+        DWORD written = 0;
+        if (WriteFile(file.get(), bytes.data(), chunk, &written, nullptr) == 0) {
+            return std::unexpected(lastError("WriteFile"));
+        }
+        bytes.remove_prefix(written);
+    }
+    return {};
 }
 
 std::expected<text::Gbk, OsError> SystemFileSystem::executableDirectory() const {

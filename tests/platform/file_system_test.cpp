@@ -67,6 +67,19 @@ TEST_F(SystemFiles, ReadGivesEveryByte) {
     EXPECT_EQ(*read, content);
 }
 
+TEST_F(SystemFiles, WriteReplacesAWholeLongerFileByteForByte) {
+    scratch_.addFile("tmphost.ini", std::string(5000, 'x'));
+    const std::string content("[totala]\r\nplayer=\xCD\xE6\xBC\xD2\r\n\0end", 27);
+    const text::Gbk path = scratch_.gbk() + text::Gbk("tmphost.ini");
+    ASSERT_TRUE(files_.writeFile(path, content).has_value());
+    EXPECT_EQ(files_.readFile(path).value_or("<unreadable>"), content);
+}
+
+TEST_F(SystemFiles, WritingIntoAMissingDirectoryFails) {
+    EXPECT_FALSE(
+        files_.writeFile(scratch_.gbk() + text::Gbk("no-such-dir/tmphost.ini"), "x").has_value());
+}
+
 TEST_F(SystemFiles, ReadingAMissingFileFails) {
     EXPECT_FALSE(files_.readFile(scratch_.gbk() + text::Gbk("mods.txt")).has_value());
 }

@@ -1,14 +1,18 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 
 #include "platform/client_socket.h"
 #include "platform/clock.h"
 #include "platform/event_loop.h"
 #include "platform/file_system.h"
+#include "platform/game_windows.h"
 #include "platform/info_box.h"
 #include "platform/network_info.h"
+#include "platform/process_launcher.h"
 #include "platform/registry.h"
+#include "platform/shared_memory.h"
 #include "platform/sleeper.h"
 #include "platform/sound_player.h"
 #include "platform/system_info.h"
@@ -35,6 +39,11 @@ struct Services {
     PasswordPrompt& inputpassword;
     OpenFileDialog& openFile;
     const protocol::TrafficLog& log;
+    platform::GameWindows& gameWindows;    // the games' windows
+    platform::ProcessLauncher& launcher;   // starts the games
+    platform::SharedMemory& sharedMemory;  // the demo recorder's
+    // Blocks the window thread for one poll of the wait for a game's window.
+    std::function<void(std::chrono::milliseconds)> gameWait;
     // True while a top-level window titled "Total Annihilation" or "Supreme Commander" exists.
     std::function<bool()> gameRunning;
     // Opens a web address in the user's browser.

@@ -1,8 +1,11 @@
 #include "ui/forms/tform_battleroom.h"
 
+#include <chrono>
 #include <string>
 #include <vector>
 
+#include "game/launch_files.h"
+#include "protocol/message_kind.h"
 #include "settings/local_network.h"
 #include "settings/system_helpers.h"
 #include "text/literal.h"
@@ -17,6 +20,10 @@ using text::zh;
 Gbk decimal(int value) {
     return Gbk(std::to_string(value));
 }
+
+constexpr std::chrono::milliseconds kGameWindowPoll{10};
+// The real game opens its window within seconds; after this the start is given up.
+constexpr std::chrono::milliseconds kGameWindowLimit{30'000};
 
 }  // namespace
 
@@ -60,6 +67,15 @@ void TFormBattleroom::FormCreate() {
     c.gamecomments.setText(zh<"欢迎加入战斗">());
     c.MapList.setItemIndex(0);
     startSent = false;
+    const Services& services = client_.services;
+    autoClicker =
+        std::make_unique<game::TAutoClicker>(services.loop, services.gameWindows, services.system,
+                                             services.log, [this] { sendTAstart(); });
+    taHook =
+        std::make_unique<game::TTAHook>(services.loop, services.gameWindows, services.sharedMemory,
+                                        services.system, services.log, *this);
+    spcHook = std::make_unique<game::TSPCHook>(services.loop, services.gameWindows,
+                                               services.network, services.system, *this);
 }
 
 void TFormBattleroom::FormShow() {
@@ -71,6 +87,9 @@ void TFormBattleroom::FormShow() {
 }
 
 void TFormBattleroom::FormHide() {
+    if (taHook) {
+        taHook->Stop();
+    }
     c.mods.setEnabled(true);
     c.BitBtn2.setEnabled(true);
 }
@@ -113,6 +132,51 @@ bool TFormBattleroom::userIsHost() const {
     const auto connection = client_.connection();
     const auto& myroom = connection->lobby.myroom;
     return myroom && myroom->info.host.gbk() == client_.currentUser.account.gbk();
+}
+
+Gbk TFormBattleroom::account() const {
+    return client_.currentUser.account.gbk();
+}
+
+void TFormBattleroom::clearStartFlags() {
+    startSent = false;
+    startGuard = false;
+}
+
+void TFormBattleroom::setStartGuard(bool on) {
+    startGuard = on;
+}
+
+void TFormBattleroom::sendnotice(const Gbk& line) {
+    const auto connection = client_.connection();
+    if (connection->lobby.myroom) {
+        connection->lobby.myroom->sendnotice(line);
+    }
+}
+
+void TFormBattleroom::sendstate() {
+    const auto connection = client_.connection();
+    if (connection->lobby.myroom) {
+        connection->lobby.myroom->sendstate();
+    }
+}
+
+void TFormBattleroom::sendroom() {
+    const auto connection = client_.connection();
+    if (connection->lobby.myroom) {
+        connection->lobby.myroom->sendroom();
+    }
+}
+
+void TFormBattleroom::setStatus(const Gbk& status) {
+    const auto connection = client_.connection();
+    if (connection->lobby.myroom) {
+        connection->lobby.myroom->info.status = status;
+    }
+}
+
+void TFormBattleroom::restoreWindowSizes() {
+    // The controls' window interface has no size yet; the Win32 windows keep theirs.
 }
 
 void TFormBattleroom::sendOptions(bool alsoRoom) {
@@ -171,7 +235,106 @@ void TFormBattleroom::BitBtn1Click() {
 }
 
 void TFormBattleroom::BitBtn2Click() {
-    // Starting the game belongs to the game integration; until it is there, nothing starts.
+    const auto connection = client_.connection();
+    if (!connection->lobby.myroom || !autoClicker) {
+        return;
+    }
+    Services& services = client_.services;
+    settings::Toptions& options = client_.options;
+    const Gbk code = connection->mods.GetCodeByName(c.mods.text());
+    const Gbk path = connection->mods.GetModExePath(code);
+    const game::Game game = game::gameOfCode(code);
+    const bool host = userIsHost();
+    const game::Role role = host ? game::Role::Host : game::Role::Joiner;
+    const game::LaunchCommand command = game::launchCommand(game, role, account(), options.hostip);
+    const bool totalAnnihilation = game == game::Game::TotalAnnihilation;
+
+    if (totalAnnihilation) {
+        const auto written =
+            host ? game::createhostinifile(services.files, options.TAdir,
+                                           connection->lobby.myroom->collectoptions(),
+                                           c.MapList.text(), options.vnnip, account())
+                 : game::createclientinifile(services.files, options.TAdir, options.hostip,
+                                             account());
+        if (!written) {
+            // Nothing has started; the room stays as it was.
+            connection->base.ShowInfo(zh<"无法写入游戏启动文件：">() + options.TAdir +
+                                      Gbk(host ? game::kHostIniName : game::kClientIniName) +
+                                      Gbk(" (" + written.error().describe() + ")"));
+            return;
+        }
+    }
+    if (host) {
+        setStatus(Gbk("1"));
+        sendroom();
+    }
+    if (totalAnnihilation) {
+        (void)settings::DisableTaskKeys(services.system);
+        (void)game::writeGamma(services.registry);
+    }
+    // Only the game's window tells that it started.
+    (void)services.launcher.shellExecute(path, command.parameters, command.mode);
+
+    const Gbk title(totalAnnihilation ? "Total Annihilation" : "Supreme Commander");
+    if (!waitForGameWindow(title)) {
+        gameDidNotStart(host, totalAnnihilation);
+        return;
+    }
+    sendnotice(account() + zh<"开始进入战场，请稍候．">());
+    if (totalAnnihilation) {
+        autoClicker->Start(host ? game::TAutoClicker::kHostMode : game::TAutoClicker::kJoinMode);
+        taHook->Start();
+    } else {
+        spcHook->Start();
+    }
+    sendstate();
+}
+
+bool TFormBattleroom::waitForGameWindow(const Gbk& title) {
+    Services& services = client_.services;
+    const auto started = services.loop.now();
+    for (;;) {
+        services.gameWait(kGameWindowPoll);
+        if (services.gameWindows.findWindow(title) != platform::kNoWindow) {
+            return true;
+        }
+        if (services.loop.now() - started >= kGameWindowLimit) {
+            return false;
+        }
+    }
+}
+
+void TFormBattleroom::gameDidNotStart(bool host, bool totalAnnihilation) {
+    client_.connection()->base.ShowInfo(zh<"游戏没有启动，请检查游戏目录。">());
+    if (host) {
+        setStatus(Gbk("0"));
+        sendroom();
+    } else {
+        c.CheckBox1.setEnabled(true);
+    }
+    if (totalAnnihilation) {
+        (void)settings::EnableTaskKeys(client_.services.system);
+    }
+}
+
+void TFormBattleroom::sendTAstart() {
+    if (startSent || startGuard) {
+        return;
+    }
+    const auto connection = client_.connection();
+    const auto& myroom = connection->lobby.myroom;
+    if (!myroom || !userIsHost()) {
+        return;
+    }
+    protocol::LobbyMessage message{};
+    message.setKind(protocol::command::kRoom, protocol::subcommand::kGameStart);
+    message.sparam1.set(myroom->info.roomno.gbk());
+    message.sparam2.set(client_.options.vnnip);
+    message.sparam3.set(account());
+    connection->com.SendRecord(message);
+    startSent = true;
+    startGuard = true;
+    c.CheckBox1.setEnabled(false);
 }
 
 void TFormBattleroom::BitBtn3Click() {

@@ -1,14 +1,21 @@
 #pragma once
 
+#include <memory>
+
+#include "game/game_room.h"
+#include "game/tauto_clicker.h"
+#include "game/tspc_hook.h"
+#include "game/tta_hook.h"
 #include "room/battleroom_controls.h"
 #include "room/room_window.h"
+#include "text/gbk.h"
 
 namespace ardentis::forms {
 
 class Client;
 
 // The battle room window: the room's players, options and chat, for host and joiners.
-class TFormBattleroom final : public room::RoomWindow {
+class TFormBattleroom final : public room::RoomWindow, public game::GameRoom {
 public:
     TFormBattleroom(Client& client, room::BattleroomControls controls);
 
@@ -23,6 +30,8 @@ public:
     void BitBtn1Click();
     void BitBtn2Click();
     void BitBtn3Click();
+    // The start record (4, 20), once per game, by the host only.
+    void sendTAstart() override;
     void CheckBox1Click();
     void MemSendKeyDown(int key);
     void lvRoomClick();
@@ -41,15 +50,35 @@ public:
     void pwdChange();
     void ComboBox1Change();
 
+    // What the game objects do to the room (game::GameRoom).
+    void clearStartFlags() override;
+    void setStartGuard(bool on) override;
+    [[nodiscard]] text::Gbk account() const override;
+    [[nodiscard]] bool userIsHost() const override;
+    [[nodiscard]] forms::CheckBox& readyBox() override { return c.CheckBox1; }
+    [[nodiscard]] const forms::ListView& players() const override { return c.lvRoom; }
+    void sendnotice(const text::Gbk& line) override;
+    void sendstate() override;
+    void sendroom() override;
+    void setStatus(const text::Gbk& status) override;
+    void restoreWindowSizes() override;
+
     room::BattleroomControls c;
+    // The game objects, made with the window (FormCreate) and kept for the whole run.
+    std::unique_ptr<game::TAutoClicker> autoClicker;
+    std::unique_ptr<game::TTAHook> taHook;
+    std::unique_ptr<game::TSPCHook> spcHook;
     // The game start's two flags: the start record went out for this game, and a start
     // is under way. Cleared at every showing.
     bool startSent = false;
     bool startGuard = false;
 
 private:
-    [[nodiscard]] bool userIsHost() const;
     void sendOptions(bool alsoRoom);
+    // Waits, polling every 10 ms, for the game's window; false after 30 s without one.
+    [[nodiscard]] bool waitForGameWindow(const text::Gbk& title);
+    // The game never opened its window: say so and put the room back as it was.
+    void gameDidNotStart(bool host, bool totalAnnihilation);
 
     Client& client_;
 };

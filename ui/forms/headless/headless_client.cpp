@@ -1,6 +1,7 @@
 #include "ui/forms/headless/headless_client.h"
 
 #include <string>
+#include <thread>
 
 #include "protocol/des.h"
 #include "settings/options_store.h"
@@ -38,8 +39,14 @@ void HeadlessMachine::storeSettings(const text::Gbk& account, const text::Gbk& p
 
 namespace {
 
+bool anyGameWindow(const platform::GameWindows& windows) {
+    return windows.findWindow(text::Gbk("Total Annihilation")) != platform::kNoWindow ||
+           windows.findWindow(text::Gbk("Supreme Commander")) != platform::kNoWindow;
+}
+
 Services servicesOf(HeadlessMachine& machine, platform::ClientSocket& lobbySocket,
-                    platform::ClientSocket& testSocket, platform::EventLoop& loop) {
+                    platform::ClientSocket& testSocket, platform::EventLoop& loop,
+                    std::function<void(std::chrono::milliseconds)> gameWait) {
     return Services{
         .clientsocket1 = lobbySocket,
         .ClientSocket1 = testSocket,
@@ -55,7 +62,11 @@ Services servicesOf(HeadlessMachine& machine, platform::ClientSocket& lobbySocke
         .inputpassword = machine.inputpassword,
         .openFile = machine.openFile,
         .log = machine.log,
-        .gameRunning = [] { return false; },
+        .gameWindows = machine.gameWindows,
+        .launcher = machine.launcher,
+        .sharedMemory = machine.sharedMemory,
+        .gameWait = std::move(gameWait),
+        .gameRunning = [&machine] { return anyGameWindow(machine.gameWindows); },
         .openUrl = {},
         .communitySite = text::Gbk("http://ardentis.invalid/"),
     };
@@ -65,7 +76,16 @@ Services servicesOf(HeadlessMachine& machine, platform::ClientSocket& lobbySocke
 
 HeadlessClient::HeadlessClient(HeadlessMachine& machine, platform::ClientSocket& lobbySocket,
                                platform::ClientSocket& testSocket, platform::EventLoop& loop)
-    : client(servicesOf(machine, lobbySocket, testSocket, loop), main.controls(),
-             login.controls(), battleroom.controls(), options.controls(), splash.controls()) {}
+    : client(servicesOf(machine, lobbySocket, testSocket, loop,
+                        [](std::chrono::milliseconds wait) { std::this_thread::sleep_for(wait); }),
+             main.controls(), login.controls(), battleroom.controls(), options.controls(),
+             splash.controls()) {}
+
+HeadlessClient::HeadlessClient(HeadlessMachine& machine, platform::ClientSocket& lobbySocket,
+                               platform::ClientSocket& testSocket, platform::ManualEventLoop& loop)
+    : client(servicesOf(machine, lobbySocket, testSocket, loop,
+                        [&loop](std::chrono::milliseconds wait) { loop.advance(wait); }),
+             main.controls(), login.controls(), battleroom.controls(), options.controls(),
+             splash.controls()) {}
 
 }  // namespace ardentis::forms

@@ -7,10 +7,14 @@
 #include "platform/clock.h"
 #include "platform/event_loop.h"
 #include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_game_windows.h"
 #include "platform/fake/fake_network_info.h"
 #include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_shared_memory.h"
 #include "platform/fake/fake_system_info.h"
 #include "platform/fake/instant_sleeper.h"
+#include "platform/fake/manual_event_loop.h"
+#include "platform/fake/recording_launcher.h"
 #include "platform/fake/recording_sound_player.h"
 #include "protocol/traffic_log.h"
 #include "ui/forms/client.h"
@@ -35,6 +39,9 @@ struct HeadlessMachine {
     MemoryPasswordPrompt inputpassword;
     MemoryOpenFileDialog openFile;
     protocol::TrafficLog log;
+    platform::FakeGameWindows gameWindows;
+    platform::RecordingLauncher launcher;
+    platform::FakeSharedMemory sharedMemory;
 
     // A Total Annihilation installation the mod table finds, and a virtual-LAN address of
     // the first kind, so that rooms can be made and joined.
@@ -48,8 +55,13 @@ struct HeadlessMachine {
 // A whole client over in-memory windows, on the caller's sockets and event loop.
 class HeadlessClient {
 public:
+    // The wait for a game's window really sleeps.
     HeadlessClient(HeadlessMachine& machine, platform::ClientSocket& lobbySocket,
                    platform::ClientSocket& testSocket, platform::EventLoop& loop);
+    // The wait for a game's window moves the manual clock instead, so that simulated
+    // games on the same loop go on meanwhile and no test pays the time.
+    HeadlessClient(HeadlessMachine& machine, platform::ClientSocket& lobbySocket,
+                   platform::ClientSocket& testSocket, platform::ManualEventLoop& loop);
 
     MemoryMainWindow main;
     MemoryLoginWindow login;
