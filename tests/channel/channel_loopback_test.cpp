@@ -23,13 +23,10 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::bytesOf;
+using testing::sameBytes;
 using testing::sampleRecord;
 
 constexpr auto kPatience = 5s;
-
-bool sameBytes(const LobbyMessage& a, const LobbyMessage& b) {
-    return a.toBytes() == b.toBytes();
-}
 
 std::vector<std::byte> concat(const std::vector<LobbyMessage>& messages) {
     std::vector<std::byte> all;
@@ -227,37 +224,9 @@ TEST_F(ChannelLoopback, ASentRecordArrivesWhole) {
 TEST_F(ChannelLoopback, TwoThreadsSendingAtOnceNeverInterleave) {
     ASSERT_TRUE(connect());
     constexpr int kPerThread = 30;
-    std::vector<LobbyMessage> window;
-    std::vector<LobbyMessage> worker;
-    for (int i = 0; i < kPerThread; ++i) {
-        window.push_back(sampleRecord(100 + i));
-        worker.push_back(sampleRecord(200 + i));
-    }
-    std::thread chat([&] {
-        for (const LobbyMessage& message : worker) {
-            com.SendRecord(message);
-        }
-    });
-    for (const LobbyMessage& message : window) {
-        com.SendRecord(message);
-    }
-    chat.join();
-
+    const testing::TwoSenders senders = testing::sendFromTwoThreads(com, kPerThread);
     const std::vector<std::byte> got = peer.receive(2 * kPerThread * kRecordSize);
-    ASSERT_EQ(got.size(), 2 * kPerThread * kRecordSize);
-    std::size_t nextWindow = 0;
-    std::size_t nextWorker = 0;
-    for (std::size_t offset = 0; offset < got.size(); offset += kRecordSize) {
-        const auto record = LobbyMessage::fromBytes(std::span(got).subspan(offset, kRecordSize));
-        ASSERT_TRUE(record.has_value());
-        if (nextWindow < window.size() && sameBytes(*record, window[nextWindow])) {
-            ++nextWindow;
-        } else if (nextWorker < worker.size() && sameBytes(*record, worker[nextWorker])) {
-            ++nextWorker;
-        } else {
-            FAIL() << "bytes at offset " << offset << " are not a whole record in order";
-        }
-    }
+    EXPECT_TRUE(testing::wholeAndInOrder(got, senders));
 }
 
 TEST_F(ChannelLoopback, AFullSendBufferMakesTheSendWaitAndKeepsTheOrder) {

@@ -24,6 +24,7 @@ namespace {
 
 using platform::ScriptedSocket;
 using testing::bytesOf;
+using testing::sameBytes;
 using testing::sampleRecord;
 
 constexpr platform::LocalTime kNow{2026, 1, 31, 20, 15, 7, 0};
@@ -82,10 +83,6 @@ class Channel : public ::testing::Test {
     TCcom::Dispatch keep = [this](const LobbyMessage& message) { dispatched.push_back(message); };
     int disconnects = 0;
 };
-
-bool sameBytes(const LobbyMessage& a, const LobbyMessage& b) {
-    return a.toBytes() == b.toBytes();
-}
 
 // --- Send ---
 
@@ -231,40 +228,9 @@ TEST_F(ChannelSend, TwoThreadsSendWholeRecordsOneAfterTheOther) {
     }
     socket.scriptSends(steps);
 
-    std::vector<LobbyMessage> window;
-    std::vector<LobbyMessage> worker;
-    for (int i = 0; i < kPerThread; ++i) {
-        window.push_back(sampleRecord(100 + i));
-        worker.push_back(sampleRecord(200 + i));
-    }
-    std::thread chat([&] {
-        for (const LobbyMessage& message : worker) {
-            com.SendRecord(message);
-        }
-    });
-    for (const LobbyMessage& message : window) {
-        com.SendRecord(message);
-    }
-    chat.join();
-
+    const testing::TwoSenders senders = testing::sendFromTwoThreads(com, kPerThread);
     const std::vector<std::byte> sent = socket.sent();
-    ASSERT_EQ(sent.size(), 2U * kPerThread * kRecordSize);
-    std::size_t nextWindow = 0;
-    std::size_t nextWorker = 0;
-    for (std::size_t offset = 0; offset < sent.size(); offset += kRecordSize) {
-        const auto record = LobbyMessage::fromBytes(std::span(sent).subspan(offset, kRecordSize));
-        ASSERT_TRUE(record.has_value());
-        if (nextWindow < window.size() && sameBytes(*record, window[nextWindow])) {
-            ++nextWindow;
-        } else if (nextWorker < worker.size() && sameBytes(*record, worker[nextWorker])) {
-            ++nextWorker;
-        } else {
-            FAIL() << "bytes at offset " << offset
-                   << " are not the next whole record of either thread";
-        }
-    }
-    EXPECT_EQ(nextWindow, window.size());
-    EXPECT_EQ(nextWorker, worker.size());
+    EXPECT_TRUE(testing::wholeAndInOrder(sent, senders));
 }
 
 // --- Receive ---

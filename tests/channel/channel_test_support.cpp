@@ -84,4 +84,51 @@ std::vector<std::byte> bytesOf(const protocol::LobbyMessage& message) {
     return {bytes.begin(), bytes.end()};
 }
 
+bool sameBytes(const protocol::LobbyMessage& a, const protocol::LobbyMessage& b) {
+    return a.toBytes() == b.toBytes();
+}
+
+TwoSenders sendFromTwoThreads(protocol::TCcom& com, int perThread) {
+    TwoSenders senders;
+    for (int i = 0; i < perThread; ++i) {
+        senders.window.push_back(sampleRecord(100 + i));
+        senders.worker.push_back(sampleRecord(200 + i));
+    }
+    std::thread chat([&] {
+        for (const protocol::LobbyMessage& message : senders.worker) {
+            com.SendRecord(message);
+        }
+    });
+    for (const protocol::LobbyMessage& message : senders.window) {
+        com.SendRecord(message);
+    }
+    chat.join();
+    return senders;
+}
+
+::testing::AssertionResult wholeAndInOrder(std::span<const std::byte> bytes,
+                                           const TwoSenders& senders) {
+    constexpr std::size_t kSize = protocol::kRecordSize;
+    const std::size_t expected = (senders.window.size() + senders.worker.size()) * kSize;
+    if (bytes.size() != expected) {
+        return ::testing::AssertionFailure() << bytes.size() << " bytes instead of " << expected;
+    }
+    std::size_t nextWindow = 0;
+    std::size_t nextWorker = 0;
+    for (std::size_t offset = 0; offset < bytes.size(); offset += kSize) {
+        const auto record = protocol::LobbyMessage::fromBytes(bytes.subspan(offset, kSize));
+        if (nextWindow < senders.window.size() && sameBytes(*record, senders.window[nextWindow])) {
+            ++nextWindow;
+        } else if (nextWorker < senders.worker.size() &&
+                   sameBytes(*record, senders.worker[nextWorker])) {
+            ++nextWorker;
+        } else {
+            return ::testing::AssertionFailure()
+                   << "bytes at offset " << offset
+                   << " are not the next whole record of either thread";
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
 }  // namespace ardentis::testing
