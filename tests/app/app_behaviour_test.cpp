@@ -115,9 +115,17 @@ TEST_F(Screenshots, LobbyWindow) {
     pumpFor(500);
     screenshot(lobby, "app_lobby");
     // The banner paints its picture: the top left is the dark night sky, not the dialog.
-    const COLORREF sky = clientPixel(lobby, 4, 4);
-    EXPECT_LT(GetRValue(sky) + GetGValue(sky) + GetBValue(sky), 200) << std::hex << sky;
-    EXPECT_TRUE(showsRed(main.prompt.handle())) << "the user line is drawn in red";
+    COLORREF sky = 0;
+    EXPECT_TRUE(pumpUntil(
+        [&] {
+            sky = clientPixel(lobby, 4, 4);
+            return GetRValue(sky) + GetGValue(sky) + GetBValue(sky) < 200;
+        },
+        5000))
+        << std::hex << sky;
+    // A loaded machine may paint the new caption late.
+    EXPECT_TRUE(pumpUntil([&] { return showsRed(main.prompt.handle()); }, 5000))
+        << "the user line is drawn in red";
 }
 
 TEST_F(Screenshots, BattleroomWindow) {
@@ -139,9 +147,12 @@ TEST_F(Screenshots, BattleroomWindow) {
     GetWindowRect(room.dialog.item(IDC_ROOM_MINIMAP), &map);
     POINT centre{(map.left + map.right) / 2, (map.top + map.bottom) / 2};
     ScreenToClient(window, &centre);
-    const COLORREF colour = clientPixel(window, centre.x, centre.y);
-    EXPECT_FALSE(GetRValue(colour) == GetGValue(colour) && GetGValue(colour) == GetBValue(colour))
-        << std::hex << colour;
+    COLORREF colour = 0;
+    const auto grey = [&] {
+        colour = clientPixel(window, centre.x, centre.y);
+        return GetRValue(colour) == GetGValue(colour) && GetGValue(colour) == GetBValue(colour);
+    };
+    EXPECT_TRUE(pumpUntil([&] { return !grey(); }, 5000)) << std::hex << colour;
 }
 
 TEST_F(Screenshots, OptionsWindow) {
