@@ -56,6 +56,8 @@ TEST_F(GameEnd, HostsReturnPutsTheRoomBackInOrder) {
     EXPECT_FALSE(client_.FormBattleroom.startSent);
     EXPECT_FALSE(client_.FormBattleroom.startGuard);
     EXPECT_TRUE(headless_.battleroom.CheckBox1.enabled());
+    EXPECT_EQ(headless_.main.window.size(), (WindowSize{800, 600}));
+    EXPECT_EQ(headless_.battleroom.window.size(), (WindowSize{640, 480}));
     loop_.advance(5000ms);
     EXPECT_TRUE(sentRecords().empty());  // once
 }

@@ -163,6 +163,22 @@ TEST_F(WindowTest, ShowAndHideRunTheirHandlersOnce) {
     EXPECT_EQ(hides.count, 1);
 }
 
+TEST_F(WindowTest, SetSizeChangesTheOuterSizeAndKeepsThePosition) {
+    Win32Window window(dialog);
+    SetWindowPos(window.handle(), nullptr, 37, 41, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_EQ(window.size(), (forms::WindowSize{300, 200}));
+
+    window.setSize({640, 480});
+
+    RECT frame{};
+    GetWindowRect(window.handle(), &frame);
+    EXPECT_EQ(frame.right - frame.left, 640);
+    EXPECT_EQ(frame.bottom - frame.top, 480);
+    EXPECT_EQ(frame.left, 37);
+    EXPECT_EQ(frame.top, 41);
+    EXPECT_EQ(window.size(), (forms::WindowSize{640, 480}));
+}
+
 TEST_F(WindowTest, SystemCloseRefusedByTheCoreLeavesTheWindow) {
     Win32Window window(dialog);
     int queries = 0;

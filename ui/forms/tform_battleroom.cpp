@@ -95,11 +95,12 @@ void TFormBattleroom::FormHide() {
 }
 
 void TFormBattleroom::setcreatestatus() {
-    for (forms::RadioGroup* group : {&c.RGcommander, &c.rglos, &c.RGMapmode, &c.RGcheat,
-                                     &c.rgwatch, &c.rgpos}) {
+    for (forms::RadioGroup* group :
+         {&c.RGcommander, &c.rglos, &c.RGMapmode, &c.RGcheat, &c.rgwatch, &c.rgpos}) {
         group->setEnabled(true);
     }
-    for (forms::Slider* slider : {&c.Trackmetal, &c.Trackenergy, &c.Trackplayers, &c.Trackulimited}) {
+    for (forms::Slider* slider :
+         {&c.Trackmetal, &c.Trackenergy, &c.Trackplayers, &c.Trackulimited}) {
         slider->setEnabled(true);
     }
     c.pwd.setEnabled(true);
@@ -113,11 +114,12 @@ void TFormBattleroom::setcreatestatus() {
 }
 
 void TFormBattleroom::setjoinstatus() {
-    for (forms::RadioGroup* group : {&c.RGcommander, &c.rglos, &c.RGMapmode, &c.RGcheat,
-                                     &c.rgwatch, &c.rgpos}) {
+    for (forms::RadioGroup* group :
+         {&c.RGcommander, &c.rglos, &c.RGMapmode, &c.RGcheat, &c.rgwatch, &c.rgpos}) {
         group->setEnabled(false);
     }
-    for (forms::Slider* slider : {&c.Trackmetal, &c.Trackenergy, &c.Trackplayers, &c.Trackulimited}) {
+    for (forms::Slider* slider :
+         {&c.Trackmetal, &c.Trackenergy, &c.Trackplayers, &c.Trackulimited}) {
         slider->setEnabled(false);
     }
     c.mods.setEnabled(false);
@@ -176,7 +178,9 @@ void TFormBattleroom::setStatus(const Gbk& status) {
 }
 
 void TFormBattleroom::restoreWindowSizes() {
-    // The controls' window interface has no size yet; the Win32 windows keep theirs.
+    // A game that changed the screen's resolution may have squeezed both windows.
+    client_.FormMain.c.window.setSize({800, 600});
+    c.window.setSize({640, 480});
 }
 
 void TFormBattleroom::sendOptions(bool alsoRoom) {

@@ -21,6 +21,17 @@ void Win32Window::setCaption(const text::Gbk& caption) {
     setWindowText(window_, caption);
 }
 
+forms::WindowSize Win32Window::size() const {
+    RECT frame{};
+    GetWindowRect(window_, &frame);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void Win32Window::setSize(forms::WindowSize size) {
+    SetWindowPos(window_, nullptr, 0, 0, size.width, size.height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Win32Window::applyVisible(bool visible) {
     showWindow(window_, visible);
 }

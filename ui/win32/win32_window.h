@@ -17,6 +17,8 @@ class Win32Window final : public forms::Window {
     [[nodiscard]] bool visible() const override;
     [[nodiscard]] text::Gbk caption() const override;
     void setCaption(const text::Gbk& caption) override;
+    [[nodiscard]] forms::WindowSize size() const override;
+    void setSize(forms::WindowSize size) override;
 
     [[nodiscard]] HWND handle() const noexcept { return window_; }
 

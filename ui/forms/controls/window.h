@@ -7,6 +7,13 @@
 
 namespace ardentis::forms {
 
+// A window's outer size in pixels, frame included.
+struct WindowSize {
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const WindowSize&, const WindowSize&) = default;
+};
+
 // A top-level window. Showing a hidden window runs onShow, hiding a shown one runs onHide.
 // A close request from the system asks canClose first; closing runs onClose.
 class Window {
@@ -40,6 +47,9 @@ class Window {
     }
     [[nodiscard]] virtual text::Gbk caption() const = 0;
     virtual void setCaption(const text::Gbk& caption) = 0;
+    [[nodiscard]] virtual WindowSize size() const = 0;
+    // Resizes in place: the window keeps its position and its place among the windows.
+    virtual void setSize(WindowSize size) = 0;
 
     Handler onShow;
     Handler onHide;

@@ -11,6 +11,8 @@ class MemoryWindow final : public Window {
     [[nodiscard]] bool visible() const override { return visible_; }
     [[nodiscard]] text::Gbk caption() const override { return caption_; }
     void setCaption(const text::Gbk& caption) override { caption_ = caption; }
+    [[nodiscard]] WindowSize size() const override { return size_; }
+    void setSize(WindowSize size) override { size_ = size; }
 
   protected:
     void applyVisible(bool visible) override { visible_ = visible; }
@@ -18,6 +20,7 @@ class MemoryWindow final : public Window {
   private:
     text::Gbk caption_;
     bool visible_ = false;
+    WindowSize size_;
 };
 
 }  // namespace ardentis::forms
