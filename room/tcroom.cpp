@@ -70,7 +70,8 @@ void tcroom::addplayer(const protocol::UserRecord& user, bool shown) {
             showmessage(zh<"作战指挥室>>">() + user.account.gbk() + zh<"进入作战指挥室。">());
             // The host's list shows every newcomer ready until his own state arrives; a
             // joiner's list shows the host ready and the others waiting.
-            const bool ready = ownAccount() == info.host.gbk() || info.host.gbk() == user.account.gbk();
+            const bool ready =
+                ownAccount() == info.host.gbk() || info.host.gbk() == user.account.gbk();
             view->addRow(user.account, {user.nickname, ready ? zh<"就绪">() : zh<"等待">()});
             context_->window.BitBtn2.setEnabled(false);
         }
@@ -107,6 +108,23 @@ void tcroom::setplayerstate(std::int32_t state, const Gbk& account) {
         view->setSubItem(*row, kMarkColumn, stateMark(state));
     }
     checkstart();
+    reopenAfterBattle();
+}
+
+void tcroom::reopenAfterBattle() {
+    // A host back from the battle before the others leaves the room in battle for them; the
+    // last of them to come back opens it again, or it would stay closed to newcomers for good.
+    if (!ownAccountIsHost() || info.status.gbk() != Gbk("1") ||
+        (context_->gameRunning && context_->gameRunning())) {
+        return;
+    }
+    for (int row = 0; row < view->rowCount(); ++row) {
+        if (view->subItem(row, kMarkColumn) == zh<"战斗">()) {
+            return;
+        }
+    }
+    info.status = Gbk("0");
+    sendroom();
 }
 
 void tcroom::checkstart() {

@@ -16,7 +16,7 @@ namespace ardentis::room {
 // one more for the room the user is in; only that one is shown (rows of lvRoom, lines of
 // the room chat, the option controls).
 class tcroom {
-public:
+  public:
     // An empty room: no players, record all zero, the map taken as found.
     static tcroom create(RoomContext& context);
     // The same with the given record and player list.
@@ -54,12 +54,14 @@ public:
     std::int32_t playercount = 0;
     std::vector<protocol::UserRecord> playerlist;
 
-private:
-    tcroom(RoomContext& context, forms::ListView& playerView) : view(&playerView), context_(&context) {}
+  private:
+    tcroom(RoomContext& context, forms::ListView& playerView)
+        : view(&playerView), context_(&context) {}
 
     [[nodiscard]] bool ownAccountIsHost() const;
     [[nodiscard]] const text::Gbk& ownAccount() const;
     [[nodiscard]] int readyState() const;
+    void reopenAfterBattle();
 
     RoomContext* context_;  // not owned; lives for the connection
 };
