@@ -1,16 +1,121 @@
 #include <windows.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_game_windows.h"
 
 namespace ardentis::platform {
 namespace {
 
+// What a point outside the client area reads as. No probe tests for white, so such a point
+// matches no menu while the points the window does show still decide. A window smaller than
+// the probes assume (still opening, or minimised to nothing) is there but shows no menu;
+// only a window that has gone is an error.
+constexpr Rgb kOutside{255, 255, 255};
+
 HWND hwndOf(WindowHandle window) {
     return reinterpret_cast<HWND>(window);  // NOLINT(performance-no-int-to-ptr)
 }
 
+OsError lastError(const char* api) {
+    return {api, static_cast<int>(GetLastError())};
+}
+
+class WindowDc {
+  public:
+    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_ != nullptr) {
+            ReleaseDC(window_, dc_);
+        }
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    [[nodiscard]] HDC get() const { return dc_; }
+
+  private:
+    HWND window_;
+    HDC dc_;
+};
+
+bool inside(const RECT& area, PixelPoint point) {
+    return point.x >= area.left && point.x < area.right && point.y >= area.top &&
+           point.y < area.bottom;
+}
+
 }  // namespace
+
+// A top-down 32-bit DIB section selected into a memory DC: the capture's destination,
+// whose bits are read directly once the blit is done.
+class Win32GameWindows::CaptureBitmap {
+  public:
+    CaptureBitmap(int width, int height)
+        : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (dc_ != nullptr && bitmap_ != nullptr) {
+            previous_ = SelectObject(dc_, bitmap_);
+            bits_ = static_cast<std::uint32_t*>(bits);
+        }
+    }
+    ~CaptureBitmap() {
+        if (previous_ != nullptr) {
+            SelectObject(dc_, previous_);
+        }
+        if (bitmap_ != nullptr) {
+            DeleteObject(bitmap_);
+        }
+        if (dc_ != nullptr) {
+            DeleteDC(dc_);
+        }
+    }
+    CaptureBitmap(const CaptureBitmap&) = delete;
+    CaptureBitmap& operator=(const CaptureBitmap&) = delete;
+
+    [[nodiscard]] bool ready() const { return bits_ != nullptr; }
+    [[nodiscard]] bool fits(int width, int height) const {
+        return width == width_ && height == height_;
+    }
+    [[nodiscard]] HDC dc() const { return dc_; }
+    // Whatever a blit might leave unwritten reads as outside, never as an earlier frame.
+    void clear() {
+        GdiFlush();
+        std::fill_n(bits_, static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_),
+                    kOutsideBits);
+    }
+    // x and y relative to the captured rectangle; each pixel is stored as 0x00RRGGBB.
+    [[nodiscard]] Rgb at(int x, int y) const {
+        const std::uint32_t value =
+            bits_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                  static_cast<std::size_t>(x)];
+        return {static_cast<std::uint8_t>(value >> 16U), static_cast<std::uint8_t>(value >> 8U),
+                static_cast<std::uint8_t>(value)};
+    }
+
+  private:
+    static constexpr std::uint32_t kOutsideBits =
+        (std::uint32_t{kOutside.r} << 16U) | (std::uint32_t{kOutside.g} << 8U) | kOutside.b;
+
+    int width_;
+    int height_;
+    HDC dc_;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+    std::uint32_t* bits_ = nullptr;
+};
+
+Win32GameWindows::Win32GameWindows() = default;
+Win32GameWindows::~Win32GameWindows() = default;
 
 WindowHandle Win32GameWindows::findWindow(const text::Gbk& title) const {
     const auto wide = gbkToWide(title.view());
@@ -23,18 +128,57 @@ WindowHandle Win32GameWindows::findWindow(const text::Gbk& title) const {
 std::expected<void, OsError> Win32GameWindows::readPixels(WindowHandle window,
                                                           std::span<const PixelPoint> points,
                                                           std::span<Rgb> colours) const {
-    HDC dc = GetDC(hwndOf(window));
-    if (dc == nullptr) {
-        return std::unexpected(OsError{"GetDC", static_cast<int>(GetLastError())});
+    const HWND target = hwndOf(window);
+    // Also keeps a null handle from reaching GetDC, which would give the whole screen.
+    if (IsWindow(target) == FALSE) {
+        return std::unexpected(OsError{"IsWindow", ERROR_INVALID_WINDOW_HANDLE});
     }
-    for (std::size_t i = 0; i < points.size() && i < colours.size(); ++i) {
-        const COLORREF colour = GetPixel(dc, points[i].x, points[i].y);
-        // CLR_INVALID (outside the clip region) reads as white, which no probe tests for.
-        colours[i] = colour == CLR_INVALID
-                         ? Rgb{255, 255, 255}
-                         : Rgb{GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+    RECT client{};
+    if (GetClientRect(target, &client) == FALSE) {
+        return std::unexpected(lastError("GetClientRect"));
     }
-    ReleaseDC(hwndOf(window), dc);
+    const std::size_t count = std::min(points.size(), colours.size());
+    // One blit of the smallest rectangle that holds every point the client area shows.
+    RECT box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    for (std::size_t i = 0; i < count; ++i) {
+        colours[i] = kOutside;
+        if (inside(client, points[i])) {
+            box.left = std::min<LONG>(box.left, points[i].x);
+            box.top = std::min<LONG>(box.top, points[i].y);
+            box.right = std::max<LONG>(box.right, points[i].x + 1);
+            box.bottom = std::max<LONG>(box.bottom, points[i].y + 1);
+        }
+    }
+    if (box.left >= box.right) {
+        return {};
+    }
+    const int width = static_cast<int>(box.right - box.left);
+    const int height = static_cast<int>(box.bottom - box.top);
+    const WindowDc source(target);
+    if (source.get() == nullptr) {
+        return std::unexpected(lastError("GetDC"));
+    }
+    if (!capture_ || !capture_->fits(width, height)) {
+        capture_.reset();  // the old one goes before the new one is made
+        auto fresh = std::make_unique<CaptureBitmap>(width, height);
+        if (!fresh->ready()) {
+            return std::unexpected(lastError("CreateDIBSection"));
+        }
+        capture_ = std::move(fresh);
+    }
+    CaptureBitmap& capture = *capture_;
+    capture.clear();
+    if (BitBlt(capture.dc(), 0, 0, width, height, source.get(), static_cast<int>(box.left),
+               static_cast<int>(box.top), SRCCOPY) == FALSE) {
+        return std::unexpected(lastError("BitBlt"));
+    }
+    GdiFlush();  // the DIB's bits are complete only once GDI has done its queued work
+    for (std::size_t i = 0; i < count; ++i) {
+        if (inside(client, points[i])) {
+            colours[i] = capture.at(points[i].x - static_cast<int>(box.left),
+                                    points[i].y - static_cast<int>(box.top));
+        }
+    }
     return {};
 }
 
