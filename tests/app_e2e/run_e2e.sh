@@ -13,10 +13,9 @@ server=$4
 headless_driver=$5
 work=$6
 
-fail() {
-    echo "app_e2e: $*" >&2
-    exit 1
-}
+e2e_name=app_e2e
+# shellcheck source=tests/app_e2e/e2e_common.sh
+source "$(dirname "$0")/e2e_common.sh"
 for native in "$server" "$headless_driver"; do
     [ -x "$native" ] || fail "missing $native: build the native tree first (make linux), or" \
         "point the cache variable ARDENTIS_NATIVE_BUILD_DIR at one"
@@ -30,31 +29,11 @@ cp "$exe" "$work/client/Ardentis.exe"
 # Total Annihilation as the client looks for it: the game's exe in its directory.
 : >"$work/ta/totala.exe"
 
-# Wine's drive Z: is the Unix root.
-windows_path() { echo "Z:${1//\//\\}"; }
-
 server_pid=
 headless_pid=
-stop() {
-    if [ -n "$1" ]; then
-        kill "$1" 2>/dev/null || true
-        wait "$1" 2>/dev/null || true
-    fi
-}
 trap 'stop "$headless_pid"; stop "$server_pid"' EXIT
 
-"$server" --listen 127.0.0.1:0 --auto-register --hash-cost min --db "$work/server.db" \
-    >"$work/server.out" 2>"$work/server.log" &
-server_pid=$!
-port=
-for _ in $(seq 100); do
-    port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$work/server.out")
-    [ -n "$port" ] && break
-    kill -0 "$server_pid" 2>/dev/null || fail "the server did not start: $(cat "$work/server.log")"
-    sleep 0.1
-done
-[ -n "$port" ] || fail "the server never said where it listens"
-echo "app_e2e: lobby server on 127.0.0.1:$port"
+start_server "$server" "$work"
 
 # Both lines carry Chinese, so the code page 936 path is crossed both ways.
 exe_account=alice
