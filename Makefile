@@ -9,6 +9,7 @@ run: deps
 
 test: deps
 	@scripts/check-layers
+	@scripts/check-format
 	@$(MAKE) --no-print-directory test-linux
 	@$(MAKE) --no-print-directory test-linux-asan
 	@$(MAKE) --no-print-directory test-windows
@@ -34,7 +35,7 @@ test-windows: linux windows
 	scripts/test-windows
 
 format:
-	git ls-files '*.h' '*.cpp' | xargs clang-format -i
+	git ls-files -co --exclude-standard -- '*.h' '*.cpp' | xargs -r clang-format -i
 
 clean:
 	rm -rf build

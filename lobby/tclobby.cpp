@@ -87,9 +87,8 @@ void tclobby::announceMove(const UserRecord& old, const UserRecord& user) {
 }
 
 int tclobby::updateuser(const UserRecord& user) {
-    const auto found = std::ranges::find_if(users, [&](const UserRecord& entry) {
-        return entry.account.gbk() == user.account.gbk();
-    });
+    const auto found = std::ranges::find_if(
+        users, [&](const UserRecord& entry) { return entry.account.gbk() == user.account.gbk(); });
     if (found == users.end()) {
         return -1;
     }
@@ -107,9 +106,8 @@ int tclobby::updateuser(const UserRecord& user) {
 
 void tclobby::deluser(const UserRecord& user) {
     const auto before = users.size();
-    std::erase_if(users, [&](const UserRecord& entry) {
-        return entry.account.gbk() == user.account.gbk();
-    });
+    std::erase_if(
+        users, [&](const UserRecord& entry) { return entry.account.gbk() == user.account.gbk(); });
     if (users.size() == before) {
         return;
     }
@@ -132,9 +130,8 @@ void tclobby::addroom(const RoomRecord& room) {
 }
 
 bool tclobby::updateroom(const RoomRecord& room) {
-    const auto found = std::ranges::find_if(rooms, [&](const auto& entry) {
-        return entry->info.roomno.gbk() == room.roomno.gbk();
-    });
+    const auto found = std::ranges::find_if(
+        rooms, [&](const auto& entry) { return entry->info.roomno.gbk() == room.roomno.gbk(); });
     if (found == rooms.end()) {
         return false;
     }
@@ -198,9 +195,8 @@ void tclobby::delroom(const RoomRecord& room) {
         leaveroom();
     }
     const auto before = rooms.size();
-    std::erase_if(rooms, [&](const auto& entry) {
-        return entry->info.roomno.gbk() == room.roomno.gbk();
-    });
+    std::erase_if(rooms,
+                  [&](const auto& entry) { return entry->info.roomno.gbk() == room.roomno.gbk(); });
     if (rooms.size() < before) {
         --roomcount;
     }
@@ -224,8 +220,8 @@ void tclobby::leaveroom() {
 }
 
 void tclobby::createroom(const RoomRecord& room) {
-    myroom = std::make_unique<room::tcroom>(
-        room::tcroom::createwith(room_, room, room_.window.lvRoom));
+    myroom =
+        std::make_unique<room::tcroom>(room::tcroom::createwith(room_, room, room_.window.lvRoom));
     myroom->addplayer(room_.currentUser, true);
     LobbyMessage message{};
     message.setKind(protocol::command::kRoom, protocol::subcommand::kRoomUpdate);

@@ -18,7 +18,7 @@ namespace ardentis::lobby {
 // The client's picture of the lobby: the users on line, the open rooms and the room the
 // user is in. It writes straight into the windows' lists; one exists per connection.
 class tclobby {
-public:
+  public:
     // All borrowed. The room context must outlive the model; its sendself is wired here.
     tclobby(LobbyControls controls, room::RoomContext& roomContext, room::RoomWindow& roomWindow);
     tclobby(const tclobby&) = delete;
@@ -54,7 +54,7 @@ public:
     std::vector<std::unique_ptr<room::tcroom>> rooms;
     std::unique_ptr<room::tcroom> myroom;
 
-private:
+  private:
     [[nodiscard]] room::tcroom* findRoom(const text::Gbk& roomno) const;
     [[nodiscard]] std::vector<text::Gbk> roomColumns(const protocol::RoomRecord& room) const;
     [[nodiscard]] const text::Gbk& ownAccount() const;

@@ -5,7 +5,7 @@
 namespace ardentis::platform {
 
 class TimerQueue::QueuedTimer final : public Timer {
-public:
+  public:
     QueuedTimer(TimerQueue& queue, int interval, std::function<void()> onTimer)
         : queue_(&queue), interval_(interval), onTimer_(std::move(onTimer)) {}
     ~QueuedTimer() override {
@@ -49,7 +49,7 @@ public:
     std::uint64_t order = 0;
     bool enabled_ = false;
 
-private:
+  private:
     TimerQueue* queue_;
     int interval_;
     std::function<void()> onTimer_;

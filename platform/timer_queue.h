@@ -14,7 +14,7 @@ namespace ardentis::platform {
 // The timers of a loop that keeps its own time (the test loop and the POSIX loop): each
 // timer knows when it is next due; the loop fires the due ones in order.
 class TimerQueue {
-public:
+  public:
     using Clock = std::function<std::chrono::milliseconds()>;
 
     explicit TimerQueue(Clock clock) : clock_(std::move(clock)) {}
@@ -29,7 +29,7 @@ public:
     // Fires the first timer due at or before `limit`; returns its due time, or nothing.
     std::optional<std::chrono::milliseconds> fireNext(std::chrono::milliseconds limit);
 
-private:
+  private:
     class QueuedTimer;
 
     QueuedTimer* first(std::chrono::milliseconds limit) const;

@@ -4,7 +4,7 @@ namespace ardentis::room {
 
 // The battle room window's two states, as the lobby model switches them.
 class RoomWindow {
-public:
+  public:
     virtual ~RoomWindow() = default;
     // The host may change every option; 开始 shows, 准备就绪 hides.
     virtual void setcreatestatus() = 0;

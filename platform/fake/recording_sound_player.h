@@ -11,7 +11,7 @@ namespace ardentis::platform {
 
 // Remembers which sounds were played, from any thread.
 class RecordingSoundPlayer final : public SoundPlayer {
-public:
+  public:
     void playToEnd(std::string_view resourceName) override {
         const std::lock_guard lock(mutex_);
         played_.emplace_back(resourceName);
@@ -21,7 +21,7 @@ public:
         return played_;
     }
 
-private:
+  private:
     // Guards played_. Taken by the workers that play and the test that reads.
     mutable std::mutex mutex_;
     std::vector<std::string> played_;

@@ -11,7 +11,7 @@ namespace ardentis::text {
 namespace {
 
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : handle_(iconv_open(to, from)) {}
     ~Converter() {
         if (valid()) {
@@ -52,7 +52,7 @@ public:
         return output;
     }
 
-private:
+  private:
     iconv_t handle_;
 };
 

@@ -7,9 +7,9 @@ namespace ardentis::forms::testing {
 namespace {
 
 using protocol::LobbyMessage;
+using std::chrono::milliseconds;
 using text::Gbk;
 using text::zh;
-using std::chrono::milliseconds;
 
 class LobbyWindow : public HeadlessFixture {};
 
@@ -73,7 +73,8 @@ TEST_F(LobbyWindow, UsersAndChatArriveInTheLobby) {
     chat.setKind(1, 7);
     chat.sparam1.set(Gbk("bob>>hi"));
     receive(chat);
-    EXPECT_EQ(headless_.main.MemRecev.line(headless_.main.MemRecev.lineCount() - 1), Gbk("bob>>hi"));
+    EXPECT_EQ(headless_.main.MemRecev.line(headless_.main.MemRecev.lineCount() - 1),
+              Gbk("bob>>hi"));
 
     receive(userRecord(Gbk("bob"), zh<"大厅">(), 1));
     EXPECT_EQ(headless_.main.lvlobby.rowCount(), 1);

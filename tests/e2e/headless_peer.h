@@ -16,7 +16,7 @@ namespace ardentis::e2e {
 
 // A headless client with real sockets and a real clock, pointed at a server on loopback.
 class HeadlessPeer {
-public:
+  public:
     HeadlessPeer(const std::filesystem::path& folder, const text::Gbk& account,
                  const text::Gbk& password, std::uint16_t port, std::uint8_t lanHost);
     ~HeadlessPeer();
@@ -34,7 +34,7 @@ public:
     [[nodiscard]] bool lobbyChatHas(const text::Gbk& line) const;
     [[nodiscard]] bool roomChatHas(const text::Gbk& line) const;
 
-private:
+  private:
     std::filesystem::path logFile_;
     forms::HeadlessMachine machine_;
     platform::PosixClientSocket socket_;

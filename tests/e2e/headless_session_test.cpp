@@ -16,7 +16,7 @@ using text::Gbk;
 using text::zh;
 
 class HeadlessSession : public ::testing::Test {
-protected:
+  protected:
     HeadlessSession() : options_(server::testing::testOptions(dir_)) {
         options_.autoRegister = true;
         server::testing::addAccount(options_, "dave", "right");
@@ -126,7 +126,8 @@ TEST_F(HeadlessSession, AWrongPasswordAndASecondLogInGetTheirMessages) {
         return !wrong->machine().infoBox.shown.empty() && !twice->machine().infoBox.shown.empty();
     }));
     EXPECT_EQ(wrong->machine().infoBox.shown.front(), zh<"帐号密码不对，登录失败!">());
-    EXPECT_EQ(twice->machine().infoBox.shown.front(), Gbk("alice") + zh<"已经在线，不能重复登录!">());
+    EXPECT_EQ(twice->machine().infoBox.shown.front(),
+              Gbk("alice") + zh<"已经在线，不能重复登录!">());
     EXPECT_TRUE(wrong->ui().login.window.visible());
     EXPECT_EQ(wrong->ui().main.BitBtn1.caption(), zh<"连接">());
 }
@@ -139,9 +140,8 @@ TEST_F(HeadlessSession, AJoinerEntersWithThePasswordAndAFullRoomIsRefused) {
     EXPECT_EQ(bob_->ui().battleroom.lvRoom.caption(0), Gbk("alice"));
     EXPECT_TRUE(bob_->ui().battleroom.CheckBox1.visible());
     EXPECT_FALSE(bob_->ui().battleroom.BitBtn2.visible());
-    EXPECT_TRUE(runUntil(all(), [&] {
-        return carol_->ui().main.lvrooms.subItem(0, 5) == Gbk("2/2");
-    }));
+    EXPECT_TRUE(
+        runUntil(all(), [&] { return carol_->ui().main.lvrooms.subItem(0, 5) == Gbk("2/2"); }));
 
     carol_->machine().inputpassword.answers.push_back(Gbk("pw1"));
     carol_->ui().main.lvrooms.doubleClick(0);
@@ -166,9 +166,8 @@ TEST_F(HeadlessSession, ReadyMarksOptionsMapSuggestionsAndAlertsTravelThroughThe
 
     host.rglos.click(2);
     host.Trackmetal.drag(7);
-    ASSERT_TRUE(runUntil(all(), [&] {
-        return joiner.rglos.itemIndex() == 2 && joiner.Trackmetal.position() == 7;
-    }));
+    ASSERT_TRUE(runUntil(
+        all(), [&] { return joiner.rglos.itemIndex() == 2 && joiner.Trackmetal.position() == 7; }));
     EXPECT_EQ(joiner.Lmetal.caption(), Gbk("7000"));
 
     joiner.MapList.choose(1);

@@ -128,9 +128,10 @@ int main() {
         std::printf("%-8s %10zu %12.1f %14.2f\n", phase.name, phase.records.size(), seconds * 1e3,
                     seconds * 1e6 / static_cast<double>(phase.records.size()));
     }
-    std::printf("whole lobby (%d users, %d rooms) applied in %.3f s; %d users and %d rooms listed\n",
-                kUsers, kRooms, lobbySeconds, headless.main.lvlobby.rowCount(),
-                headless.main.lvrooms.rowCount());
+    std::printf(
+        "whole lobby (%d users, %d rooms) applied in %.3f s; %d users and %d rooms listed\n",
+        kUsers, kRooms, lobbySeconds, headless.main.lvlobby.rowCount(),
+        headless.main.lvrooms.rowCount());
     std::filesystem::remove(logFile);
     return 0;
 }

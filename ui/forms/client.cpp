@@ -3,8 +3,7 @@
 namespace ardentis::forms {
 
 Client::Client(Services services_, MainControls main, LoginControls login,
-               room::BattleroomControls battleroom, OptionsControls options_,
-               SplashControls splash)
+               room::BattleroomControls battleroom, OptionsControls options_, SplashControls splash)
     : services(std::move(services_)),
       store(services.registry, services.files, services.infoBox),
       FormMain(*this, main),
@@ -19,9 +18,8 @@ Client::~Client() {
 }
 
 lobby::LobbyControls Client::lobbyControls() {
-    return lobby::LobbyControls{FormMain.c.lvlobby,          FormMain.c.lvrooms,
-                                FormMain.c.MemRecev,         FormMain.c.prompt,
-                                FormMain.c.BitBtn2,          FormOptions.c.rgvnntype,
+    return lobby::LobbyControls{FormMain.c.lvlobby, FormMain.c.lvrooms, FormMain.c.MemRecev,
+                                FormMain.c.prompt,  FormMain.c.BitBtn2, FormOptions.c.rgvnntype,
                                 FormLogin.c.usr};
 }
 

@@ -25,7 +25,7 @@ namespace ardentis::forms {
 // user and the connection state. The windows reach each other and the shared state
 // through it, as one program's windows do.
 class Client {
-public:
+  public:
     Client(Services services, MainControls main, LoginControls login,
            room::BattleroomControls battleroom, OptionsControls options, SplashControls splash);
     ~Client();
@@ -56,10 +56,11 @@ public:
     forms::TFormBattleroom FormBattleroom;
     forms::TFormOptions FormOptions;
     SplashControls splashControls;
-    std::unique_ptr<forms::TFormslpash> Formslpash;  // from the lobby window's creation to its timer
+    std::unique_ptr<forms::TFormslpash>
+        Formslpash;  // from the lobby window's creation to its timer
     TClientDataThread workers;
 
-private:
+  private:
     std::shared_ptr<Connection> connection_;
 };
 

@@ -13,12 +13,12 @@ namespace ardentis::forms {
 // thread. One worker does one action and ends. The group joins finished workers as new
 // ones start and all of them when it is destroyed, so none outlives the client.
 class TClientDataThread {
-public:
+  public:
     enum class Action { LobbyChat = 1, RoomChat = 2, SoundBB = 3, SoundWarning = 4 };
     enum class Order {
-        Free,     // runs at once beside every other worker (sounds)
-        InTurn,   // runs after every InTurn worker started before it (chat lines keep
-                  // the order they were typed in)
+        Free,    // runs at once beside every other worker (sounds)
+        InTurn,  // runs after every InTurn worker started before it (chat lines keep
+                 // the order they were typed in)
     };
 
     TClientDataThread() = default;
@@ -31,7 +31,7 @@ public:
     // Waits until every worker started so far has ended.
     void waitAll();
 
-private:
+  private:
     struct Worker {
         std::thread thread;
         bool done = false;

@@ -16,7 +16,7 @@ class Client;
 
 // The battle room window: the room's players, options and chat, for host and joiners.
 class TFormBattleroom final : public room::RoomWindow, public game::GameRoom {
-public:
+  public:
     TFormBattleroom(Client& client, room::BattleroomControls controls);
 
     void FormCreate();
@@ -73,7 +73,7 @@ public:
     bool startSent = false;
     bool startGuard = false;
 
-private:
+  private:
     void sendOptions(bool alsoRoom);
     // Waits, polling every 10 ms, for the game's window; false after 30 s without one.
     [[nodiscard]] bool waitForGameWindow(const text::Gbk& title);

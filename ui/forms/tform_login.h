@@ -8,7 +8,7 @@ class Client;
 
 // The log-in window: an account, a password, and the button that connects.
 class TFormLogin {
-public:
+  public:
     TFormLogin(Client& client, LoginControls controls);
 
     void FormShow();
@@ -17,7 +17,7 @@ public:
 
     LoginControls c;
 
-private:
+  private:
     Client& client_;
 };
 

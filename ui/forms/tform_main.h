@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "platform/os_error.h"
-#include "text/gbk.h"
 #include "protocol/lobby_message.h"
+#include "text/gbk.h"
 #include "ui/forms/main_controls.h"
 
 namespace ardentis::forms {
@@ -13,7 +13,7 @@ class Client;
 
 // The lobby window: the owner of the lobby connection, its chat and its two lists.
 class TFormMain {
-public:
+  public:
     // Wires the controls' and the socket's events to the handlers below.
     TFormMain(Client& client, MainControls controls);
 
@@ -50,7 +50,7 @@ public:
     text::Gbk socketHost;
     std::uint16_t socketPort = 8888;
 
-private:
+  private:
     void loginAccepted(const protocol::LobbyMessage& message);
     void dispatchRoomRecord(const protocol::LobbyMessage& message);
     void roomChat(const text::Gbk& line);

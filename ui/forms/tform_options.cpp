@@ -73,7 +73,8 @@ void TFormOptions::FormCreate() {
     };
     c.usr.setText(read("usr"));
     try {
-        c.pwd.setText(Gbk(protocol::des::DecryptHex(read("pwd").view(), protocol::des::kBuiltInKey)));
+        c.pwd.setText(
+            Gbk(protocol::des::DecryptHex(read("pwd").view(), protocol::des::kBuiltInKey)));
     } catch (const protocol::des::CipherError&) {
         // A damaged stored password shows as none; the user can type it again.
         c.pwd.setText(Gbk());
@@ -115,8 +116,8 @@ void TFormOptions::BitBtn2Click() {
 }
 
 void TFormOptions::BitBtn3Click() {
-    const auto chosen = client_.services.openFile.run(zh<"选择TA所在位置">(),
-                                                      zh<"TA执行文件|totala.exe">());
+    const auto chosen =
+        client_.services.openFile.run(zh<"选择TA所在位置">(), zh<"TA执行文件|totala.exe">());
     if (chosen && !chosen->empty()) {
         c.TADir.setText(directoryOf(*chosen));
     }

@@ -10,7 +10,7 @@ class Client;
 // The options window: edits the stored settings and tests the server connection with a
 // socket of its own.
 class TFormOptions {
-public:
+  public:
     TFormOptions(Client& client, OptionsControls controls);
 
     void FormCreate();
@@ -25,7 +25,7 @@ public:
 
     OptionsControls c;
 
-private:
+  private:
     Client& client_;
 };
 

@@ -11,7 +11,7 @@ namespace ardentis::forms {
 // The splash picture shown at start-up; its timer closes it after 2000 ms, and closing it
 // shows the lobby window.
 class TFormslpash {
-public:
+  public:
     static constexpr int kInterval = 2000;
 
     // `onClosed` runs once, when the timer has closed the splash.
@@ -23,7 +23,7 @@ public:
 
     SplashControls c;
 
-private:
+  private:
     std::unique_ptr<platform::Timer> Timer1;
     std::function<void()> onClosed_;
     bool closed_ = false;

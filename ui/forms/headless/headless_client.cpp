@@ -29,8 +29,7 @@ void HeadlessMachine::storeSettings(const text::Gbk& account, const text::Gbk& p
     registry.setText(RegistryHive::CurrentUser, section, "pwd",
                      text::Gbk(protocol::des::EncryptHex(password.view())));
     registry.setText(RegistryHive::CurrentUser, section, "host", host);
-    registry.setText(RegistryHive::CurrentUser, section, "port",
-                     text::Gbk(std::to_string(port)));
+    registry.setText(RegistryHive::CurrentUser, section, "port", text::Gbk(std::to_string(port)));
     registry.setText(RegistryHive::CurrentUser, section, "autologin",
                      text::Gbk(autoLogin ? "0" : "1"));
     // Headless machines have no Supreme Commander; no need to be told at every reset.

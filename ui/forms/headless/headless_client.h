@@ -54,7 +54,7 @@ struct HeadlessMachine {
 
 // A whole client over in-memory windows, on the caller's sockets and event loop.
 class HeadlessClient {
-public:
+  public:
     // The wait for a game's window really sleeps.
     HeadlessClient(HeadlessMachine& machine, platform::ClientSocket& lobbySocket,
                    platform::ClientSocket& testSocket, platform::EventLoop& loop);

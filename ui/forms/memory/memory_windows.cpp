@@ -17,7 +17,7 @@ MemoryMainWindow::MemoryMainWindow()
       BitBtn4(zh<"退出">()) {}
 
 MainControls MemoryMainWindow::controls() {
-    return MainControls{window, bsSkinLinkImage1, lver,    prompt,  BitBtn1,  BitBtn2,
+    return MainControls{window,  bsSkinLinkImage1, lver,    prompt,  BitBtn1,  BitBtn2,
                         BitBtn3, BitBtn4,          lvlobby, lvrooms, MemRecev, MemSend};
 }
 
@@ -58,11 +58,11 @@ MemoryBattleroomWindow::MemoryBattleroomWindow()
 
 room::BattleroomControls MemoryBattleroomWindow::controls() {
     return room::BattleroomControls{
-        window,  MapList,     lvRoom,       basicPage, optionsPage,   managePage, mods,
-        Trackplayers, lplayers, Trackulimited, llimited, pwd,        gamecomments,
-        RGcommander, rglos,    RGcheat,      RGMapmode, rgwatch,      rgpos,      Trackmetal,
-        Lmetal,  Trackenergy, Lenergy,      BitBtn4,   BitBtn1,       BitBtn2,    CheckBox1,
-        BitBtn3, prompt,      Button1,      MemRecev,  MemSend};
+        window,       MapList,  lvRoom,        basicPage, optionsPage, managePage,   mods,
+        Trackplayers, lplayers, Trackulimited, llimited,  pwd,         gamecomments, RGcommander,
+        rglos,        RGcheat,  RGMapmode,     rgwatch,   rgpos,       Trackmetal,   Lmetal,
+        Trackenergy,  Lenergy,  BitBtn4,       BitBtn1,   BitBtn2,     CheckBox1,    BitBtn3,
+        prompt,       Button1,  MemRecev,      MemSend};
 }
 
 MemoryOptionsWindow::MemoryOptionsWindow()
@@ -78,10 +78,10 @@ MemoryOptionsWindow::MemoryOptionsWindow()
       BitBtn2(zh<"取消">()) {}
 
 OptionsControls MemoryOptionsWindow::controls() {
-    return OptionsControls{window, TabSheet2, TabSheet1, TabSheet3, TabSheet4, TabSheet5,
-                           pwd1,   pwd2,      pwd3,      nick,      usr,       pwd,
-                           cbauto, host,      port,      BitBtn4,   TADir,     BitBtn3,
-                           SPCDir, bitbtnspcdir, checkfile, rgvnntype, BitBtn1, BitBtn2};
+    return OptionsControls{window, TabSheet2,    TabSheet1, TabSheet3, TabSheet4, TabSheet5,
+                           pwd1,   pwd2,         pwd3,      nick,      usr,       pwd,
+                           cbauto, host,         port,      BitBtn4,   TADir,     BitBtn3,
+                           SPCDir, bitbtnspcdir, checkfile, rgvnntype, BitBtn1,   BitBtn2};
 }
 
 }  // namespace ardentis::forms
