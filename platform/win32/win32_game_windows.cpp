@@ -87,22 +87,23 @@ class Win32GameWindows::CaptureBitmap {
         return width == width_ && height == height_;
     }
     [[nodiscard]] HDC dc() const { return dc_; }
-    // Whatever a blit might leave unwritten reads as outside, never as an earlier frame.
-    void clear() {
-        GdiFlush();
-        std::fill_n(bits_, static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_),
-                    kOutsideBits);
-    }
+    // Marks a point to be read, so that a blit that leaves it unwritten makes it read as
+    // outside, never as an earlier frame. Only the points are marked: clearing the whole
+    // bitmap cost more than the blit's own bookkeeping.
+    void mark(int x, int y) { bits_[index(x, y)] = kOutsideBits; }
     // x and y relative to the captured rectangle; each pixel is stored as 0x00RRGGBB.
     [[nodiscard]] Rgb at(int x, int y) const {
-        const std::uint32_t value =
-            bits_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
-                  static_cast<std::size_t>(x)];
+        const std::uint32_t value = bits_[index(x, y)];
         return {static_cast<std::uint8_t>(value >> 16U), static_cast<std::uint8_t>(value >> 8U),
                 static_cast<std::uint8_t>(value)};
     }
 
   private:
+    [[nodiscard]] std::size_t index(int x, int y) const {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+               static_cast<std::size_t>(x);
+    }
+
     static constexpr std::uint32_t kOutsideBits =
         (std::uint32_t{kOutside.r} << 16U) | (std::uint32_t{kOutside.g} << 8U) | kOutside.b;
 
@@ -167,7 +168,13 @@ std::expected<void, OsError> Win32GameWindows::readPixels(WindowHandle window,
         capture_ = std::move(fresh);
     }
     CaptureBitmap& capture = *capture_;
-    capture.clear();
+    GdiFlush();  // nothing queued may write the bits after they are marked
+    for (std::size_t i = 0; i < count; ++i) {
+        if (inside(client, points[i])) {
+            capture.mark(points[i].x - static_cast<int>(box.left),
+                         points[i].y - static_cast<int>(box.top));
+        }
+    }
     if (BitBlt(capture.dc(), 0, 0, width, height, source.get(), static_cast<int>(box.left),
                static_cast<int>(box.top), SRCCOPY) == FALSE) {
         return std::unexpected(lastError("BitBlt"));
