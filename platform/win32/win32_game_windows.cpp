@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "platform/win32/dib_section.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_game_windows.h"
 
@@ -47,73 +48,6 @@ bool inside(const RECT& area, PixelPoint point) {
 }
 
 }  // namespace
-
-// A top-down 32-bit DIB section selected into a memory DC: the capture's destination,
-// whose bits are read directly once the blit is done.
-class Win32GameWindows::CaptureBitmap {
-  public:
-    CaptureBitmap(int width, int height)
-        : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (dc_ != nullptr && bitmap_ != nullptr) {
-            previous_ = SelectObject(dc_, bitmap_);
-            bits_ = static_cast<std::uint32_t*>(bits);
-        }
-    }
-    ~CaptureBitmap() {
-        if (previous_ != nullptr) {
-            SelectObject(dc_, previous_);
-        }
-        if (bitmap_ != nullptr) {
-            DeleteObject(bitmap_);
-        }
-        if (dc_ != nullptr) {
-            DeleteDC(dc_);
-        }
-    }
-    CaptureBitmap(const CaptureBitmap&) = delete;
-    CaptureBitmap& operator=(const CaptureBitmap&) = delete;
-
-    [[nodiscard]] bool ready() const { return bits_ != nullptr; }
-    [[nodiscard]] bool fits(int width, int height) const {
-        return width == width_ && height == height_;
-    }
-    [[nodiscard]] HDC dc() const { return dc_; }
-    // Marks a point to be read, so that a blit that leaves it unwritten makes it read as
-    // outside, never as an earlier frame. Only the points are marked: clearing the whole
-    // bitmap cost more than the blit's own bookkeeping.
-    void mark(int x, int y) { bits_[index(x, y)] = kOutsideBits; }
-    // x and y relative to the captured rectangle; each pixel is stored as 0x00RRGGBB.
-    [[nodiscard]] Rgb at(int x, int y) const {
-        const std::uint32_t value = bits_[index(x, y)];
-        return {static_cast<std::uint8_t>(value >> 16U), static_cast<std::uint8_t>(value >> 8U),
-                static_cast<std::uint8_t>(value)};
-    }
-
-  private:
-    [[nodiscard]] std::size_t index(int x, int y) const {
-        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
-               static_cast<std::size_t>(x);
-    }
-
-    static constexpr std::uint32_t kOutsideBits =
-        (std::uint32_t{kOutside.r} << 16U) | (std::uint32_t{kOutside.g} << 8U) | kOutside.b;
-
-    int width_;
-    int height_;
-    HDC dc_;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-    std::uint32_t* bits_ = nullptr;
-};
 
 Win32GameWindows::Win32GameWindows() = default;
 Win32GameWindows::~Win32GameWindows() = default;
@@ -159,20 +93,22 @@ std::expected<void, OsError> Win32GameWindows::readPixels(WindowHandle window,
     if (source.get() == nullptr) {
         return std::unexpected(lastError("GetDC"));
     }
-    if (!capture_ || !capture_->fits(width, height)) {
+    if (!capture_ || capture_->width() != width || capture_->height() != height) {
         capture_.reset();  // the old one goes before the new one is made
-        auto fresh = std::make_unique<CaptureBitmap>(width, height);
+        auto fresh = std::make_unique<DibSection>(width, height);
         if (!fresh->ready()) {
             return std::unexpected(lastError("CreateDIBSection"));
         }
         capture_ = std::move(fresh);
     }
-    CaptureBitmap& capture = *capture_;
+    DibSection& capture = *capture_;
+    // Each point to be read is marked first, so that one the blit leaves unwritten reads as
+    // outside, never as an earlier frame; clearing the whole bitmap costs more than that.
     GdiFlush();  // nothing queued may write the bits after they are marked
     for (std::size_t i = 0; i < count; ++i) {
         if (inside(client, points[i])) {
-            capture.mark(points[i].x - static_cast<int>(box.left),
-                         points[i].y - static_cast<int>(box.top));
+            capture.set(points[i].x - static_cast<int>(box.left),
+                        points[i].y - static_cast<int>(box.top), kOutside);
         }
     }
     if (BitBlt(capture.dc(), 0, 0, width, height, source.get(), static_cast<int>(box.left),

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/game_windows.h"
+#include "platform/win32/dib_section.h"
 
 namespace ardentis::platform {
 
@@ -24,11 +25,10 @@ class Win32GameWindows final : public GameWindows {
                      std::intptr_t lParam) override;
 
   private:
-    class CaptureBitmap;
     // The last reading's bitmap, kept for the next reading of the same size: the automation
     // asks for the same rectangle every step, and a fresh bitmap each time cost about a
     // quarter of a reading.
-    mutable std::unique_ptr<CaptureBitmap> capture_;
+    mutable std::unique_ptr<DibSection> capture_;
 };
 
 }  // namespace ardentis::platform
