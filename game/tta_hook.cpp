@@ -58,7 +58,12 @@ void TTAHook::watchStep() {
     if (view_) {
         RecorderSnapshot now{};
         view_->read(now);
-        readerTimer_->setEnabled(recorderRecording(now));
+        // Enabling a running timer would start its interval anew, and every second the
+        // reader would lose a step.
+        const bool recording = recorderRecording(now);
+        if (readerTimer_->enabled() != recording) {
+            readerTimer_->setEnabled(recording);
+        }
     }
 }
 

@@ -144,7 +144,9 @@ bool tclobby::updateroom(const RoomRecord& room) {
     for (std::size_t column = 0; column < columns.size(); ++column) {
         c_.lvrooms.setSubItem(row, static_cast<int>(column) + 1, columns[column]);
     }
-    if (myroom) {
+    // Only an update of the user's own room touches the battle room window; another room's
+    // would otherwise clear the host's start button.
+    if (myroom && myroom->info.roomno.gbk() == room.roomno.gbk()) {
         if (myroom->info.host.gbk() == ownAccount()) {
             roomWindow_.setcreatestatus();
             room_.window.CheckBox1.setChecked(true);
@@ -152,6 +154,9 @@ bool tclobby::updateroom(const RoomRecord& room) {
             roomWindow_.setjoinstatus();
         }
         myroom->sendstate();
+        if (room_.ended) {
+            return true;
+        }
         room_.currentUser.location = myroom->info.roomno.gbk();
         sendself();
     }
@@ -174,6 +179,18 @@ void tclobby::enterroom(const Gbk& roomno, const UserRecord& user) {
     }
     listed->addplayer(user, false);
     sendself();
+    if (room_.ended) {
+        return;
+    }
+    if (ownAccount() == listed->info.host.gbk()) {
+        // The lobby's copy of our own room is only as new as the last room update, while
+        // most option changes travel as options alone: applying it would undo them. The
+        // newcomer gets the current options instead.
+        if (user.account.gbk() != ownAccount()) {
+            myroom->sendoptions();
+        }
+        return;
+    }
     myroom->applyoptions(listed->info);
 }
 
@@ -193,15 +210,21 @@ void tclobby::delroom(const RoomRecord& room) {
     const bool own = myroom && myroom->info.roomno.gbk() == room.roomno.gbk();
     if (own) {
         leaveroom();
+        if (room_.ended) {
+            return;
+        }
     }
-    const auto before = rooms.size();
-    std::erase_if(rooms,
-                  [&](const auto& entry) { return entry->info.roomno.gbk() == room.roomno.gbk(); });
-    if (rooms.size() < before) {
+    // The list's rows are the rooms in order: the row goes by the room's position, so a
+    // room number the list can't show faithfully still takes its own row with it.
+    const auto found = std::ranges::find_if(
+        rooms, [&](const auto& entry) { return entry->info.roomno.gbk() == room.roomno.gbk(); });
+    if (found != rooms.end()) {
+        const int row = static_cast<int>(found - rooms.begin());
+        rooms.erase(found);
         --roomcount;
-    }
-    if (const auto row = c_.lvrooms.findCaption(room.roomno)) {
-        c_.lvrooms.deleteRow(*row);
+        if (row < c_.lvrooms.rowCount()) {
+            c_.lvrooms.deleteRow(row);
+        }
     }
     if (own) {
         room_.window.MemSend.clear();
@@ -227,6 +250,9 @@ void tclobby::createroom(const RoomRecord& room) {
     message.setKind(protocol::command::kRoom, protocol::subcommand::kRoomUpdate);
     room_.base.EncodeRoom(room, message);
     room_.com.SendRecord(message);
+    if (room_.ended) {
+        return;
+    }
     room_.currentUser.location = room.roomno.gbk();
     sendself();
     roomWindow_.setcreatestatus();
@@ -261,6 +287,9 @@ void tclobby::sendself() {
     message.setKind(protocol::command::kUser, protocol::subcommand::kUserUpdate);
     room_.base.EncodeUser(room_.currentUser, message);
     room_.com.SendRecord(message);
+    if (room_.ended) {
+        return;
+    }
     const auto row = c_.lvlobby.findCaption(ownAccount());
     if (!row) {
         return;

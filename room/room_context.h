@@ -23,6 +23,10 @@ struct RoomContext {
     std::function<bool()> gameRunning;
     // The lobby model's announcement of the user's own record (after leaving a room).
     std::function<void()> sendself;
+    // Set when this connection has ended (a reset put new objects in place, possibly from
+    // inside one of our own sends): a model step that sees it stops, so nothing more is sent
+    // for the old connection or written into the new state.
+    bool ended = false;
 };
 
 }  // namespace ardentis::room

@@ -56,6 +56,9 @@ void tcroom::destroy() {
     message.sparam1.set(info.roomno.gbk());
     message.sparam2.set(ownAccount());
     context_->com.SendRecord(message);
+    if (context_->ended) {
+        return;
+    }
     context_->currentUser.location = zh<"大厅">();
     if (context_->sendself) {
         context_->sendself();
@@ -190,10 +193,15 @@ void tcroom::applyoptions(const protocol::RoomRecord& room) {
         // A player without the map is never left marked ready.
         w.CheckBox1.setChecked(false);
         sendstate();
+        if (context_->ended) {
+            return;
+        }
         checkstart();
     }
 
     info.status = room.status;
+    info.modcode = room.modcode;
+    info.modname = room.modname;
     const Gbk modName = context_->mods.GetNameByCode(room.modcode);
     for (int index = 0; index < w.mods.count(); ++index) {
         if (w.mods.item(index) == modName) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "platform/process_launcher.h"
@@ -22,6 +23,9 @@ class RecordingLauncher final : public ProcessLauncher {
                                                             const text::Gbk& parameters,
                                                             WindowMode mode) override {
         launches_.push_back(Launch{path, parameters, mode});
+        if (refusal) {
+            return std::unexpected(*refusal);
+        }
         if (onLaunch) {
             onLaunch(launches_.back());
         }
@@ -30,6 +34,8 @@ class RecordingLauncher final : public ProcessLauncher {
 
     [[nodiscard]] const std::vector<Launch>& launches() const { return launches_; }
     std::function<void(const Launch&)> onLaunch;
+    // Set: the shell refuses every start with this error (a missing or broken executable).
+    std::optional<OsError> refusal;
 
   private:
     std::vector<Launch> launches_;

@@ -135,6 +135,38 @@ TEST_F(LoginWindow, OkConnectsToTheStoredServerWithTheTypedAccount) {
     EXPECT_EQ(sent[0].sparam2.text(), Gbk(protocol::des::EncryptHex("pw")));
 }
 
+TEST_F(LoginWindow, ConnectButtonLogsInAgainAtOnceWhenAutomaticLogInIsOn) {
+    logIn();
+    socket_.peerClose();
+    (void)sentRecords();
+    ASSERT_TRUE(headless_.main.BitBtn1.click());
+    EXPECT_FALSE(headless_.login.window.visible());
+    socket_.completeConnect();
+    const auto sent = sentRecords();
+    ASSERT_EQ(kinds(sent), (Kinds{{0, 0}}));
+    EXPECT_EQ(sent[0].sparam1.text(), Gbk("alice"));
+}
+
+class LoginPort : public LoginWindow, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(LoginPort, ThatIsNoPortNumberIsNamedAndNothingIsConnected) {
+    machine_.storeSettings(Gbk("alice"), Gbk("secret"), Gbk("127.0.0.1"), 8888, false);
+    machine_.registry.setText(RegistryHive::CurrentUser, settings::kOptionsSection, "port",
+                              Gbk(GetParam()));
+    client_.start();
+    loop_.advance(milliseconds(2000));
+    headless_.main.BitBtn1.click();
+    ASSERT_TRUE(headless_.login.BitBtn1.click());
+    EXPECT_TRUE(socket_.host().empty());
+    ASSERT_EQ(machine_.infoBox.shown.size(), 1U);
+    EXPECT_EQ(machine_.infoBox.shown[0], zh<"服务器端口 ">() + Gbk(GetParam()) +
+                                             zh<" 不是有效的端口号，请在选项中设置服务器端口">());
+    EXPECT_TRUE(headless_.main.BitBtn1.enabled());
+    EXPECT_EQ(headless_.main.BitBtn1.caption(), zh<"连接">());
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, LoginPort, ::testing::Values("88a8", "65536", "0", "-1", " 8888"));
+
 // How a connection ends; each way resets the connection state.
 enum class End { UserDisconnect, ServerClose, SocketError };
 
@@ -225,6 +257,78 @@ INSTANTIATE_TEST_SUITE_P(EveryWay, ConnectionEnd,
                          [](const ::testing::TestParamInfo<End>& way) {
                              return nameOf(way.param);
                          });
+
+// The connection ends in the middle of one of the client's own steps.
+class EndedMidStep : public HeadlessFixture {
+  protected:
+    // The next record sent gets 100 bytes out, then the connection is found gone.
+    void loseTheConnectionInTheNextSend() {
+        socket_.scriptSends({100});
+        socket_.dropAfterSent(socket_.sent().size() + 100);
+    }
+    void expectLoggedOutAndNoRoom() {
+        EXPECT_TRUE(client_.currentUser.location.empty()) << "written into the cleared user";
+        EXPECT_FALSE(headless_.main.BitBtn2.enabled()) << "指挥室 enabled while disconnected";
+        EXPECT_EQ(headless_.main.BitBtn1.caption(), zh<"连接">());
+        EXPECT_EQ(client_.connection()->lobby.myroom, nullptr);
+    }
+};
+
+TEST_F(EndedMidStep, RoomClosingStopsAtTheLostLeaveRecord) {
+    logIn();
+    const protocol::RoomRecord room = joinRoom(Gbk("bob"));
+    loseTheConnectionInTheNextSend();
+    receive(roomRecord(room, protocol::subcommand::kRoomClosed));
+    expectLoggedOutAndNoRoom();
+}
+
+TEST_F(EndedMidStep, OwnRoomUpdateStopsAtTheLostStateRecord) {
+    logIn();
+    const protocol::RoomRecord room = joinRoom(Gbk("bob"));
+    loseTheConnectionInTheNextSend();
+    receive(roomRecord(room));
+    expectLoggedOutAndNoRoom();
+}
+
+TEST_F(EndedMidStep, AfterTheConnectionEndsInARoomNoRoomCanBeMade) {
+    logIn();
+    (void)joinRoom(Gbk("bob"));
+    socket_.peerClose();
+    ASSERT_TRUE(headless_.battleroom.BitBtn3.click());  // 退出
+    EXPECT_FALSE(headless_.main.BitBtn2.enabled());
+    // Even a room window left open can't make one.
+    headless_.battleroom.window.show();
+    machine_.infoBox.shown.clear();
+    machine_.setVirtualLanAddress(10, 140, 3, 4);
+    ASSERT_TRUE(headless_.battleroom.BitBtn1.click());  // 创建
+    EXPECT_EQ(client_.connection()->lobby.myroom, nullptr);
+    ASSERT_EQ(machine_.infoBox.shown.size(), 1U);
+    EXPECT_EQ(machine_.infoBox.shown[0], zh<"失去和服务器的联系,请重新连接!">());
+
+    // After the next log-in every room can be joined again.
+    ASSERT_TRUE(headless_.main.BitBtn1.click());  // 连接
+    socket_.completeConnect();
+    acceptLogin();
+    receive(roomRecord(openRoom(Gbk("carol"), Gbk("R-carol"))));
+    (void)sentRecords();
+    doubleClickRoom(Gbk("R-carol"));
+    EXPECT_EQ(machine_.infoBox.shown.size(), 1U) << "an old room blocks the join";
+    EXPECT_EQ(kinds(sentRecords()), (Kinds{{4, protocol::subcommand::kRoomJoin}}));
+}
+
+TEST_F(EndedMidStep, ConnectionEndingWhileTheRoomPasswordIsAskedJoinsNothing) {
+    logIn();
+    protocol::RoomRecord room = openRoom(Gbk("bob"), Gbk("R-bob"));
+    room.password = Gbk("pw");
+    receive(roomRecord(room));
+    machine_.setVirtualLanAddress(10, 140, 3, 4);
+    machine_.inputpassword.answers.emplace_back(Gbk("pw"));
+    machine_.inputpassword.whileAsking = [this] { socket_.peerClose(); };
+    doubleClickRoom(room.roomno);
+    EXPECT_FALSE(headless_.battleroom.window.visible());
+    EXPECT_FALSE(headless_.main.BitBtn2.enabled());
+    EXPECT_EQ(client_.connection()->lobby.myroom, nullptr);
+}
 
 class UserDisconnect : public HeadlessFixture {};
 

@@ -185,6 +185,21 @@ TEST_F(HeadlessSession, ReadyMarksOptionsMapSuggestionsAndAlertsTravelThroughThe
     EXPECT_FALSE(carol_->roomChatHas(Gbk("bob>>look out !WARNING")));
 }
 
+TEST_F(HeadlessSession, AJoinerGetsTheOptionsTheHostChangedBeforeHeCame) {
+    threeOnLine();
+    aliceCreatesRoom();
+    auto& host = alice_->ui().battleroom;
+    host.RGcommander.click(0);
+    host.Trackmetal.drag(7);
+    bobJoins();
+    auto& joiner = bob_->ui().battleroom;
+    EXPECT_TRUE(runUntil(all(), [&] {
+        return joiner.RGcommander.itemIndex() == 0 && joiner.Trackmetal.position() == 7;
+    }));
+    EXPECT_EQ(host.RGcommander.itemIndex(), 0);
+    EXPECT_EQ(host.Trackmetal.position(), 7);
+}
+
 TEST_F(HeadlessSession, LeavingAndTheHostClosingTheRoomEmptyTheJoinersWindow) {
     threeOnLine();
     aliceCreatesRoom();

@@ -183,6 +183,18 @@ TEST_F(RecorderWatch, AReportIsLoggedForEachChange) {
     EXPECT_EQ(reportLines(), 2);
 }
 
+TEST_F(RecorderWatch, TheEverySecondCheckKeepsTheReadersRhythm) {
+    platform::SimulatedRecorder recorder(memory_);
+    recorder.setState(1);
+    recorder.setPlayer(1, "ab");
+    hook_.Start();
+    loop_.advance(1950ms);
+    ASSERT_EQ(reportLines(), 1);
+    recorder.setPlayer(2, "cd");
+    loop_.advance(50ms);  // the reader's step at 2000 ms is due with the watch's
+    EXPECT_EQ(reportLines(), 2);
+}
+
 TEST_F(RecorderWatch, GameEndStopsBothTimers) {
     platform::SimulatedRecorder recorder(memory_);
     recorder.setState(1);

@@ -1,4 +1,6 @@
 #include <chrono>
+#include <ostream>
+#include <string>
 
 #include "game_start_fixture.h"
 
@@ -30,15 +32,89 @@ class HostStart : public GameStartFixture {
     }
 };
 
+// The host file as the window's defaults write it, with `line` (e.g. "los=1") replaced.
+std::string hostFileWith(const std::string& line, const std::string& replacement,
+                         const std::string& map) {
+    std::string file =
+        "[totala]\r\nwatching=2\r\nmapmode=2\r\nlocation=2\r\ncheats=1\r\nlos=1\r\n"
+        "deathopt=2\r\nmetal=1000\r\nenergy=1000\r\nmaxunits=1500\r\nplayerlimit=10\r\n"
+        "connect=1\r\naddress=10.140.3.4\r\npfs=3\r\nplayer=ab\r\npassword=\r\n"
+        "session=ab's game\r\nprovider=MORVANE\r\nmission=" +
+        map + "\r\ncreator=1\r\ntournment=1\r\nlockOptions=0\r\n";
+    if (!line.empty()) {
+        const auto at = file.find("\n" + line + "\r");
+        EXPECT_NE(at, std::string::npos) << line;
+        file.replace(at + 1, line.size(), replacement);
+    }
+    return file;
+}
+
 TEST_F(HostStart, WritesTheHostFileOfTheWindowsOptions) {
     startAsHost();
     EXPECT_EQ(launchFile("tmphost.ini"),
-              "[totala]\r\nwatching=2\r\nmapmode=2\r\nlocation=2\r\ncheats=1\r\nlos=1\r\n"
-              "deathopt=2\r\nmetal=1000\r\nenergy=1000\r\nmaxunits=1500\r\nplayerlimit=10\r\n"
-              "connect=1\r\naddress=10.140.3.4\r\npfs=3\r\nplayer=ab\r\npassword=\r\n"
-              "session=ab's game\r\nprovider=MORVANE\r\nmission=" +
-                  headless_.battleroom.MapList.text().bytes() +
-                  "\r\ncreator=1\r\ntournment=1\r\nlockOptions=0\r\n");
+              hostFileWith("", "", headless_.battleroom.MapList.text().bytes()));
+}
+
+// Each radio option away from its default, one at a time: the defaults share their
+// values, so only this tells which option each line is written from.
+struct RadioLine {
+    const char* name;
+    MemoryRadioGroup MemoryBattleroomWindow::*group;
+    int index;
+    const char* line;         // as the defaults write it
+    const char* replacement;  // as the chosen item writes it
+};
+
+void PrintTo(const RadioLine& radio, std::ostream* os) {
+    *os << radio.name;
+}
+
+class HostFileRadio : public HostStart, public ::testing::WithParamInterface<RadioLine> {};
+
+TEST_P(HostFileRadio, WritesTheChosenItemOnItsOwnLine) {
+    logIn(Gbk("ab"));
+    const protocol::RoomRecord room = hostRoom({Gbk("cd")});
+    playerReady(room.roomno, Gbk("cd"), 0);
+    (headless_.battleroom.*GetParam().group).click(GetParam().index);
+    headless_.battleroom.BitBtn2.click();
+    EXPECT_EQ(launchFile("tmphost.ini"), hostFileWith(GetParam().line, GetParam().replacement,
+                                                      headless_.battleroom.MapList.text().bytes()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryGroup, HostFileRadio,
+    ::testing::Values(
+        RadioLine{"commander", &MemoryBattleroomWindow::RGcommander, 2, "deathopt=2", "deathopt=3"},
+        RadioLine{"los", &MemoryBattleroomWindow::rglos, 2, "los=1", "los=3"},
+        RadioLine{"watch", &MemoryBattleroomWindow::rgwatch, 0, "watching=2", "watching=1"},
+        RadioLine{"cheat", &MemoryBattleroomWindow::RGcheat, 1, "cheats=1", "cheats=2"},
+        RadioLine{"mapmode", &MemoryBattleroomWindow::RGMapmode, 0, "mapmode=2", "mapmode=1"},
+        RadioLine{"startpos", &MemoryBattleroomWindow::rgpos, 0, "location=2", "location=1"}),
+    [](const ::testing::TestParamInfo<RadioLine>& radio) { return radio.param.name; });
+
+TEST_F(HostStart, OptionsChangedBeforeAPlayerJoinsSurviveHisEntry) {
+    logIn(Gbk("ab"));
+    const protocol::RoomRecord room = hostRoom();
+    MemoryBattleroomWindow& w = headless_.battleroom;
+    w.RGcommander.click(0);
+    w.Trackmetal.drag(7);
+    (void)sentRecords();
+
+    receive(userRecord(Gbk("cd"), zh<"大厅">()));
+    receive(memberRecord(room.roomno, Gbk("cd")));
+    EXPECT_EQ(w.RGcommander.itemIndex(), 0);
+    EXPECT_EQ(w.Trackmetal.position(), 7);
+    // The newcomer is told the options as they are now.
+    const auto options = ofKind(sentRecords(), sub::kRoomOptions);
+    ASSERT_EQ(options.size(), 1U);
+    EXPECT_EQ(protocol::DecodeRoom(options[0]).commander, 1);
+    EXPECT_EQ(protocol::DecodeRoom(options[0]).metal, 7);
+
+    playerReady(room.roomno, Gbk("cd"), 0);
+    w.BitBtn2.click();
+    const std::string file = launchFile("tmphost.ini");
+    EXPECT_NE(file.find("\r\ndeathopt=1\r\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("\r\nmetal=7000\r\n"), std::string::npos) << file;
 }
 
 TEST_F(HostStart, StartsTheModMaximisedWithTheHostFileAndTheGammaValue) {
@@ -119,6 +195,26 @@ TEST_F(HostStart, GameThatNeverOpensItsWindowIsGivenUpAndTheRoomPutBack) {
     EXPECT_EQ(machine_.system.parameterCalls().back().value, 0U);  // task keys on again
     EXPECT_FALSE(client_.FormBattleroom.autoClicker->running());
     EXPECT_FALSE(client_.FormBattleroom.taHook->watching());
+}
+
+TEST_F(HostStart, AGameTheShellRefusesIsReportedAtOnceAndTheRoomPutBack) {
+    logIn(Gbk("ab"));
+    const protocol::RoomRecord room = hostRoom({Gbk("cd")});
+    playerReady(room.roomno, Gbk("cd"), 0);
+    (void)sentRecords();
+    machine_.launcher.refusal = platform::OsError{"ShellExecuteW", 2};
+    const auto before = loop_.now();
+    headless_.battleroom.BitBtn2.click();
+
+    EXPECT_LT(loop_.now() - before, 1s) << "waited for a window that can never come";
+    ASSERT_EQ(machine_.infoBox.shown.size(), 1U);
+    EXPECT_EQ(machine_.infoBox.shown[0], zh<"无法启动游戏：">() + Gbk(std::string(kTaDir)) +
+                                             Gbk("totala.exe (ShellExecuteW failed with 2)"));
+    const auto records = sentRecords();
+    ASSERT_EQ(kinds(records), (Kinds{{4, sub::kRoomUpdate}, {4, sub::kRoomUpdate}}));
+    EXPECT_EQ(protocol::DecodeRoom(records[1]).status, Gbk("0"));
+    ASSERT_FALSE(machine_.system.parameterCalls().empty());
+    EXPECT_EQ(machine_.system.parameterCalls().back().value, 0U);  // task keys on again
 }
 
 TEST_F(HostStart, AGameThatOpensItsWindowLateIsWaitedFor) {

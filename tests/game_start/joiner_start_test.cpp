@@ -1,3 +1,5 @@
+#include <string>
+
 #include "game_start_fixture.h"
 
 namespace ardentis::forms::testing {
@@ -57,6 +59,23 @@ TEST_F(JoinerStart, StartsMaximisedAnnouncesAndDrivesIntoTheHostsGame) {
     steps(1);
     EXPECT_EQ(ta_->screen(), Screen::Battle);
     EXPECT_TRUE(ofKind(sentRecords(), sub::kGameStart).empty());  // only a host sends it
+}
+
+TEST_F(JoinerStart, StartsTheRoomsModEvenOneInstalledAfterStartUp) {
+    logIn(Gbk("cd"));
+    machine_.files.addFile(Gbk(std::string(kTaDir) + "TA33A.exe"));
+    protocol::RoomRecord room = openRoom(Gbk("ab"), Gbk("R-ab"));
+    room.modcode = Gbk("21");
+    room.modname = Gbk("TA33A");
+    receive(roomRecord(room));
+    doubleClickRoom(room.roomno);
+    receive(memberRecord(room.roomno, Gbk("ab")));
+    protocol::LobbyMessage own = memberRecord(room.roomno, Gbk("cd"));
+    own.setKind(protocol::command::kRoom, sub::kRoomEnter);
+    receive(own);
+    receive(gameStart(room.roomno, lan_.hosts[0], Gbk("ab")));
+    ASSERT_EQ(machine_.launcher.launches().size(), 1U);
+    EXPECT_EQ(machine_.launcher.launches()[0].path, Gbk(std::string(kTaDir) + "TA33A.exe"));
 }
 
 TEST_F(JoinerStart, StartRecordForAnotherRoomStartsNothing) {

@@ -24,6 +24,9 @@ lobby::LobbyControls Client::lobbyControls() {
 }
 
 void Client::renewConnection() {
+    if (connection_) {
+        connection_->roomContext.ended = true;
+    }
     connection_ = std::make_shared<Connection>(
         services.log, services.infoBox, services.clientsocket1, services.sleeper, options,
         services.files, FormBattleroom.c, currentUser, services.gameRunning, lobbyControls(),

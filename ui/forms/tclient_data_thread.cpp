@@ -1,32 +1,56 @@
 #include "ui/forms/tclient_data_thread.h"
 
+#include <system_error>
+#include <utility>
+
 namespace ardentis::forms {
+
+TClientDataThread::TClientDataThread()
+    : TClientDataThread([](std::function<void()> body) { return std::thread(std::move(body)); }) {}
+
+TClientDataThread::TClientDataThread(ThreadStarter starter) : starter_(std::move(starter)) {}
 
 TClientDataThread::~TClientDataThread() {
     waitAll();
 }
 
-void TClientDataThread::start(std::function<void()> work, Order order) {
+bool TClientDataThread::start(std::function<void()> work, Order order) {
     reapFinished();
     const std::lock_guard lock(mutex_);
     const bool inTurn = order == Order::InTurn;
-    const std::uint64_t ticket = inTurn ? nextTicket_++ : 0;
-    Worker& worker = workers_.emplace_back();
-    worker.thread = std::thread([this, &worker, inTurn, ticket, work = std::move(work)] {
-        if (inTurn) {
-            waitForTurn(ticket);
-        }
-        try {
-            work();
-        } catch (...) {
-            // A worker's failure ends that worker only; nothing crosses the thread.
-        }
-        if (inTurn) {
-            endTurn();
-        }
-        const std::lock_guard done(mutex_);
-        worker.done = true;
-    });
+    const std::uint64_t ticket = inTurn ? nextTicket_ : 0;
+    // The thread starts before the worker is registered or takes its turn: a thread that
+    // can't start must leave no turn that later workers would wait for forever, and no
+    // entry that can't be joined.
+    std::list<Worker> made(1);
+    Worker& worker = made.front();
+    try {
+        worker.thread = starter_([this, &worker, inTurn, ticket, work = std::move(work)] {
+            if (inTurn) {
+                waitForTurn(ticket);
+            }
+            try {
+                work();
+            } catch (...) {
+                // A worker's failure ends that worker only; nothing crosses the thread.
+            }
+            if (inTurn) {
+                endTurn();
+            }
+            const std::lock_guard done(mutex_);
+            worker.done = true;
+        });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    if (!worker.thread.joinable()) {
+        return false;
+    }
+    if (inTurn) {
+        ++nextTicket_;
+    }
+    workers_.splice(workers_.end(), made);
+    return true;
 }
 
 void TClientDataThread::waitForTurn(std::uint64_t ticket) {

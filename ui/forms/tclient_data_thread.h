@@ -21,13 +21,18 @@ class TClientDataThread {
                  // the order they were typed in)
     };
 
-    TClientDataThread() = default;
+    // Starts a thread for a worker; replaceable so that a failing start can be tried.
+    using ThreadStarter = std::function<std::thread(std::function<void()>)>;
+
+    TClientDataThread();
+    explicit TClientDataThread(ThreadStarter starter);
     ~TClientDataThread();
     TClientDataThread(const TClientDataThread&) = delete;
     TClientDataThread& operator=(const TClientDataThread&) = delete;
 
-    // Runs `work` on a new thread. Whatever it needs must be captured by value.
-    void start(std::function<void()> work, Order order = Order::Free);
+    // Runs `work` on a new thread. Whatever it needs must be captured by value. False when
+    // no thread could be started: the work did not run and no later worker waits for it.
+    [[nodiscard]] bool start(std::function<void()> work, Order order = Order::Free);
     // Waits until every worker started so far has ended.
     void waitAll();
 
@@ -40,6 +45,7 @@ class TClientDataThread {
     void waitForTurn(std::uint64_t ticket);
     void endTurn();
 
+    ThreadStarter starter_;
     // Guards workers_, nextTicket_ and turn_. Taken by the window thread when starting or
     // waiting, and by each worker around its turn and to mark itself done; never held while
     // a worker's work runs or while joining.

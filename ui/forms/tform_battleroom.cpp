@@ -196,6 +196,11 @@ void TFormBattleroom::sendOptions(bool alsoRoom) {
 
 void TFormBattleroom::BitBtn1Click() {
     const auto connection = client_.connection();
+    if (client_.currentUser.account.empty()) {
+        // A room made now would have no host and nobody would ever see it.
+        connection->base.ShowInfo(zh<"失去和服务器的联系,请重新连接!">());
+        return;
+    }
     settings::Toptions& options = client_.options;
     options.vnnip = settings::GetVnnAddress(client_.services.network, options.vnntype);
     const Gbk modName = c.mods.text();
@@ -245,7 +250,9 @@ void TFormBattleroom::BitBtn2Click() {
     }
     Services& services = client_.services;
     settings::Toptions& options = client_.options;
-    const Gbk code = connection->mods.GetCodeByName(c.mods.text());
+    // The room's own mod: the mod list shows only what was installed at start-up, and a
+    // joiner's selection may not name the room's mod at all.
+    const Gbk code = connection->lobby.myroom->info.modcode.gbk();
     const Gbk path = connection->mods.GetModExePath(code);
     const game::Game game = game::gameOfCode(code);
     const bool host = userIsHost();
@@ -271,17 +278,26 @@ void TFormBattleroom::BitBtn2Click() {
     if (host) {
         setStatus(Gbk("1"));
         sendroom();
+        if (connection->roomContext.ended) {
+            return;  // the connection ended with that record: no game for a room that is gone
+        }
     }
     if (totalAnnihilation) {
         (void)settings::DisableTaskKeys(services.system);
         (void)game::writeGamma(services.registry);
     }
-    // Only the game's window tells that it started.
-    (void)services.launcher.shellExecute(path, command.parameters, command.mode);
-
+    // A start the shell accepts is confirmed only by the game's window; one it refuses
+    // will never open one, so there is nothing to wait for.
+    const auto started = services.launcher.shellExecute(path, command.parameters, command.mode);
+    if (!started) {
+        gameDidNotStart(
+            host, totalAnnihilation,
+            zh<"无法启动游戏：">() + path + Gbk(" (" + started.error().describe() + ")"));
+        return;
+    }
     const Gbk title(totalAnnihilation ? "Total Annihilation" : "Supreme Commander");
     if (!waitForGameWindow(title)) {
-        gameDidNotStart(host, totalAnnihilation);
+        gameDidNotStart(host, totalAnnihilation, zh<"游戏没有启动，请检查游戏目录。">());
         return;
     }
     sendnotice(account() + zh<"开始进入战场，请稍候．">());
@@ -308,8 +324,8 @@ bool TFormBattleroom::waitForGameWindow(const Gbk& title) {
     }
 }
 
-void TFormBattleroom::gameDidNotStart(bool host, bool totalAnnihilation) {
-    client_.connection()->base.ShowInfo(zh<"游戏没有启动，请检查游戏目录。">());
+void TFormBattleroom::gameDidNotStart(bool host, bool totalAnnihilation, const Gbk& why) {
+    client_.connection()->base.ShowInfo(why);
     if (host) {
         setStatus(Gbk("0"));
         sendroom();
@@ -346,13 +362,13 @@ void TFormBattleroom::BitBtn3Click() {
         return;  // a room can't be left while a game runs
     }
     const auto connection = client_.connection();
-    client_.FormMain.c.BitBtn2.setEnabled(true);
     if (connection->lobby.myroom) {
         connection->lobby.leaveroom();
     }
     c.window.hide();
     c.lvRoom.clear();
-    client_.FormMain.c.BitBtn2.setEnabled(true);
+    // 指挥室 opens a room only while logged in; leaving may itself have ended the connection.
+    client_.FormMain.c.BitBtn2.setEnabled(!client_.currentUser.account.empty());
     c.BitBtn1.setEnabled(true);
 }
 
@@ -375,8 +391,10 @@ void TFormBattleroom::MemSendKeyDown(int key) {
         return;
     }
     const protocol::LobbyMessage record = connection->lobby.myroom->chatRecord(line);
-    client_.workers.start([connection, record] { connection->com.SendRecord(record); },
-                          TClientDataThread::Order::InTurn);
+    const auto send = [connection, record] { connection->com.SendRecord(record); };
+    if (!client_.workers.start(send, TClientDataThread::Order::InTurn)) {
+        send();  // no thread to spare: the line still goes out, from here
+    }
 }
 
 void TFormBattleroom::lvRoomClick() {

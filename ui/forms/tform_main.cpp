@@ -1,7 +1,10 @@
 #include "ui/forms/tform_main.h"
 
 #include <charconv>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "protocol/des.h"
 #include "protocol/message_kind.h"
@@ -25,15 +28,14 @@ constexpr int kModNameColumn = 3;
 constexpr int kPasswordColumn = 6;
 constexpr int kNetworkColumn = 8;
 
-// The settings' port text as a number; what is not a port number gives 0, which no
-// connection can reach, so the error event reports it.
-std::uint16_t portNumber(const Gbk& text) {
+// The settings' port text as a number; nothing for a text that is no port number.
+std::optional<std::uint16_t> portNumber(const Gbk& text) {
     unsigned value = 0;
     const auto* first = text.view().data();
     const auto* last = first + text.size();
     const auto [end, error] = std::from_chars(first, last, value);
-    if (error != std::errc() || end != last || value > 65535) {
-        return 0;
+    if (error != std::errc() || end != last || value == 0 || value > 65535) {
+        return std::nullopt;
     }
     return static_cast<std::uint16_t>(value);
 }
@@ -125,6 +127,9 @@ void TFormMain::BitBtn1Click() {
 }
 
 void TFormMain::BitBtn2Click() {
+    if (client_.currentUser.account.empty()) {
+        return;  // a room needs a connection: whatever enabled the button, nobody is logged in
+    }
     room::BattleroomControls& room = client_.FormBattleroom.c;
     c.BitBtn2.setEnabled(false);
     room.window.show();
@@ -163,8 +168,10 @@ void TFormMain::MemSendKeyDown(int key) {
     }
     const auto connection = client_.connection();
     const LobbyMessage record = connection->lobby.chatRecord(line);
-    client_.workers.start([connection, record] { connection->com.SendRecord(record); },
-                          TClientDataThread::Order::InTurn);
+    const auto send = [connection, record] { connection->com.SendRecord(record); };
+    if (!client_.workers.start(send, TClientDataThread::Order::InTurn)) {
+        send();  // no thread to spare: the line still goes out, from here
+    }
 }
 
 void TFormMain::lvroomsDblClick() {
@@ -209,7 +216,8 @@ void TFormMain::lvroomsDblClick() {
     if (!c.lvrooms.subItem(*row, kPasswordColumn).empty()) {
         const auto typed =
             client_.services.inputpassword.ask(zh<"请输入密码">(), zh<"请输入房间密码">());
-        if (!typed) {
+        // The connection may have ended while the prompt was up.
+        if (!typed || connection->roomContext.ended) {
             return;
         }
         if (!lobby.checkpassword(*typed, roomno)) {
@@ -270,8 +278,17 @@ void TFormMain::clientsocket1Read() {
 }
 
 void TFormMain::openSocket() {
+    const auto port = portNumber(client_.options.port);
+    if (!port) {
+        // Connecting to some other port would only fail later with a misleading address.
+        client_.connection()->base.ShowInfo(zh<"服务器端口 ">() + client_.options.port +
+                                            zh<" 不是有效的端口号，请在选项中设置服务器端口">());
+        c.BitBtn1.setCaption(zh<"连接">());
+        c.BitBtn1.setEnabled(true);
+        return;
+    }
     socketHost = client_.options.host;
-    socketPort = portNumber(client_.options.port);
+    socketPort = *port;
     client_.services.clientsocket1.open(socketHost.bytes(), socketPort);
 }
 
@@ -393,15 +410,27 @@ void TFormMain::roomChat(const Gbk& line) {
             ch = static_cast<char>(ch - 'a' + 'A');
         }
     }
-    platform::SoundPlayer& sound = client_.services.sound;
+    std::vector<std::string_view> sounds;
     if (upper.find("!BB") != std::string::npos) {
         client_.workerAction = TClientDataThread::Action::SoundBB;
-        client_.workers.start([&sound] { sound.playToEnd("BB"); });
+        sounds.emplace_back("BB");
     }
     if (upper.find("!WARNING") != std::string::npos) {
         client_.workerAction = TClientDataThread::Action::SoundWarning;
-        client_.workers.start([&sound] { sound.playToEnd("WARNING"); });
+        sounds.emplace_back("WARNING");
     }
+    if (sounds.empty()) {
+        return;
+    }
+    // One worker plays a line's sounds one after the other: a sound started while another
+    // plays cuts that one off.
+    platform::SoundPlayer& sound = client_.services.sound;
+    // Without a thread to spare the line is shown silently rather than blocking the window.
+    (void)client_.workers.start([&sound, sounds] {
+        for (const std::string_view name : sounds) {
+            sound.playToEnd(name);
+        }
+    });
 }
 
 }  // namespace ardentis::forms

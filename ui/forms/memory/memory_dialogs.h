@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -24,6 +25,9 @@ class MemoryPasswordPrompt final : public PasswordPrompt {
   public:
     std::optional<text::Gbk> ask(const text::Gbk& caption, const text::Gbk& prompt) override {
         asked.emplace_back(caption, prompt);
+        if (whileAsking) {
+            whileAsking();  // what the window thread handles while the prompt is up
+        }
         if (answers.empty()) {
             return std::nullopt;
         }
@@ -33,6 +37,7 @@ class MemoryPasswordPrompt final : public PasswordPrompt {
     }
     std::deque<std::optional<text::Gbk>> answers;
     std::vector<std::pair<text::Gbk, text::Gbk>> asked;
+    std::function<void()> whileAsking;
 };
 
 class MemoryOpenFileDialog final : public OpenFileDialog {
