@@ -1,6 +1,8 @@
 #pragma once
 
+#include <charconv>
 #include <cstdint>
+#include <optional>
 
 #include "text/gbk.h"
 
@@ -28,6 +30,18 @@ struct Toptions {
 }
 [[nodiscard]] inline bool warnsOfUnlocatedDirectories(const Toptions& options) {
     return options.checkfile == text::Gbk("0");
+}
+
+// A port text as a number: decimal digits only, 1 to 65535; nothing for any other text.
+[[nodiscard]] inline std::optional<std::uint16_t> portNumber(const text::Gbk& text) {
+    unsigned value = 0;
+    const char* first = text.view().data();
+    const char* last = first + text.size();
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (text.empty() || error != std::errc() || end != last || value == 0 || value > 65535) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(value);
 }
 
 }  // namespace ardentis::settings

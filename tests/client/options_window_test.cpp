@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,42 @@ class OptionsWindow : public HeadlessFixture {
     MemoryOptionsWindow& w = headless_.options;
     std::size_t writesBefore_ = 0;
 };
+
+// What the options window's account page shows of the stored settings.
+struct StoredAccount {
+    const char* name;
+    bool autoLogin;
+    const char* storedPwd;  // as the registry holds it; nullptr: enciphered "secret"
+    const char* shownPwd;
+};
+
+void PrintTo(const StoredAccount& stored, std::ostream* os) {
+    *os << stored.name;
+}
+
+class OptionsFilled : public OptionsWindow, public ::testing::WithParamInterface<StoredAccount> {};
+
+TEST_P(OptionsFilled, FromTheStoredAccount) {
+    machine_.storeSettings(Gbk("alice"), Gbk("secret"), Gbk("127.0.0.1"), 8888,
+                           GetParam().autoLogin);
+    if (GetParam().storedPwd != nullptr) {
+        machine_.registry.setText(RegistryHive::CurrentUser, settings::kOptionsSection, "pwd",
+                                  Gbk(GetParam().storedPwd));
+    }
+    client_.start();
+    EXPECT_EQ(w.usr.text(), Gbk("alice"));
+    EXPECT_EQ(w.pwd.text(), Gbk(GetParam().shownPwd));
+    EXPECT_EQ(w.cbauto.checked(), GetParam().autoLogin);
+}
+
+INSTANTIATE_TEST_SUITE_P(Accounts, OptionsFilled,
+                         ::testing::Values(StoredAccount{"AutoLogInOff", false, nullptr, "secret"},
+                                           StoredAccount{"AutoLogInOn", true, nullptr, "secret"},
+                                           StoredAccount{"DamagedPassword", false, "Z1X2", ""},
+                                           StoredAccount{"CutPassword", true, "0123", ""}),
+                         [](const ::testing::TestParamInfo<StoredAccount>& stored) {
+                             return stored.param.name;
+                         });
 
 TEST_F(OptionsWindow, OkRefusesAWrongTaDirectoryAndSavesNothing) {
     openOptions();

@@ -7,6 +7,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/tauto_clicker.h"
@@ -211,6 +212,56 @@ TEST_F(MenuAutomation, Menu7IsNotRecognisedBeforeMenu6) {
     steps(1);
     EXPECT_EQ(pressesAt(kMenu7Click), 1);
     EXPECT_EQ(game_->screen(), Screen::Battle);
+}
+
+// The game's picture with some of the probes painted over.
+class Overpainted final : public platform::SimulatedWindow {
+  public:
+    explicit Overpainted(std::shared_ptr<SimulatedTotalAnnihilation> game)
+        : game_(std::move(game)) {}
+    [[nodiscard]] platform::Rgb pixel(PixelPoint point) const override {
+        for (const auto& [at, colour] : paint) {
+            if (at == point) {
+                return colour;
+            }
+        }
+        return game_->pixel(point);
+    }
+    [[nodiscard]] bool handle(std::uint32_t message, std::uintptr_t wParam,
+                              std::intptr_t lParam) override {
+        return game_->handle(message, wParam, lParam);
+    }
+    std::vector<std::pair<PixelPoint, platform::Rgb>> paint;
+
+  private:
+    std::shared_ptr<SimulatedTotalAnnihilation> game_;
+};
+
+TEST_F(MenuAutomation, Menu7NeedsTheFirstColourAtProbes10To12) {
+    game_ = std::make_shared<SimulatedTotalAnnihilation>(
+        SimulatedTotalAnnihilation::Setup{true, Gbk("5.1.2.3"), Gbk("ab")});
+    const auto picture = std::make_shared<Overpainted>(game_);
+    window_ = windows_.open(Gbk("Total Annihilation"), picture);
+    clicker_.Start(TAutoClicker::kHostMode);
+    steps(2);  // menu 5's OK, then menu 6: the battle may start
+    ASSERT_EQ(clicker_.lastMenuIndex, 6);
+
+    // Probes 10 and 12 in their second colour, 11 in its first, 13 to 15 in none of theirs:
+    // menu 6's test fails on 13 to 15, and menu 7's must fail on 10 and 12.
+    game_->show(Screen::Battle);
+    const auto& probes = TAutoClicker::probes();
+    picture->paint = {
+        {probes[10].at, *probes[10].b},          {probes[11].at, *probes[11].a},
+        {probes[12].at, *probes[12].b},          {probes[13].at, platform::Rgb{1, 2, 3}},
+        {probes[14].at, platform::Rgb{1, 2, 3}}, {probes[15].at, platform::Rgb{1, 2, 3}}};
+    steps(3);
+    EXPECT_EQ(clicker_.lastMenuIndex, TAutoClicker::kNoMenu);
+    EXPECT_EQ(pressesAt(kMenu7Click), 0);
+
+    picture->paint[0].second = *probes[10].a;
+    picture->paint[2].second = *probes[12].a;
+    steps(1);
+    EXPECT_EQ(clicker_.lastMenuIndex, 7);  // the same picture with the first colours is menu 7
 }
 
 TEST_F(MenuAutomation, ANewStartForgetsThatMenu6WasSeen) {

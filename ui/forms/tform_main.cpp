@@ -1,6 +1,5 @@
 #include "ui/forms/tform_main.h"
 
-#include <charconv>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,18 +26,6 @@ constexpr int kStateColumn = 1;
 constexpr int kModNameColumn = 3;
 constexpr int kPasswordColumn = 6;
 constexpr int kNetworkColumn = 8;
-
-// The settings' port text as a number; nothing for a text that is no port number.
-std::optional<std::uint16_t> portNumber(const Gbk& text) {
-    unsigned value = 0;
-    const auto* first = text.view().data();
-    const auto* last = first + text.size();
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (error != std::errc() || end != last || value == 0 || value > 65535) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint16_t>(value);
-}
 
 }  // namespace
 
@@ -278,7 +265,7 @@ void TFormMain::clientsocket1Read() {
 }
 
 void TFormMain::openSocket() {
-    const auto port = portNumber(client_.options.port);
+    const auto port = settings::portNumber(client_.options.port);
     if (!port) {
         // Connecting to some other port would only fail later with a misleading address.
         client_.connection()->base.ShowInfo(zh<"服务器端口 ">() + client_.options.port +

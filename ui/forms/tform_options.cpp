@@ -1,6 +1,5 @@
 #include "ui/forms/tform_options.h"
 
-#include <charconv>
 #include <string>
 
 #include "protocol/des.h"
@@ -30,17 +29,6 @@ Gbk directoryOf(const Gbk& fileName) {
         }
     }
     return Gbk(bytes.substr(0, end));
-}
-
-std::optional<std::uint16_t> portNumber(const Gbk& text) {
-    unsigned value = 0;
-    const char* first = text.view().data();
-    const char* last = first + text.size();
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (text.empty() || error != std::errc() || end != last || value > 65535) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint16_t>(value);
 }
 
 }  // namespace
@@ -137,7 +125,7 @@ void TFormOptions::BitBtn4Click() {
 }
 
 void TFormOptions::Nettest() {
-    const auto port = portNumber(c.port.text());
+    const auto port = settings::portNumber(c.port.text());
     if (c.host.text().empty() || !port) {
         client_.connection()->base.ShowInfo(zh<"请指定服务器和端口。">());
         return;
