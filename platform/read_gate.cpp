@@ -3,7 +3,7 @@
 namespace ardentis::platform {
 
 bool ReadGate::due(std::size_t waiting) const noexcept {
-    return waiting > 0 && (!stalled_ || waiting > stalledAt_);
+    return waiting > 0 && !held_ && (!stalled_ || waiting > stalledAt_);
 }
 
 void ReadGate::beginEvent(std::size_t waiting) noexcept {
@@ -11,6 +11,7 @@ void ReadGate::beginEvent(std::size_t waiting) noexcept {
         receivesAtStart_ = receives_;
         waitingAtStart_ = waiting;
     }
+    receivesAtInner_ = receives_;
     ++depth_;
     stalled_ = false;
 }
@@ -20,8 +21,13 @@ ReadGate::After ReadGate::endEvent() noexcept {
     if (depth_ > 0) {
         // The outer handler is still running and will not look at the socket again.
         missed_ = true;
+        if (receives_ == receivesAtInner_) {
+            held_ = true;
+            return After::Held;
+        }
         return After::Nothing;
     }
+    held_ = false;
     if (missed_) {
         missed_ = false;
         return After::RaiseAgain;
@@ -41,6 +47,7 @@ void ReadGate::noteReceive() noexcept {
 
 void ReadGate::reset() noexcept {
     missed_ = false;
+    held_ = false;
     stalled_ = false;
     stalledAt_ = 0;
 }

@@ -253,6 +253,12 @@ bool PosixClientSocket::pumpConnecting(int fd, std::chrono::milliseconds timeout
 }
 
 bool PosixClientSocket::pumpConnected(Clock::time_point deadline) {
+    if (gate_.held()) {
+        // A busy handler below refused the bytes (a modal loop runs inside it): they, and
+        // a close behind them, wait until it returns instead of being offered again here.
+        ::poll(nullptr, 0, millisecondsUntil(deadline));
+        return false;
+    }
     for (;;) {
         const Snapshot now = snapshot();
         if (now.state != State::Connected && now.state != State::Lost) {

@@ -305,7 +305,11 @@ void WinsockClientSocket::handleMessage(unsigned message, std::uintptr_t wParam,
             }
             break;
         case kRecheckMessage:
-            readIfDue();
+            if (peerClosed_) {
+                onPeerClosed(peerCloseError_);
+            } else {
+                readIfDue();
+            }
             break;
         case WM_TIMER:
             if (wParam == kMoreBytesTimer) {
@@ -354,6 +358,13 @@ void WinsockClientSocket::onSocketMessage(std::uintptr_t socket, unsigned event,
 }
 
 void WinsockClientSocket::onPeerClosed(int error) {
+    if (gate_.held()) {
+        // A busy handler below holds the bytes back; they and then the close are
+        // reported once it returns.
+        peerClosed_ = true;
+        peerCloseError_ = error;
+        return;
+    }
     // Bytes the peer sent before it closed are handed out first, one read event at a
     // time, while the handler takes them.
     for (;;) {
@@ -459,11 +470,16 @@ void WinsockClientSocket::raiseRead(std::size_t waiting) {
     if (now.state != State::Connected && now.state != State::Lost) {
         return;
     }
+    if (after == ReadGate::After::Held) {
+        // A busy handler below refused the bytes; looking again before it returns would
+        // only be refused again, over and over, inside its modal box's loop.
+        return;
+    }
     if (after == ReadGate::After::WaitForMore) {
         SetTimer(window_, kMoreBytesTimer, kMoreBytesCheckMs, nullptr);
-    } else if (queued(now.socket) > 0) {
+    } else if (queued(now.socket) > 0 || peerClosed_) {
         // Do not rely on FD_READ coming again for bytes left behind (a nested event was
-        // swallowed, or a record follows the one just taken).
+        // refused, or a record follows the one just taken), nor on FD_CLOSE coming again.
         PostMessageW(window_, kRecheckMessage, 0, 0);
     }
 }
@@ -514,6 +530,7 @@ bool WinsockClientSocket::shutDown() {
     gate_.reset();
     held_.clear();
     peerClosed_ = false;
+    peerCloseError_ = 0;
     return wasConnected;
 }
 

@@ -94,7 +94,8 @@ class WinsockClientSocket final : public ClientSocket {
     std::exception_ptr handlerFailure_;    // owner thread only: rethrown by pump
     unsigned long long eventsRaised_ = 0;  // owner thread only
     std::vector<std::byte> held_;          // owner thread only: taken in ahead of the handler
-    bool peerClosed_ = false;              // owner thread only: seen while taking bytes in
+    bool peerClosed_ = false;  // owner thread only: seen while taking bytes in or held back
+    int peerCloseError_ = 0;   // owner thread only: the held-back close's error
 
     // Guards socket_, state_, lostCode_ and closingWasConnected_. Taken by the owner thread
     // and by a sender on another thread (the chat worker) in send, connected and close.

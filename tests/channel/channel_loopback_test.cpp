@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -211,6 +212,49 @@ TEST_F(ChannelLoopback, APartialRecordLeftWhenThePeerClosesIsDropped) {
     peer.close();
     ASSERT_TRUE(pumpUntil([this] { return events.back() == "disconnect"; }));
     EXPECT_EQ(events, (std::vector<std::string>{"connect", "disconnect"}));
+}
+
+TEST_F(ChannelLoopback, RecordsAndACloseArrivingWhileTheDispatcherHoldsALoopOpenWaitForIt) {
+    ASSERT_TRUE(connect());
+    const std::vector<LobbyMessage> sent{sampleRecord(11), sampleRecord(12), sampleRecord(13)};
+    const std::vector<std::byte> all = concat(sent);
+    const std::span<const std::byte> stream(all);
+    int readsInside = 0;
+    std::chrono::nanoseconds cpuInside{};
+    std::chrono::nanoseconds wallInside{};
+    onRecord = [&](const LobbyMessage&) {
+        if (!dispatched.empty()) {
+            return;
+        }
+        // As a modal box does: a loop runs inside the read event while a whole record, a
+        // record cut in two and the server's close arrive.
+        const int readsBefore = reads;
+        const auto cpuBefore = testing::threadCpuTime();
+        const auto wallBefore = std::chrono::steady_clock::now();
+        peer.send(stream.subspan(kRecordSize, kRecordSize + kRecordSize / 2));
+        for (int pass = 0; pass < 50; ++pass) {
+            if (pass == 25) {
+                peer.send(stream.subspan(2 * kRecordSize + kRecordSize / 2));
+                peer.close();
+            }
+            (void)socket.pump(20ms);
+        }
+        readsInside = reads - readsBefore;
+        cpuInside = testing::threadCpuTime() - cpuBefore;
+        wallInside = std::chrono::steady_clock::now() - wallBefore;
+    };
+    peer.send(stream.first(kRecordSize));
+    ASSERT_TRUE(pumpUntil([this] { return events.back() == "disconnect"; }));
+
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"connect", "record", "record", "record", "disconnect"}));
+    ASSERT_EQ(dispatched.size(), sent.size());
+    for (std::size_t index = 0; index < sent.size(); ++index) {
+        EXPECT_TRUE(sameBytes(dispatched[index], sent[index])) << "record " << index;
+    }
+    // At most the one event the loop let in, refused; then nothing until the loop ends.
+    EXPECT_LE(readsInside, 1);
+    EXPECT_LT(cpuInside * 5, wallInside);
 }
 
 TEST_F(ChannelLoopback, ASentRecordArrivesWhole) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -34,5 +35,9 @@ class LoopbackPeer {
     struct Sockets;
     std::unique_ptr<Sockets> sockets_;
 };
+
+// The CPU time the calling thread has used so far: a client thread that holds a loop open
+// while the peer sends must stay near idle.
+[[nodiscard]] std::chrono::nanoseconds threadCpuTime();
 
 }  // namespace ardentis::testing

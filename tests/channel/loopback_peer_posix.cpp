@@ -2,6 +2,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -107,6 +108,12 @@ std::vector<std::byte> LoopbackPeer::receiveWaiting(std::size_t limit) {
 
 void LoopbackPeer::close() {
     closeIfOpen(sockets_->connection);
+}
+
+std::chrono::nanoseconds threadCpuTime() {
+    timespec used{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+    return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
 }
 
 }  // namespace ardentis::testing

@@ -1,4 +1,5 @@
 // The loopback peer of the channel tests, on Winsock.
+#include <windows.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -122,6 +123,18 @@ std::vector<std::byte> LoopbackPeer::receiveWaiting(std::size_t limit) {
 
 void LoopbackPeer::close() {
     closeIfOpen(sockets_->connection);
+}
+
+std::chrono::nanoseconds threadCpuTime() {
+    FILETIME created{};
+    FILETIME exited{};
+    FILETIME kernel{};
+    FILETIME user{};
+    GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+    const auto ticks = [](const FILETIME& time) {  // in units of 100 ns
+        return (static_cast<long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    return std::chrono::nanoseconds((ticks(kernel) + ticks(user)) * 100);
 }
 
 }  // namespace ardentis::testing

@@ -136,6 +136,32 @@ TEST_F(ListViewTest, FindCaptionMatchesBytesExactly) {
     EXPECT_EQ(players.findCaption(g("ab")), std::nullopt);
 }
 
+TEST_F(ListViewTest, BytesThatAreNotGbkStillMatchTheirRow) {
+    Win32ListView rooms(dialog, IDC_LIST, kPlayerColumns);
+    const text::Gbk lone("\x81\x20");  // a lead byte without its trail byte
+    const text::Gbk invalid("\xFF\xFE");
+    const text::Gbk lossy("??");  // what a lossy round trip might make of either
+    rooms.addRow(lossy, {g("别的房间")});
+    rooms.addRow(lone, {text::Gbk("\x80\xFF"), g("2")});
+    rooms.addRow(invalid, {g("3")});
+
+    EXPECT_EQ(rooms.caption(1), lone);
+    EXPECT_EQ(rooms.subItem(1, 1), text::Gbk("\x80\xFF"));
+    EXPECT_EQ(rooms.findCaption(lone), 1);
+    EXPECT_EQ(rooms.findCaption(invalid), 2);
+    EXPECT_EQ(rooms.findCaption(lossy), 0);
+
+    rooms.setSubItem(rooms.findCaption(invalid).value_or(-1), 1, text::Gbk("\xFE"));
+    EXPECT_EQ(rooms.subItem(2, 1), text::Gbk("\xFE"));
+    rooms.deleteRow(rooms.findCaption(lone).value_or(-1));
+    EXPECT_EQ(rooms.rowCount(), 2);
+    EXPECT_EQ(SendMessageW(rooms.handle(), LVM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(rooms.findCaption(lone), std::nullopt);
+    EXPECT_EQ(rooms.findCaption(invalid), 1);
+    EXPECT_EQ(rooms.subItem(1, 1), text::Gbk("\xFE"));
+    EXPECT_EQ(rooms.caption(0), lossy);
+}
+
 TEST_F(ListViewTest, DeleteShiftsRowsAndClearEmpties) {
     Win32ListView players(dialog, IDC_LIST, kPlayerColumns);
     players.addRow(g("a"), {});

@@ -1,15 +1,25 @@
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <memory>
+#include <span>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/clock.h"
+#include "platform/sleeper.h"
 #include "platform/win32/win32_event_loop.h"
 #include "platform/win32/winsock_client_socket.h"
+#include "protocol/tc_base_functions.h"
+#include "protocol/tc_com.h"
+#include "protocol/traffic_log.h"
 #include "tests/channel/loopback_peer.h"
 #include "tests/win32_ui/ui_test_support.h"
+#include "ui/win32/win32_info_box.h"
 
 namespace ardentis::testing {
 namespace {
@@ -176,6 +186,121 @@ TEST(Win32EventLoopRun, PumpRaisesTheThreadsSocketEvents) {
     peer.send(hello);
 
     EXPECT_TRUE(loop.runUntil([&] { return readable; }, kLimit));
+}
+
+HWND findInfoBox(DWORD thread) {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        thread,
+        [](HWND window, LPARAM lParam) {
+            if (wideText(window) == L"Ardentis" && IsWindowVisible(window)) {
+                *reinterpret_cast<HWND*>(lParam) = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+protocol::LobbyMessage numbered(int number) {
+    protocol::LobbyMessage message{};
+    message.setKind(1, 0);
+    message.sparam1.set("line " + std::to_string(number));
+    return message;
+}
+
+// The dispatcher's box is up for a while inside a read event (a refused log-in) while the
+// server goes on sending: the rest waits in the socket, and the box's loop stays idle.
+TEST(Win32EventLoopRun, RecordsArrivingUnderABoxFromAReadEventWaitUntilItCloses) {
+    Win32EventLoop loop;
+    LoopbackPeer peer;
+    platform::WinsockClientSocket socket;
+    const platform::SystemClock clock;
+    const auto logFile = std::filesystem::temp_directory_path() /
+                         ("ardentis-box-" + std::to_string(GetCurrentProcessId()) + ".log");
+    const protocol::TrafficLog log(logFile, clock);
+    win32::Win32InfoBox box;
+    const protocol::TcBaseFunctions base(log, box);
+    platform::ThreadSleeper sleeper;
+    protocol::TCcom com(socket, base, sleeper);
+
+    std::vector<protocol::LobbyMessage> received;
+    bool boxUp = false;
+    int readsWhileBoxUp = 0;
+    std::chrono::nanoseconds boxCpu{};
+    std::chrono::nanoseconds boxWall{};
+    const auto dispatch = [&](const protocol::LobbyMessage& message) {
+        received.push_back(message);
+        if (received.size() == 1) {
+            boxUp = true;
+            const auto cpuBefore = threadCpuTime();
+            const auto wallBefore = std::chrono::steady_clock::now();
+            base.ShowInfo(g("帐号密码不对，登录失败!"));
+            boxCpu = threadCpuTime() - cpuBefore;
+            boxWall = std::chrono::steady_clock::now() - wallBefore;
+            boxUp = false;
+        }
+    };
+    bool connected = false;
+    platform::SocketEvents events;
+    events.onConnect = [&] { connected = true; };
+    events.onRead = [&] {
+        readsWhileBoxUp += boxUp ? 1 : 0;
+        com.ReceiveStep(dispatch);
+    };
+    socket.setEvents(events);
+    socket.open("127.0.0.1", peer.port());
+    ASSERT_TRUE(peer.accept());
+    ASSERT_TRUE(loop.runUntil([&] { return connected; }, kLimit));
+
+    std::vector<protocol::LobbyMessage> sent;
+    std::vector<std::byte> all;
+    for (int number = 1; number <= 4; ++number) {
+        sent.push_back(numbered(number));
+        const auto bytes = sent.back().toBytes();
+        all.insert(all.end(), bytes.begin(), bytes.end());
+    }
+    const std::span<const std::byte> stream(all);
+    peer.send(stream.first(protocol::kRecordSize));
+    // The server and the user: two whole records and half of one while the box is up,
+    // then OK, then the other half.
+    const DWORD windowThread = GetCurrentThreadId();
+    std::atomic<bool> boxSeen = false;
+    std::thread server([&] {
+        HWND shown = nullptr;
+        for (int tries = 0; shown == nullptr && tries < 500; ++tries) {
+            std::this_thread::sleep_for(10ms);
+            shown = findInfoBox(windowThread);
+        }
+        if (shown == nullptr) {
+            return;
+        }
+        boxSeen = true;
+        constexpr std::size_t kHalf = protocol::kRecordSize / 2;
+        peer.send(stream.subspan(protocol::kRecordSize, 2 * protocol::kRecordSize));
+        std::this_thread::sleep_for(300ms);
+        peer.send(stream.subspan(3 * protocol::kRecordSize, kHalf));
+        std::this_thread::sleep_for(1500ms);
+        PostMessageW(shown, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        std::this_thread::sleep_for(200ms);
+        peer.send(stream.subspan(3 * protocol::kRecordSize + kHalf));
+    });
+
+    const bool whole = loop.runUntil([&] { return received.size() == sent.size(); }, kLimit);
+    server.join();
+    std::filesystem::remove(logFile);
+
+    ASSERT_TRUE(boxSeen);
+    ASSERT_TRUE(whole);
+    for (std::size_t index = 0; index < sent.size(); ++index) {
+        EXPECT_TRUE(received[index].toBytes() == sent[index].toBytes()) << "record " << index;
+    }
+    // One read event is let in by the box's loop and refused; nothing is raised again.
+    EXPECT_LE(readsWhileBoxUp, 1);
+    // A window thread that keeps looking at the socket uses the whole time.
+    EXPECT_GE(boxWall, 1500ms);
+    EXPECT_LT(boxCpu * 5, boxWall);
 }
 
 }  // namespace

@@ -35,15 +35,20 @@ Win32ListView::Win32ListView(Dialog& dialog, int controlId, std::span<const List
 }
 
 int Win32ListView::rowCount() const {
-    return static_cast<int>(SendMessageW(control_, LVM_GETITEMCOUNT, 0, 0));
+    return static_cast<int>(rows_.size());
 }
 
 text::Gbk Win32ListView::caption(int row) const {
-    return cellText(row, 0);
+    return valid(row) ? rows_[static_cast<std::size_t>(row)].caption : text::Gbk();
 }
 
 text::Gbk Win32ListView::subItem(int row, int subItem) const {
-    return subItem < 1 ? text::Gbk() : cellText(row, subItem);
+    if (!valid(row) || subItem < 1) {
+        return {};
+    }
+    const auto& items = rows_[static_cast<std::size_t>(row)].subItems;
+    const auto index = static_cast<std::size_t>(subItem - 1);
+    return index < items.size() ? items[index] : text::Gbk();
 }
 
 int Win32ListView::addRow(const text::Gbk& caption, const std::vector<text::Gbk>& subItems) {
@@ -54,6 +59,10 @@ int Win32ListView::addRow(const text::Gbk& caption, const std::vector<text::Gbk>
     item.pszText = wide.data();
     const int row = static_cast<int>(
         SendMessageW(control_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    if (row < 0) {
+        return row;
+    }
+    rows_.insert(rows_.begin() + row, Row{caption, {}});
     for (std::size_t index = 0; index < subItems.size(); ++index) {
         setCellText(row, static_cast<int>(index) + 1, subItems[index]);
     }
@@ -67,13 +76,15 @@ void Win32ListView::setSubItem(int row, int subItem, const text::Gbk& value) {
 }
 
 void Win32ListView::deleteRow(int row) {
-    if (row >= 0 && row < rowCount()) {
+    if (valid(row)) {
         SendMessageW(control_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+        rows_.erase(rows_.begin() + row);
     }
 }
 
 void Win32ListView::clear() {
     SendMessageW(control_, LVM_DELETEALLITEMS, 0, 0);
+    rows_.clear();
 }
 
 std::optional<int> Win32ListView::selected() const {
@@ -83,23 +94,13 @@ std::optional<int> Win32ListView::selected() const {
 }
 
 std::optional<int> Win32ListView::findCaption(const text::Gbk& caption) const {
-    // LVM_FINDITEM ignores case; each hit is checked byte for byte and the search goes on.
-    std::wstring wide = platform::gbkToWideLossy(caption.view());
-    LVFINDINFOW find{};
-    find.flags = LVFI_STRING;
-    find.psz = wide.c_str();
-    int from = -1;
-    for (;;) {
-        const auto row = static_cast<int>(SendMessageW(
-            control_, LVM_FINDITEMW, static_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&find)));
-        if (row < 0 || row <= from) {
-            return std::nullopt;  // no more hits (the search wraps around to the start)
+    // Byte for byte: the control's own search would compare lossy UTF-16, ignoring case.
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        if (rows_[row].caption.view() == caption.view()) {
+            return static_cast<int>(row);
         }
-        if (this->caption(row) == caption) {
-            return row;
-        }
-        from = row;
     }
+    return std::nullopt;
 }
 
 int Win32ListView::columnCount() const {
@@ -133,30 +134,16 @@ void Win32ListView::handleNotify(const NMHDR& header) {
     }
 }
 
-text::Gbk Win32ListView::cellText(int row, int column) const {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) {
-        return text::Gbk();
-    }
-    // LVM_GETITEMTEXT reports only what it copied: grow until the text fits.
-    for (std::size_t size = 64;; size *= 4) {
-        std::wstring wide(size, L'\0');
-        LVITEMW item{};
-        item.iSubItem = column;
-        item.pszText = wide.data();
-        item.cchTextMax = static_cast<int>(size);
-        const auto copied = static_cast<std::size_t>(SendMessageW(
-            control_, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
-        if (copied + 1 < size) {
-            wide.resize(copied);
-            return platform::wideToGbkLossy(wide);
-        }
-    }
-}
-
 void Win32ListView::setCellText(int row, int column, const text::Gbk& value) {
-    if (row < 0 || row >= rowCount()) {
+    if (!valid(row)) {
         return;
     }
+    auto& items = rows_[static_cast<std::size_t>(row)].subItems;
+    const auto index = static_cast<std::size_t>(column - 1);
+    if (items.size() <= index) {
+        items.resize(index + 1);
+    }
+    items[index] = value;
     std::wstring wide = platform::gbkToWideLossy(value.view());
     LVITEMW item{};
     item.iSubItem = column;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
+#include <vector>
 
 #include "ui/forms/controls/list_view.h"
 #include "ui/win32/dialog.h"
@@ -14,7 +16,9 @@ struct ListColumn {
 
 // A report-mode SysListView32 with whole-row selection and the given columns (added here;
 // the resource gives none). Row captions are the items' texts, sub-item n the text of
-// column n. The user's click (NM_CLICK) and double click (NM_DBLCLK) first make the row
+// column n. The control shows them in UTF-16, but they are read back and found by the bytes
+// they were given, kept beside the rows: a room number that is not valid GBK must still
+// match its row. The user's click (NM_CLICK) and double click (NM_DBLCLK) first make the row
 // under the mouse the selection (none on the empty part), as in memory, then run onClick
 // or onDblClick; programmatic changes run nothing. The resource should carry
 // LVS_SINGLESEL and LVS_SHOWSELALWAYS.
@@ -39,13 +43,21 @@ class Win32ListView final : public forms::ListView {
     [[nodiscard]] HWND handle() const noexcept { return control_; }
 
   private:
+    struct Row {
+        text::Gbk caption;
+        std::vector<text::Gbk> subItems;
+    };
+
     void handleNotify(const tagNMHDR& header);
-    [[nodiscard]] text::Gbk cellText(int row, int column) const;
     void setCellText(int row, int column, const text::Gbk& value);
     void select(int row);
+    [[nodiscard]] bool valid(int row) const noexcept {
+        return row >= 0 && static_cast<std::size_t>(row) < rows_.size();
+    }
 
     HWND control_;
     Dialog::Registration registration_;
+    std::vector<Row> rows_;  // in step with the control's items, row for row
 };
 
 }  // namespace ardentis::win32
