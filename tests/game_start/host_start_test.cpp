@@ -157,6 +157,20 @@ TEST_F(HostStart, AutomationReachesTheBattleRoomAndOneStartRecordGoesOut) {
     EXPECT_FALSE(headless_.battleroom.CheckBox1.enabled());
 }
 
+TEST_F(HostStart, TheRoomCannotBeLeftWhileTheGameRuns) {
+    startAsHost();
+    (void)sentRecords();
+    ASSERT_TRUE(headless_.battleroom.BitBtn3.click());  // 退出
+    EXPECT_TRUE(sentRecords().empty());
+    EXPECT_TRUE(headless_.battleroom.window.visible());
+    EXPECT_NE(client_.connection()->lobby.myroom, nullptr);
+
+    machine_.gameWindows.close(taWindow_);
+    ASSERT_TRUE(headless_.battleroom.BitBtn3.click());
+    EXPECT_EQ(kinds(sentRecords()).front(), (Kind{4, sub::kRoomLeave}));
+    EXPECT_FALSE(headless_.battleroom.window.visible());
+}
+
 TEST_F(HostStart, SendTAstartOnEverySightingSendsOneRecord) {
     startAsHost();
     (void)sentRecords();
