@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Wine prefixes, Wine sessions and virtual X displays for the scripts that run Windows
 # programs: sourced, not run. wine-run makes sure of its prefix before every program;
 # scripts/test-windows and the end-to-end scripts start and end sessions with these.
@@ -29,8 +30,10 @@ wine_prefix_complete() {
 
 # Ends every program of the prefix and its Wine server.
 wine_prefix_stop() {
-    WINEPREFIX="$1" wineserver -k >/dev/null 2>&1 || true
-    WINEPREFIX="$1" timeout 60 wineserver -w >/dev/null 2>&1 || true
+    local prefix
+    prefix=$(realpath -m "$1")
+    WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX="$prefix" timeout 60 wineserver -w >/dev/null 2>&1 || true
 }
 
 # One attempt: a new prefix from nothing, waited for and checked. Wine's output goes to
@@ -59,7 +62,9 @@ wine_prefix_make() {
 # Makes sure the prefix is complete, making it (again) when it is not. Safe to call from
 # processes running at once: one makes the prefix while the others wait for it.
 wine_prefix_ensure() {
-    local prefix=$1 lock attempt log
+    local prefix lock attempt log
+    # Wine refuses a relative prefix; the checks and the removal must name the same one.
+    prefix=$(realpath -m "$1")
     wine_prefix_complete "$prefix" && return 0
     mkdir -p "$(dirname "$prefix")"
     log="$prefix.log"
@@ -89,7 +94,8 @@ wine_prefix_ensure() {
 # manager (none runs on the virtual X server; Wine would wait 2 s for one each time it
 # hides a managed window, and unmanaged windows get Wine's own title bars).
 wine_session_start() {
-    local wine_run=$1 prefix=$2
+    local wine_run=$1 prefix
+    prefix=$(realpath -m "$2")
     # A server left by an earlier run that was cut short still holds that run's display.
     wine_prefix_stop "$prefix"
     WINEPREFIX="$prefix" "$wine_run" cmd /c exit >/dev/null || return 1
