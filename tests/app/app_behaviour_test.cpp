@@ -43,6 +43,26 @@ bool showsRed(HWND control) {
     return found;
 }
 
+// Whether the window and every visible window inside it have painted all they were asked
+// to; a screenshot taken before then shows a half-drawn window.
+bool painted(HWND window) {
+    if (GetUpdateRect(window, nullptr, FALSE) != FALSE) {
+        return false;
+    }
+    bool pending = false;
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM found) -> BOOL {
+            if (IsWindowVisible(child) != FALSE && GetUpdateRect(child, nullptr, FALSE) != FALSE) {
+                *reinterpret_cast<bool*>(found) = true;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&pending));
+    return !pending;
+}
+
 std::string screenshot(HWND window, const std::string& name) {
     const std::filesystem::path file = std::filesystem::current_path() / (name + ".bmp");
     EXPECT_TRUE(saveScreenshot(window, file.string())) << "could not write " << file;
@@ -112,20 +132,18 @@ TEST_F(Screenshots, LobbyWindow) {
     main.MemRecev.addLine(zh<"正在连接服务器，请稍候......">());
     main.MemRecev.addLine(zh<"游戏大厅>>欢迎来到 Ardentis 对战平台！">());
     main.MemRecev.addLine(zh<"bob>>大家好，来一局吗？">());
-    pumpFor(500);
-    screenshot(lobby, "app_lobby");
     // The banner paints its picture: the top left is the dark night sky, not the dialog.
     COLORREF sky = 0;
-    EXPECT_TRUE(pumpUntil(
-        [&] {
-            sky = clientPixel(lobby, 4, 4);
-            return GetRValue(sky) + GetGValue(sky) + GetBValue(sky) < 200;
-        },
-        5000))
-        << std::hex << sky;
+    const auto nightSky = [&] {
+        sky = clientPixel(lobby, 4, 4);
+        return GetRValue(sky) + GetGValue(sky) + GetBValue(sky) < 200;
+    };
     // A loaded machine may paint the new caption late.
-    EXPECT_TRUE(pumpUntil([&] { return showsRed(main.prompt.handle()); }, 5000))
-        << "the user line is drawn in red";
+    const auto redUserLine = [&] { return showsRed(main.prompt.handle()); };
+    EXPECT_TRUE(pumpUntil([&] { return painted(lobby) && nightSky() && redUserLine(); }, 10000));
+    screenshot(lobby, "app_lobby");
+    EXPECT_TRUE(nightSky()) << std::hex << sky;
+    EXPECT_TRUE(redUserLine()) << "the user line is drawn in red";
 }
 
 TEST_F(Screenshots, BattleroomWindow) {
@@ -136,12 +154,10 @@ TEST_F(Screenshots, BattleroomWindow) {
     room.lvRoom.addRow(Gbk("bob"), {zh<"鲍勃">(), zh<"等待">()});
     room.MemRecev.addLine(zh<"作战指挥室>>bob建议使用Comet Catcher这张地图。">());
     room.prompt.setCaption(zh<"用户:alice 位置:C0DE0612345678901234">());
-    pumpFor(500);
     HWND window = room.dialog.handle();
+    EXPECT_TRUE(pumpUntil([&] { return painted(window); }, 10000));
     screenshot(window, "app_battleroom");
     room.optionsPage.activate();
-    pumpFor(300);
-    screenshot(window, "app_battleroom_options");
     // The mini map paints its picture: water, land or snow, never the dialog's grey.
     RECT map{};
     GetWindowRect(room.dialog.item(IDC_ROOM_MINIMAP), &map);
@@ -152,7 +168,9 @@ TEST_F(Screenshots, BattleroomWindow) {
         colour = clientPixel(window, centre.x, centre.y);
         return GetRValue(colour) == GetGValue(colour) && GetGValue(colour) == GetBValue(colour);
     };
-    EXPECT_TRUE(pumpUntil([&] { return !grey(); }, 5000)) << std::hex << colour;
+    EXPECT_TRUE(pumpUntil([&] { return painted(window) && !grey(); }, 10000));
+    screenshot(window, "app_battleroom_options");
+    EXPECT_FALSE(grey()) << std::hex << colour;
 }
 
 TEST_F(Screenshots, OptionsWindow) {
@@ -160,10 +178,10 @@ TEST_F(Screenshots, OptionsWindow) {
     app->client.FormMain.BitBtn3Click();
     HWND window = app->options.dialog.handle();
     ASSERT_TRUE(visible(window));
-    pumpFor(500);
+    EXPECT_TRUE(pumpUntil([&] { return painted(window); }, 10000));
     screenshot(window, "app_options");
     app->options.TabSheet4.activate();
-    pumpFor(300);
+    EXPECT_TRUE(pumpUntil([&] { return painted(window); }, 10000));
     screenshot(window, "app_options_game");
     EXPECT_TRUE(visible(app->options.gameDialog.handle()));
     EXPECT_FALSE(visible(app->options.vnnDialog.handle()));

@@ -7,7 +7,7 @@
 # all their steps.
 # Arguments: wine-run, Ardentis.exe, the game driver, the simulated game, ardentis-server,
 # a work directory (emptied first), a directory for the joiner's Wine prefix (kept, so
-# that later runs reuse it).
+# that later runs reuse it; made again when it is not complete).
 set -euo pipefail
 wine_run=$1
 exe=$2
@@ -20,6 +20,8 @@ joiner_prefix=$7
 e2e_name=game_e2e
 # shellcheck source=tests/app_e2e/e2e_common.sh
 source "$(dirname "$0")/e2e_common.sh"
+# shellcheck source=scripts/wine-session.sh
+source "$(dirname "$0")/../../scripts/wine-session.sh"
 [ -x "$server" ] || fail "missing $server: build the native tree first (make linux), or" \
     "point the cache variable ARDENTIS_NATIVE_BUILD_DIR at one"
 [ -n "${DISPLAY:-}" ] || fail "no X display (run the Windows tests through scripts/test-windows)"
@@ -35,22 +37,24 @@ done
 server_pid=
 host_pid=
 joiner_pid=
-joiner_wine() { WINEPREFIX="$joiner_prefix" "$@"; }
+display_pid=
 cleanup() {
     stop "$host_pid"
     stop "$joiner_pid"
     stop "$server_pid"
-    joiner_wine wineserver -k 2>/dev/null || true
+    wine_session_end "$joiner_prefix"
+    stop_display
 }
 trap cleanup EXIT
 
-# The joiner's own Wine: a persistent server, the prefix made on first use, and no wait
-# for a window manager (there is none on the virtual X server).
-mkdir -p "$joiner_prefix"
-joiner_wine wineserver -p 2>/dev/null || true
-joiner_wine "$wine_run" cmd /c exit >/dev/null 2>&1 || true
-joiner_wine "$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
-    >/dev/null 2>&1 || true
+# The joiner's machine has a screen of its own, so that neither game's window hides the
+# other's menus from its automation.
+start_display || fail "the joiner's virtual X server did not start"
+joiner_display=$display
+# The joiner's own Wine, on its own screen: the session also makes the prefix, or makes it
+# again when an earlier run left it broken.
+DISPLAY=$joiner_display wine_session_start "$wine_run" "$joiner_prefix" ||
+    fail "could not start Wine in $joiner_prefix"
 
 start_server "$server" "$work"
 
@@ -65,10 +69,8 @@ ARDENTIS_SIM_TA_READY_MS=2500 ARDENTIS_SIM_TA_BATTLE_MS=5000 \
     host=127.0.0.1 port="$port" account=alice password=pw-alice \
     tadir="$(windows_path "$work/host/ta")" lan="$host_lan" peer=bob hostlan="$host_lan" &
 host_pid=$!
-# The joiner's machine has a screen of its own too, so that neither game's window hides
-# the other's menus from its automation.
-ARDENTIS_SIM_TA_READY_MS=1000 ARDENTIS_SIM_TA_BATTLE_MS=1500 joiner_wine \
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$wine_run" "$driver" role=joiner \
+ARDENTIS_SIM_TA_READY_MS=1000 ARDENTIS_SIM_TA_BATTLE_MS=1500 DISPLAY=$joiner_display \
+    WINEPREFIX="$joiner_prefix" "$wine_run" "$driver" role=joiner \
     exe="$(windows_path "$work/joiner/client/Ardentis.exe")" \
     host=127.0.0.1 port="$port" account=bob password=pw-bob \
     tadir="$(windows_path "$work/joiner/ta")" lan="$joiner_lan" peer=alice hostlan="$host_lan" &

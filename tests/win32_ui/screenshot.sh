@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the showcase under Wine, takes a screenshot of the virtual X server once the
-# dialog is up, and checks that the picture holds more than a blank screen.
+# dialog is up and shows on the screen, and checks that the picture holds more than a
+# blank screen.
 # Arguments: the build tree's wine-run, the showcase executable, the picture to write.
 set -euo pipefail
 wine_run=$1
@@ -27,11 +28,21 @@ if [ "$ready" != yes ]; then
     echo "screenshot: the showcase never became ready" >&2
     exit 1
 fi
-import -window root "$picture"
-echo done >&"${SHOWCASE[1]}"
+# Wine hands the painted window to the X server a little after the program has drawn it,
+# so the picture is taken again until it shows the dialog, up to a limit. A dialog with
+# text and controls has many shades; a blank screen has one.
+colours=0
+deadline=$((SECONDS + 10))
+while true; do
+    import -window root "$picture"
+    colours=$(convert "$picture" -format %k info:)
+    if [ "$colours" -gt 50 ] || [ "$SECONDS" -ge "$deadline" ]; then
+        break
+    fi
+    sleep 0.1
+done
+echo "done" >&"${SHOWCASE[1]}"
 wait "$SHOWCASE_PID"
 
-colours=$(convert "$picture" -format %k info:)
 echo "screenshot: $picture ($colours colours)"
-# A dialog with text and controls has many shades; a blank screen has one.
 [ "$colours" -gt 50 ]
