@@ -1,8 +1,8 @@
 #pragma once
 
+#include "controls/check_box.h"
+#include "controls/list_view.h"
 #include "text/gbk.h"
-#include "ui/forms/controls/check_box.h"
-#include "ui/forms/controls/list_view.h"
 
 namespace ardentis::game {
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "ui/forms/controls/button.h"
-#include "ui/forms/controls/edit.h"
-#include "ui/forms/controls/label.h"
-#include "ui/forms/controls/list_view.h"
-#include "ui/forms/controls/memo.h"
-#include "ui/forms/controls/radio_group.h"
+#include "controls/button.h"
+#include "controls/edit.h"
+#include "controls/label.h"
+#include "controls/list_view.h"
+#include "controls/memo.h"
+#include "controls/radio_group.h"
 
 namespace ardentis::lobby {
 

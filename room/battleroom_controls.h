@@ -1,16 +1,16 @@
 #pragma once
 
-#include "ui/forms/controls/button.h"
-#include "ui/forms/controls/check_box.h"
-#include "ui/forms/controls/drop_down.h"
-#include "ui/forms/controls/edit.h"
-#include "ui/forms/controls/label.h"
-#include "ui/forms/controls/list_view.h"
-#include "ui/forms/controls/memo.h"
-#include "ui/forms/controls/page.h"
-#include "ui/forms/controls/radio_group.h"
-#include "ui/forms/controls/slider.h"
-#include "ui/forms/controls/window.h"
+#include "controls/button.h"
+#include "controls/check_box.h"
+#include "controls/drop_down.h"
+#include "controls/edit.h"
+#include "controls/label.h"
+#include "controls/list_view.h"
+#include "controls/memo.h"
+#include "controls/page.h"
+#include "controls/radio_group.h"
+#include "controls/slider.h"
+#include "controls/window.h"
 
 namespace ardentis::room {
 

@@ -2,9 +2,9 @@
 
 #include <functional>
 
-#include "game/tmod_list.h"
-#include "protocol/tc_base_functions.h"
-#include "protocol/tc_com.h"
+#include "game/mod_table.h"
+#include "protocol/connection_helpers.h"
+#include "protocol/record_channel.h"
 #include "protocol/user_record.h"
 #include "room/battleroom_controls.h"
 

@@ -7,7 +7,7 @@
 #include "platform/file_system.h"
 #include "platform/info_box.h"
 #include "platform/registry.h"
-#include "settings/toptions.h"
+#include "settings/settings_record.h"
 
 namespace ardentis::settings {
 

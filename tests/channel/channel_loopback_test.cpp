@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "protocol/channel_flags.h"
-#include "protocol/tc_base_functions.h"
-#include "protocol/tc_com.h"
+#include "protocol/connection_helpers.h"
+#include "protocol/record_channel.h"
 #include "protocol/traffic_log.h"
 #include "tests/channel/channel_test_support.h"
 #include "tests/channel/loopback_peer.h"

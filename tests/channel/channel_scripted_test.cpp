@@ -13,9 +13,9 @@
 
 #include "platform/fake/scripted_socket.h"
 #include "protocol/channel_flags.h"
+#include "protocol/connection_helpers.h"
+#include "protocol/record_channel.h"
 #include "protocol/record_text.h"
-#include "protocol/tc_base_functions.h"
-#include "protocol/tc_com.h"
 #include "protocol/traffic_log.h"
 #include "tests/channel/channel_test_support.h"
 

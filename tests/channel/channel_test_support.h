@@ -15,7 +15,7 @@
 #include "platform/info_box.h"
 #include "platform/sleeper.h"
 #include "protocol/lobby_message.h"
-#include "protocol/tc_com.h"
+#include "protocol/record_channel.h"
 #include "text/gbk.h"
 
 namespace ardentis::testing {

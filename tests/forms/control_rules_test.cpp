@@ -4,13 +4,13 @@
 
 #include <vector>
 
-#include "ui/forms/memory/memory_check_box.h"
-#include "ui/forms/memory/memory_drop_down.h"
-#include "ui/forms/memory/memory_edit.h"
-#include "ui/forms/memory/memory_memo.h"
-#include "ui/forms/memory/memory_radio_group.h"
-#include "ui/forms/memory/memory_slider.h"
-#include "ui/forms/memory/memory_window.h"
+#include "controls/memory/memory_check_box.h"
+#include "controls/memory/memory_drop_down.h"
+#include "controls/memory/memory_edit.h"
+#include "controls/memory/memory_memo.h"
+#include "controls/memory/memory_radio_group.h"
+#include "controls/memory/memory_slider.h"
+#include "controls/memory/memory_window.h"
 
 namespace ardentis::forms {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "ui/forms/memory/memory_list_view.h"
-#include "ui/forms/memory/memory_memo.h"
+#include "controls/memory/memory_list_view.h"
+#include "controls/memory/memory_memo.h"
 
 namespace ardentis::forms {
 namespace {

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "game/tauto_clicker.h"
+#include "game/menu_automation.h"
 #include "platform/clock.h"
 #include "platform/fake/fake_game_windows.h"
 #include "platform/fake/fake_system_info.h"

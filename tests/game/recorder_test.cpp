@@ -8,8 +8,10 @@
 #include <sstream>
 #include <string>
 
+#include "controls/memory/memory_check_box.h"
+#include "controls/memory/memory_list_view.h"
 #include "game/recorder_report.h"
-#include "game/tta_hook.h"
+#include "game/ta_watcher.h"
 #include "platform/clock.h"
 #include "platform/fake/fake_game_windows.h"
 #include "platform/fake/fake_shared_memory.h"
@@ -18,8 +20,6 @@
 #include "platform/fake/simulated_recorder.h"
 #include "platform/fake/simulated_total_annihilation.h"
 #include "protocol/traffic_log.h"
-#include "ui/forms/memory/memory_check_box.h"
-#include "ui/forms/memory/memory_list_view.h"
 
 namespace ardentis::game {
 namespace {

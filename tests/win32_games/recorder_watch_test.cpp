@@ -5,7 +5,7 @@
 
 #include "game/game_end.h"
 #include "game/recorder_report.h"
-#include "game/tta_hook.h"
+#include "game/ta_watcher.h"
 #include "platform/win32/win32_shared_memory.h"
 #include "tests/win32_games/environment_override.h"
 #include "tests/win32_games/game_test_fixture.h"

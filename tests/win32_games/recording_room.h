@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "controls/memory/memory_check_box.h"
+#include "controls/memory/memory_list_view.h"
 #include "game/game_room.h"
-#include "ui/forms/memory/memory_check_box.h"
-#include "ui/forms/memory/memory_list_view.h"
 
 namespace ardentis::testing {
 

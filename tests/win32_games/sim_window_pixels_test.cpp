@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "game/tauto_clicker.h"
+#include "game/menu_automation.h"
 #include "platform/fake/simulated_total_annihilation.h"
 #include "tests/win32_games/covering_window.h"
 #include "tests/win32_games/environment_override.h"

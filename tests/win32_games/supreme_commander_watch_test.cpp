@@ -4,7 +4,7 @@
 
 #include "game/game_end.h"
 #include "game/launch_files.h"
-#include "game/tspc_hook.h"
+#include "game/supcom_watcher.h"
 #include "platform/network_info.h"
 #include "tests/win32_games/environment_override.h"
 #include "tests/win32_games/game_test_fixture.h"

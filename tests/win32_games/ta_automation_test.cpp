@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "game/launch_files.h"
-#include "game/tauto_clicker.h"
+#include "game/menu_automation.h"
 #include "tests/win32_games/environment_override.h"
 #include "tests/win32_games/game_test_fixture.h"
 #include "tests/win32_games/sim_paths.h"

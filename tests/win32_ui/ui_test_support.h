@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "controls/handler.h"
 #include "text/code_page.h"
 #include "text/gbk.h"
-#include "ui/forms/controls/handler.h"
 #include "ui/win32/dialog.h"
 #include "ui/win32/hwnd_fwd.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "game/tauto_clicker.h"
+#include "game/menu_automation.h"
 #include "platform/clock.h"
 #include "platform/file_append.h"
 #include "platform/win32/win32_event_loop.h"

@@ -2,11 +2,11 @@
 
 #include <functional>
 
-#include "game/tmod_list.h"
+#include "game/mod_table.h"
 #include "lobby/lobby_controls.h"
-#include "lobby/tclobby.h"
-#include "protocol/tc_base_functions.h"
-#include "protocol/tc_com.h"
+#include "lobby/lobby_model.h"
+#include "protocol/connection_helpers.h"
+#include "protocol/record_channel.h"
 #include "room/room_context.h"
 #include "room/room_window.h"
 

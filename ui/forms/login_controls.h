@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ui/forms/controls/button.h"
-#include "ui/forms/controls/edit.h"
-#include "ui/forms/controls/window.h"
+#include "controls/button.h"
+#include "controls/edit.h"
+#include "controls/window.h"
 
 namespace ardentis::forms {
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "ui/forms/controls/button.h"
-#include "ui/forms/controls/label.h"
-#include "ui/forms/controls/list_view.h"
-#include "ui/forms/controls/memo.h"
-#include "ui/forms/controls/window.h"
+#include "controls/button.h"
+#include "controls/label.h"
+#include "controls/list_view.h"
+#include "controls/memo.h"
+#include "controls/window.h"
 
 namespace ardentis::forms {
 

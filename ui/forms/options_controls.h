@@ -1,11 +1,11 @@
 #pragma once
 
-#include "ui/forms/controls/button.h"
-#include "ui/forms/controls/check_box.h"
-#include "ui/forms/controls/edit.h"
-#include "ui/forms/controls/page.h"
-#include "ui/forms/controls/radio_group.h"
-#include "ui/forms/controls/window.h"
+#include "controls/button.h"
+#include "controls/check_box.h"
+#include "controls/edit.h"
+#include "controls/page.h"
+#include "controls/radio_group.h"
+#include "controls/window.h"
 
 namespace ardentis::forms {
 

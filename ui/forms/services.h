@@ -3,6 +3,8 @@
 #include <chrono>
 #include <functional>
 
+#include "controls/open_file_dialog.h"
+#include "controls/password_prompt.h"
 #include "platform/client_socket.h"
 #include "platform/clock.h"
 #include "platform/event_loop.h"
@@ -18,8 +20,6 @@
 #include "platform/system_info.h"
 #include "protocol/traffic_log.h"
 #include "text/gbk.h"
-#include "ui/forms/controls/open_file_dialog.h"
-#include "ui/forms/controls/password_prompt.h"
 
 namespace ardentis::forms {
 

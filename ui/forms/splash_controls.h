@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/forms/controls/window.h"
+#include "controls/window.h"
 
 namespace ardentis::forms {
 

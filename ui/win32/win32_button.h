@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/forms/controls/button.h"
+#include "controls/button.h"
 #include "ui/win32/dialog.h"
 
 namespace ardentis::win32 {

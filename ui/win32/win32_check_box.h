@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/forms/controls/check_box.h"
+#include "controls/check_box.h"
 #include "ui/win32/dialog.h"
 
 namespace ardentis::win32 {

@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "ui/forms/controls/drop_down.h"
+#include "controls/drop_down.h"
 #include "ui/win32/dialog.h"
 
 namespace ardentis::win32 {

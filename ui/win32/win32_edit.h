@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/forms/controls/edit.h"
+#include "controls/edit.h"
 #include "ui/win32/dialog.h"
 
 namespace ardentis::win32 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/forms/controls/label.h"
+#include "controls/label.h"
 #include "ui/win32/dialog.h"
 
 namespace ardentis::win32 {

@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "ui/forms/controls/list_view.h"
+#include "controls/list_view.h"
 #include "ui/win32/dialog.h"
 
 namespace ardentis::win32 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/forms/controls/memo.h"
+#include "controls/memo.h"
 #include "ui/win32/dialog.h"
 
 namespace ardentis::win32 {

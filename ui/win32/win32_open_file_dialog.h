@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/forms/controls/open_file_dialog.h"
+#include "controls/open_file_dialog.h"
 #include "ui/win32/hwnd_fwd.h"
 
 namespace ardentis::win32 {

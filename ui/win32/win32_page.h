@@ -1,7 +1,7 @@
 #pragma once
 
+#include "controls/page.h"
 #include "text/gbk.h"
-#include "ui/forms/controls/page.h"
 #include "ui/win32/dialog.h"
 #include "ui/win32/win32_tab_control.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/forms/controls/password_prompt.h"
+#include "controls/password_prompt.h"
 #include "ui/win32/hwnd_fwd.h"
 
 namespace ardentis::win32 {

@@ -3,7 +3,7 @@
 #include <span>
 #include <vector>
 
-#include "ui/forms/controls/radio_group.h"
+#include "controls/radio_group.h"
 #include "ui/win32/dialog.h"
 
 namespace ardentis::win32 {

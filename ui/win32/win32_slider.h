@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/forms/controls/slider.h"
+#include "controls/slider.h"
 #include "ui/win32/dialog.h"
 
 namespace ardentis::win32 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/forms/controls/window.h"
+#include "controls/window.h"
 #include "ui/win32/dialog.h"
 
 namespace ardentis::win32 {

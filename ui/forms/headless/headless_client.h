@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "controls/memory/memory_dialogs.h"
 #include "platform/client_socket.h"
 #include "platform/clock.h"
 #include "platform/event_loop.h"
@@ -18,7 +19,6 @@
 #include "platform/fake/recording_sound_player.h"
 #include "protocol/traffic_log.h"
 #include "ui/forms/client.h"
-#include "ui/forms/memory/memory_dialogs.h"
 #include "ui/forms/memory/memory_windows.h"
 
 namespace ardentis::forms {

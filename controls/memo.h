@@ -1,0 +1,44 @@
+#pragma once
+
+#include <functional>
+
+#include "controls/handler.h"
+#include "text/gbk.h"
+
+namespace ardentis::forms {
+
+// A multi-line text box: chat views and chat inputs. Lines are separated by CR LF in
+// text(). Setting a different text runs onChange; adding a line or clearing runs nothing.
+class Memo {
+  public:
+    static constexpr int kEnter = 13;
+
+    virtual ~Memo() = default;
+
+    [[nodiscard]] virtual text::Gbk text() const = 0;
+    void setText(const text::Gbk& text) {
+        if (text == this->text()) {
+            return;
+        }
+        applyText(text);
+        onChange();
+    }
+    virtual void addLine(const text::Gbk& line) = 0;
+    virtual void clear() = 0;
+    [[nodiscard]] virtual int lineCount() const = 0;
+    // Line `index`, empty when there is no such line.
+    [[nodiscard]] virtual text::Gbk line(int index) const = 0;
+    // The line that holds the caret.
+    [[nodiscard]] virtual int caretLine() const = 0;
+    [[nodiscard]] virtual bool enabled() const = 0;
+    virtual void setEnabled(bool enabled) = 0;
+
+    Handler onChange;
+    // A key went down; runs after the key's own effect on the text (Enter has made its line).
+    std::function<void(int key)> onKeyDown;
+
+  protected:
+    virtual void applyText(const text::Gbk& text) = 0;
+};
+
+}  // namespace ardentis::forms

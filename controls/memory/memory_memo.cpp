@@ -1,0 +1,75 @@
+#include "controls/memory/memory_memo.h"
+
+#include <string>
+
+namespace ardentis::forms {
+
+text::Gbk MemoryMemo::text() const {
+    std::string joined;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (i > 0) {
+            joined += "\r\n";
+        }
+        joined += lines_[i].bytes();
+    }
+    return text::Gbk(std::move(joined));
+}
+
+void MemoryMemo::addLine(const text::Gbk& line) {
+    lines_.push_back(line);
+    caret_ = lineCount() - 1;
+}
+
+void MemoryMemo::clear() {
+    lines_.clear();
+    caret_ = 0;
+}
+
+text::Gbk MemoryMemo::line(int index) const {
+    return index >= 0 && index < lineCount() ? lines_[static_cast<std::size_t>(index)]
+                                             : text::Gbk();
+}
+
+void MemoryMemo::type(const text::Gbk& text) {
+    if (lines_.empty()) {
+        lines_.emplace_back();
+        caret_ = 0;
+    }
+    lines_[static_cast<std::size_t>(caret_)] += text;
+    onChange();
+}
+
+void MemoryMemo::pressEnter() {
+    if (lines_.empty()) {
+        lines_.emplace_back();
+        caret_ = 0;
+    }
+    lines_.insert(lines_.begin() + caret_ + 1, text::Gbk());
+    ++caret_;
+    onChange();
+    if (onKeyDown) {
+        onKeyDown(kEnter);
+    }
+}
+
+void MemoryMemo::applyText(const text::Gbk& text) {
+    lines_.clear();
+    std::string_view rest = text.view();
+    if (!rest.empty()) {
+        while (true) {
+            const auto end = rest.find('\n');
+            std::string_view piece = rest.substr(0, end);
+            if (piece.ends_with('\r')) {
+                piece.remove_suffix(1);
+            }
+            lines_.emplace_back(piece);
+            if (end == std::string_view::npos) {
+                break;
+            }
+            rest.remove_prefix(end + 1);
+        }
+    }
+    caret_ = lines_.empty() ? 0 : lineCount() - 1;
+}
+
+}  // namespace ardentis::forms

@@ -1,0 +1,423 @@
+#include "ui/forms/lobby_form.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "protocol/des.h"
+#include "protocol/message_kind.h"
+#include "settings/local_network.h"
+#include "settings/system_helpers.h"
+#include "text/literal.h"
+#include "ui/forms/client.h"
+
+namespace ardentis::forms {
+namespace {
+
+using protocol::LobbyMessage;
+using text::Gbk;
+using text::zh;
+
+namespace sub = protocol::subcommand;
+
+// The room list's columns after the caption (the room number).
+constexpr int kStateColumn = 1;
+constexpr int kModNameColumn = 3;
+constexpr int kPasswordColumn = 6;
+constexpr int kNetworkColumn = 8;
+
+}  // namespace
+
+TFormMain::TFormMain(Client& client, MainControls controls) : c(controls), client_(client) {
+    c.window.onShow.set([this] { FormShow(); });
+    c.window.onCloseQuery = [this] { return FormCloseQuery(); };
+    c.window.onClose.set([this] { FormClose(); });
+    c.BitBtn1.onClick.set([this] { BitBtn1Click(); });
+    c.BitBtn2.onClick.set([this] { BitBtn2Click(); });
+    c.BitBtn3.onClick.set([this] { BitBtn3Click(); });
+    c.BitBtn4.onClick.set([this] { BitBtn4Click(); });
+    c.bsSkinLinkImage1.onClick.set([this] { bsSkinLinkImage1Click(); });
+    c.MemSend.onKeyDown = [this](int key) { MemSendKeyDown(key); };
+    c.lvrooms.onDblClick.set([this] { lvroomsDblClick(); });
+    client_.services.clientsocket1.setEvents(platform::SocketEvents{
+        .onConnect = [this] { clientsocket1Connect(); },
+        .onRead = [this] { clientsocket1Read(); },
+        .onDisconnect = [this] { clientsocket1Disconnect(); },
+        .onError = [this](const platform::OsError& error) { clientsocket1Error(error); },
+    });
+}
+
+void TFormMain::FormCreate() {
+    c.MemRecev.clear();
+    c.MemSend.clear();
+    client_.options = settings::Toptions{};
+    ResetLobbyState();
+    client_.options.vnnip =
+        settings::GetVnnAddress(client_.services.network, client_.options.vnntype);
+    client_.workerAction = TClientDataThread::Action::LobbyChat;
+    closeGuard = 1;
+    c.window.setCaption(Gbk("Ardentis"));
+    client_.Formslpash = std::make_unique<TFormslpash>(
+        client_.splashControls, client_.services.loop, [this] { c.window.show(); });
+    client_.Formslpash->Show();
+    c.lver.setCaption(Gbk("Version:") + settings::GetFileVersionText(client_.services.system));
+}
+
+void TFormMain::FormShow() {
+    const settings::Toptions& options = client_.options;
+    OptionsControls& o = client_.FormOptions.c;
+    o.TADir.setText(options.TAdir);
+    o.SPCDir.setText(options.SPCdir);
+    o.host.setText(options.host);
+    o.port.setText(options.port);
+    o.pwd1.setText(Gbk());
+    o.pwd2.setText(Gbk());
+    o.pwd3.setText(Gbk());
+    o.checkfile.setChecked(options.checkfile != Gbk("0"));
+    o.rgvnntype.setItemIndex(options.vnntype);
+    if (settings::autoLoginOn(options)) {
+        client_.FormLogin.c.usr.setText(options.usr);
+        client_.FormLogin.c.pwd.setText(options.pwd);
+        c.BitBtn1.setEnabled(false);
+        client_.FormLogin.BitBtn1Click();
+    }
+}
+
+bool TFormMain::FormCloseQuery() const {
+    return closeGuard == 0;
+}
+
+void TFormMain::FormClose() {
+    const auto connection = client_.connection();
+    if (connection->lobby.myroom) {
+        connection->lobby.leaveroom();
+    }
+}
+
+void TFormMain::BitBtn1Click() {
+    if (c.BitBtn1.caption() != zh<"连接">()) {
+        userDisconnect();
+        return;
+    }
+    const settings::Toptions& options = client_.options;
+    if (options.autologin == Gbk("1")) {
+        c.BitBtn1.setEnabled(false);
+        client_.FormLogin.c.BitBtn1.setEnabled(true);
+        client_.FormLogin.c.window.show();
+        return;
+    }
+    client_.FormLogin.c.usr.setText(options.usr);
+    client_.FormLogin.c.pwd.setText(options.pwd);
+    c.BitBtn1.setEnabled(false);
+    client_.FormLogin.BitBtn1Click();
+}
+
+void TFormMain::BitBtn2Click() {
+    if (client_.currentUser.account.empty()) {
+        return;  // a room needs a connection: whatever enabled the button, nobody is logged in
+    }
+    room::BattleroomControls& room = client_.FormBattleroom.c;
+    c.BitBtn2.setEnabled(false);
+    room.window.show();
+    room.MemRecev.clear();
+    room.lvRoom.clear();
+    room.BitBtn1.setEnabled(true);
+    client_.FormBattleroom.setcreatestatus();
+    room.mods.setEnabled(true);
+    room.gamecomments.setText(zh<"欢迎加入战斗">());
+}
+
+void TFormMain::BitBtn3Click() {
+    client_.FormOptions.c.window.show();
+}
+
+void TFormMain::BitBtn4Click() {
+    closeGuard = 0;
+    c.window.requestClose();
+}
+
+void TFormMain::bsSkinLinkImage1Click() {
+    if (client_.services.openUrl) {
+        client_.services.openUrl(client_.services.communitySite);
+    }
+}
+
+void TFormMain::MemSendKeyDown(int key) {
+    if (key != Memo::kEnter || client_.currentUser.account.empty()) {
+        return;
+    }
+    client_.workerAction = TClientDataThread::Action::LobbyChat;
+    // The line just completed, read here on the window thread with the Enter applied.
+    const Gbk line = c.MemSend.line(c.MemSend.caretLine() - 1);
+    if (line.empty()) {
+        return;
+    }
+    const auto connection = client_.connection();
+    const LobbyMessage record = connection->lobby.chatRecord(line);
+    const auto send = [connection, record] { connection->com.SendRecord(record); };
+    if (!client_.workers.start(send, TClientDataThread::Order::InTurn)) {
+        send();  // no thread to spare: the line still goes out, from here
+    }
+}
+
+void TFormMain::lvroomsDblClick() {
+    const auto connection = client_.connection();
+    settings::Toptions& options = client_.options;
+    const protocol::TcBaseFunctions& base = connection->base;
+    lobby::tclobby& lobby = connection->lobby;
+
+    options.vnnip = settings::GetVnnAddress(client_.services.network, options.vnntype);
+    if (lobby.myroom) {
+        base.ShowInfo(zh<"要进入新房间请先退出目前所在房间!">());
+        return;
+    }
+    const auto row = c.lvrooms.selected();
+    if (!row) {
+        return;
+    }
+    if (options.vnnip.empty()) {
+        base.ShowInfo(zh<"您还没有登录虚拟网络!">());
+        return;
+    }
+    const Gbk network = c.lvrooms.subItem(*row, kNetworkColumn);
+    if (client_.FormOptions.c.rgvnntype.item(options.vnntype) != network) {
+        base.ShowInfo(zh<"请确保您登录了虚拟网络软件">() + network);
+        return;
+    }
+    if (c.lvrooms.subItem(*row, kStateColumn) == zh<"战斗中">()) {
+        base.ShowInfo(zh<"房间中已经开始战斗了，请战后再来!">());
+        return;
+    }
+    const Gbk roomno = c.lvrooms.caption(*row);
+    const Gbk code = lobby.roommod(roomno);
+    Gbk name = connection->mods.GetNameByCode(code);
+    if (name.empty()) {
+        name = c.lvrooms.subItem(*row, kModNameColumn);
+    }
+    if (connection->mods.GetModExePath(code).empty()) {
+        base.ShowInfo(zh<"你没有安装 ">() + name + zh<"，请到">() + client_.services.communitySite +
+                      zh<"下载对应的mod。">());
+        return;
+    }
+    if (!c.lvrooms.subItem(*row, kPasswordColumn).empty()) {
+        const auto typed =
+            client_.services.inputpassword.ask(zh<"请输入密码">(), zh<"请输入房间密码">());
+        // The connection may have ended while the prompt was up.
+        if (!typed || connection->roomContext.ended) {
+            return;
+        }
+        if (!lobby.checkpassword(*typed, roomno)) {
+            base.ShowInfo(zh<"密码输入错误。">());
+            return;
+        }
+    }
+    lobby.joinroom(roomno);
+}
+
+void TFormMain::ResetLobbyState() {
+    client_.currentUser = protocol::UserRecord{};
+    client_.renewConnection();
+    client_.store.LoadOptions(client_.options);
+    c.lvlobby.clear();
+    c.lvrooms.clear();
+}
+
+void TFormMain::clientsocket1Connect() {
+    LobbyMessage login{};
+    login.setKind(protocol::command::kLogin, sub::kLogin);
+    login.sparam1.set(client_.FormLogin.c.usr.text());
+    login.sparam2.set(protocol::des::EncryptHex(client_.FormLogin.c.pwd.text().view()));
+    client_.connection()->com.SendRecord(login);
+}
+
+void TFormMain::userDisconnect() {
+    c.MemRecev.addLine(zh<"正在断开连接，请稍候......">());
+    ResetLobbyState();
+    c.BitBtn1.setCaption(zh<"连接">());
+    client_.services.clientsocket1.close();
+    c.BitBtn1.setEnabled(true);
+}
+
+void TFormMain::connectionLost() {
+    c.BitBtn1.setEnabled(true);
+    c.BitBtn1.setCaption(zh<"连接">());
+    c.BitBtn2.setEnabled(false);
+    ResetLobbyState();
+    c.MemRecev.addLine(zh<"失去和服务器的联系,请重新连接!">());
+}
+
+void TFormMain::clientsocket1Disconnect() {
+    connectionLost();
+}
+
+void TFormMain::clientsocket1Error(const platform::OsError& /*error*/) {
+    client_.connection()->base.ShowInfo(zh<"不能连接到服务器">() + socketHost +
+                                        Gbk(":" + std::to_string(socketPort)) +
+                                        zh<"，请尝试在选项中设置服务器地址和端口">());
+    connectionLost();
+}
+
+void TFormMain::clientsocket1Read() {
+    // Held for the whole step: a reset inside the dispatcher replaces the connection.
+    const auto connection = client_.connection();
+    connection->com.ReceiveStep([this](const LobbyMessage& message) { DispatchRecord(message); });
+}
+
+void TFormMain::openSocket() {
+    const auto port = settings::portNumber(client_.options.port);
+    if (!port) {
+        // Connecting to some other port would only fail later with a misleading address.
+        client_.connection()->base.ShowInfo(zh<"服务器端口 ">() + client_.options.port +
+                                            zh<" 不是有效的端口号，请在选项中设置服务器端口">());
+        c.BitBtn1.setCaption(zh<"连接">());
+        c.BitBtn1.setEnabled(true);
+        return;
+    }
+    socketHost = client_.options.host;
+    socketPort = *port;
+    client_.services.clientsocket1.open(socketHost.bytes(), socketPort);
+}
+
+void TFormMain::DispatchRecord(const LobbyMessage& message) {
+    const auto connection = client_.connection();
+    const protocol::TcBaseFunctions& base = connection->base;
+    switch (message.command) {
+        case protocol::command::kLogin:
+            if (message.signedSubcommand() == sub::kLoginOk) {
+                loginAccepted(message);
+            } else if (message.signedSubcommand() == sub::kLoginBad) {
+                client_.FormLogin.c.window.show();
+                client_.FormLogin.c.BitBtn1.setEnabled(true);
+                base.ShowInfo(zh<"帐号密码不对，登录失败!">());
+                client_.services.clientsocket1.close();
+                client_.FormOptions.c.TabSheet2.setVisible(false);
+            } else if (message.signedSubcommand() == sub::kLoginDup) {
+                base.ShowInfo(client_.FormLogin.c.usr.text() + zh<"已经在线，不能重复登录!">());
+                client_.FormLogin.c.window.show();
+                client_.FormLogin.c.BitBtn1.setEnabled(true);
+                client_.services.clientsocket1.close();
+                client_.FormOptions.c.TabSheet2.setVisible(false);
+            }
+            break;
+        case protocol::command::kLobbyChat:
+            c.MemRecev.addLine(message.sparam1.text());
+            break;
+        case protocol::command::kUser:
+            if (message.signedSubcommand() == sub::kUserUpdate) {
+                connection->lobby.adduser(base.DecodeUser(message));
+            } else {
+                connection->lobby.deluser(base.DecodeUser(message));
+            }
+            break;
+        case protocol::command::kRoom:
+            dispatchRoomRecord(message);
+            break;
+        default:
+            break;  // logged by the receive step, otherwise ignored
+    }
+}
+
+void TFormMain::loginAccepted(const LobbyMessage& message) {
+    const auto connection = client_.connection();
+    c.BitBtn2.setEnabled(true);
+    c.BitBtn1.setCaption(zh<"断开">());
+    c.BitBtn1.setEnabled(true);
+    client_.currentUser = connection->base.DecodeUser(message);
+    const Gbk account = client_.FormLogin.c.usr.text();
+    c.prompt.setCaption(zh<"用户:">() + account + zh<" 位置:大厅">());
+    (void)client_.store.saveLogin(account, client_.FormLogin.c.pwd.text());
+    client_.FormOptions.c.TabSheet2.setVisible(true);
+    client_.FormOptions.c.nick.setText(client_.currentUser.nickname);
+}
+
+void TFormMain::dispatchRoomRecord(const LobbyMessage& message) {
+    const auto connection = client_.connection();
+    const protocol::TcBaseFunctions& base = connection->base;
+    lobby::tclobby& lobby = connection->lobby;
+    room::tcroom* myroom = lobby.myroom.get();
+    const auto inRoom = [&](const Gbk& roomno) {
+        return myroom != nullptr && myroom->info.roomno.gbk() == roomno;
+    };
+    switch (message.signedSubcommand()) {
+        case sub::kRoomUpdate:
+            lobby.addroom(base.DecodeRoom(message));
+            break;
+        case sub::kRoomEnter:
+        case sub::kRoomMember:
+            lobby.enterroom(message.sparam9.text(), base.DecodeUser(message));
+            break;
+        case sub::kRoomChat:
+            if (inRoom(message.sparam2.text())) {
+                roomChat(message.sparam1.text());
+            }
+            break;
+        case sub::kRoomClosed:
+            lobby.delroom(base.DecodeRoom(message));
+            break;
+        case sub::kRoomJoin:
+            base.ShowInfo(zh<"房间">() + base.DecodeRoom(message).host.gbk() +
+                          zh<"的房间人数已满,不能进入!">());
+            break;
+        case sub::kRoomLeave:
+            lobby.playerleft(message.sparam1.text(), message.sparam2.text());
+            break;
+        case sub::kRoomOptions: {
+            const protocol::RoomRecord room = base.DecodeRoom(message);
+            if (myroom != nullptr && client_.currentUser.account.gbk() != room.host.gbk()) {
+                myroom->applyoptions(room);
+            }
+            break;
+        }
+        case sub::kPlayerState:
+            if (inRoom(message.sparam1.text())) {
+                myroom->setplayerstate(message.iparam1.get(), message.sparam2.text());
+            }
+            break;
+        case sub::kGameStart:
+            if (inRoom(message.sparam1.text()) &&
+                myroom->info.host.gbk() != client_.currentUser.account.gbk()) {
+                client_.options.hostip = message.sparam2.text();
+                client_.FormBattleroom.BitBtn2Click();
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void TFormMain::roomChat(const Gbk& line) {
+    client_.FormBattleroom.c.MemRecev.addLine(line);
+    if (line.startsWith(zh<"作战指挥室>>">()) && line.contains(zh<"开始进入战场">())) {
+        client_.FormBattleroom.c.CheckBox1.setEnabled(false);
+    }
+    std::string upper = line.bytes();
+    for (char& ch : upper) {
+        if (ch >= 'a' && ch <= 'z') {
+            ch = static_cast<char>(ch - 'a' + 'A');
+        }
+    }
+    std::vector<std::string_view> sounds;
+    if (upper.find("!BB") != std::string::npos) {
+        client_.workerAction = TClientDataThread::Action::SoundBB;
+        sounds.emplace_back("BB");
+    }
+    if (upper.find("!WARNING") != std::string::npos) {
+        client_.workerAction = TClientDataThread::Action::SoundWarning;
+        sounds.emplace_back("WARNING");
+    }
+    if (sounds.empty()) {
+        return;
+    }
+    // One worker plays a line's sounds one after the other: a sound started while another
+    // plays cuts that one off.
+    platform::SoundPlayer& sound = client_.services.sound;
+    // Without a thread to spare the line is shown silently rather than blocking the window.
+    (void)client_.workers.start([&sound, sounds] {
+        for (const std::string_view name : sounds) {
+            sound.playToEnd(name);
+        }
+    });
+}
+
+}  // namespace ardentis::forms
