@@ -3,6 +3,7 @@
 #include "app/application.h"
 
 #include "app/desktop.h"
+#include "platform/file_append.h"
 #include "ui/win32/handler_failure.h"
 
 namespace ardentis::app {
@@ -11,7 +12,7 @@ namespace {
 forms::Services servicesOf(Application& app, std::span<const std::wstring> arguments) {
     return forms::Services{
         .clientsocket1 = app.lobbySocket,
-        .ClientSocket1 = app.testSocket,
+        .testSocket = app.testSocket,
         .loop = app.loop,
         .sleeper = app.sleeper,
         .registry = app.registry,
@@ -42,7 +43,7 @@ forms::Services servicesOf(Application& app, std::span<const std::wstring> argum
 
 Application::Application(std::span<const std::wstring> arguments)
     : network(arguments),
-      log(protocol::TrafficLog::defaultFile(), clock),
+      log(platform::appendFileAt(platform::executableDirectory() / "ardentisclient.log"), clock),
       login(main.dialog.handle()),
       battleroom(main.dialog.handle()),
       options(main.dialog.handle()),

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string_view>
+#include <utility>
+
+#include "platform/append_file.h"
 
 namespace ardentis::platform {
 
@@ -9,6 +13,23 @@ namespace ardentis::platform {
 // missing. Concurrent appenders (threads or processes) never split or overwrite each
 // other's bytes. Returns false when the file cannot be opened or written.
 [[nodiscard]] bool appendToFile(const std::filesystem::path& path, std::string_view bytes) noexcept;
+
+// The file at the path, appended to through appendToFile.
+class AppendFileAt final : public AppendFile {
+  public:
+    explicit AppendFileAt(std::filesystem::path path) : path_(std::move(path)) {}
+    [[nodiscard]] bool append(std::string_view bytes) const noexcept override {
+        return appendToFile(path_, bytes);
+    }
+    [[nodiscard]] const std::filesystem::path& path() const noexcept override { return path_; }
+
+  private:
+    std::filesystem::path path_;
+};
+
+[[nodiscard]] inline std::unique_ptr<AppendFile> appendFileAt(std::filesystem::path path) {
+    return std::make_unique<AppendFileAt>(std::move(path));
+}
 
 // The directory that holds the running executable.
 [[nodiscard]] std::filesystem::path executableDirectory();

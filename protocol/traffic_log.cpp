@@ -5,7 +5,6 @@
 #include <string>
 #include <utility>
 
-#include "platform/file_append.h"
 #include "protocol/record_text.h"
 
 namespace ardentis::protocol {
@@ -24,7 +23,8 @@ std::string timeStamp(const platform::LocalTime& time) {
 
 }  // namespace
 
-TrafficLog::TrafficLog(std::filesystem::path file, const platform::Clock& clock)
+TrafficLog::TrafficLog(std::unique_ptr<const platform::AppendFile> file,
+                       const platform::Clock& clock)
     : file_(std::move(file)), clock_(clock) {}
 
 void TrafficLog::LogRecord(const LobbyMessage& message, Direction direction) const {
@@ -35,7 +35,7 @@ void TrafficLog::LogRecord(const LobbyMessage& message, Direction direction) con
     line += RecordText(message).view();
     line += kLineEnd;
     // Logging never stops a send or a receive: a file that cannot be written is skipped.
-    (void)platform::appendToFile(file_, line);
+    (void)file_->append(line);
 }
 
 void TrafficLog::LogText(const text::Gbk& line) const {
@@ -43,11 +43,7 @@ void TrafficLog::LogText(const text::Gbk& line) const {
     bytes.reserve(line.size() + kLineEnd.size());
     bytes += line.view();
     bytes += kLineEnd;
-    (void)platform::appendToFile(file_, bytes);
-}
-
-std::filesystem::path TrafficLog::defaultFile() {
-    return platform::executableDirectory() / "ardentisclient.log";
+    (void)file_->append(bytes);
 }
 
 }  // namespace ardentis::protocol

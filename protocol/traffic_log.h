@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 
+#include "platform/append_file.h"
 #include "platform/clock.h"
 #include "protocol/lobby_message.h"
 #include "text/gbk.h"
@@ -16,18 +18,15 @@ enum class Direction { Send, Recv };
 class TrafficLog {
   public:
     // `clock` is borrowed and must outlive the log.
-    TrafficLog(std::filesystem::path file, const platform::Clock& clock);
+    TrafficLog(std::unique_ptr<const platform::AppendFile> file, const platform::Clock& clock);
 
     void LogRecord(const LobbyMessage& message, Direction direction) const;
     void LogText(const text::Gbk& line) const;
 
-    [[nodiscard]] const std::filesystem::path& file() const noexcept { return file_; }
-
-    // The executable's directory + "ardentisclient.log".
-    [[nodiscard]] static std::filesystem::path defaultFile();
+    [[nodiscard]] const std::filesystem::path& file() const noexcept { return file_->path(); }
 
   private:
-    std::filesystem::path file_;
+    std::unique_ptr<const platform::AppendFile> file_;
     const platform::Clock& clock_;
 };
 

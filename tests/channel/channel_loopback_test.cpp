@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/file_append.h"
 #include "protocol/channel_flags.h"
 #include "protocol/connection_helpers.h"
 #include "protocol/record_channel.h"
@@ -97,7 +98,7 @@ class Loopback : public ::testing::Test {
 
     testing::TempDir dir;
     testing::FixedClock clock{platform::LocalTime{2026, 1, 31, 20, 15, 7, 0}};
-    TrafficLog log{dir.path() / "ardentisclient.log", clock};
+    TrafficLog log{platform::appendFileAt(dir.path() / "ardentisclient.log"), clock};
     testing::RecordingInfoBox infoBox;
     TcBaseFunctions base{log, infoBox};
     testing::RecordingSleeper sleeper;

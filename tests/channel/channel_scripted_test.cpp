@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/fake/scripted_socket.h"
+#include "platform/file_append.h"
 #include "protocol/channel_flags.h"
 #include "protocol/connection_helpers.h"
 #include "protocol/record_channel.h"
@@ -73,7 +74,7 @@ class Channel : public ::testing::Test {
 
     testing::TempDir dir;
     testing::FixedClock clock{kNow};
-    TrafficLog log{dir.path() / "ardentisclient.log", clock};
+    TrafficLog log{platform::appendFileAt(dir.path() / "ardentisclient.log"), clock};
     testing::RecordingInfoBox infoBox;
     TcBaseFunctions base{log, infoBox};
     ScriptedSocket socket;

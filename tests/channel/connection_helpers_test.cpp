@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_append.h"
 #include "protocol/connection_helpers.h"
 #include "protocol/traffic_log.h"
 #include "tests/channel/channel_test_support.h"
@@ -14,7 +15,7 @@ class Helper : public ::testing::Test {
   protected:
     testing::TempDir dir;
     testing::FixedClock clock{platform::LocalTime{2026, 2, 3, 4, 5, 6, 0}};
-    TrafficLog log{dir.path() / "ardentisclient.log", clock};
+    TrafficLog log{platform::appendFileAt(dir.path() / "ardentisclient.log"), clock};
     testing::RecordingInfoBox infoBox;
     TcBaseFunctions base{log, infoBox};
 };

@@ -88,7 +88,7 @@ std::optional<int> logWriterMain(int argc, char** argv) {
         return std::nullopt;
     }
     const FixedClock clock(platform::LocalTime{});
-    const protocol::TrafficLog log(argv[2], clock);
+    const protocol::TrafficLog log(platform::appendFileAt(argv[2]), clock);
     writeLogLines(log, argv[3][0], std::atoi(argv[4]));
     return 0;
 }

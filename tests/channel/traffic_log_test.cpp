@@ -33,7 +33,7 @@ class TrafficLogFile : public ::testing::Test {
 
 TEST_F(TrafficLogFile, RecordLineOfAnEmptyRecord) {
     const FixedClock clock(kEvening);
-    const TrafficLog log(file, clock);
+    const TrafficLog log(platform::appendFileAt(file), clock);
     log.LogRecord(LobbyMessage{}, Direction::Send);
     EXPECT_EQ(readFile(file),
               "2026-01-31 20:15:07 Send 0:0 sparam1: sparam2: sparam3: sparam4: sparam5: "
@@ -43,7 +43,7 @@ TEST_F(TrafficLogFile, RecordLineOfAnEmptyRecord) {
 
 TEST_F(TrafficLogFile, RecordLinePadsTheTimeAndKeepsFieldBytesAsTheyAre) {
     const FixedClock clock(kEarlyMorning);
-    const TrafficLog log(file, clock);
+    const TrafficLog log(platform::appendFileAt(file), clock);
     LobbyMessage message{};
     message.setKind(4, 16);
     message.sparam1.set(std::string("\xD3\xCE\xCF\xB7\xB4\xF3\xCC\xFC"));  // 游戏大厅
@@ -61,7 +61,7 @@ TEST_F(TrafficLogFile, RecordLinePadsTheTimeAndKeepsFieldBytesAsTheyAre) {
 
 TEST_F(TrafficLogFile, TextLineIsTheTextAndCrLfWithItsBytesUntouched) {
     const FixedClock clock(kEvening);
-    const TrafficLog log(file, clock);
+    const TrafficLog log(platform::appendFileAt(file), clock);
     const std::string gbk = "\xD7\xF7\xD5\xBD\xD6\xB8\xBB\xD3\xCA\xD2>> \x80\xFE\xA1 %s\n";
     log.LogText(text::Gbk(gbk));
     log.LogText(text::Gbk(""));
@@ -74,21 +74,22 @@ TEST_F(TrafficLogFile, AppendsToWhatIsThere) {
         ASSERT_TRUE(platform::appendToFile(file, before));
     }
     const FixedClock clock(kEvening);
-    const TrafficLog first(file, clock);
+    const TrafficLog first(platform::appendFileAt(file), clock);
     first.LogText(text::Gbk("one"));
-    const TrafficLog second(file, clock);  // a later connection's log
+    const TrafficLog second(platform::appendFileAt(file), clock);  // a later connection's log
     second.LogText(text::Gbk("two"));
     EXPECT_EQ(readFile(file), "2025-12-31 23:59:59 Recv earlier line\r\none\r\ntwo\r\n");
 }
 
 TEST_F(TrafficLogFile, AFileThatCannotBeOpenedIsSkippedSilently) {
     const FixedClock clock(kEvening);
-    const TrafficLog inMissingDirectory(dir.path() / "missing" / "ardentisclient.log", clock);
+    const TrafficLog inMissingDirectory(
+        platform::appendFileAt(dir.path() / "missing" / "ardentisclient.log"), clock);
     EXPECT_NO_THROW(inMissingDirectory.LogText(text::Gbk("lost")));
     EXPECT_NO_THROW(inMissingDirectory.LogRecord(LobbyMessage{}, Direction::Send));
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing"));
 
-    const TrafficLog onADirectory(dir.path(), clock);
+    const TrafficLog onADirectory(platform::appendFileAt(dir.path()), clock);
     EXPECT_NO_THROW(onADirectory.LogText(text::Gbk("lost")));
     EXPECT_TRUE(std::filesystem::is_directory(dir.path()));
 }
@@ -96,7 +97,7 @@ TEST_F(TrafficLogFile, AFileThatCannotBeOpenedIsSkippedSilently) {
 TEST_F(TrafficLogFile, TwoThreadsAppendingAtOnceLeaveEveryLineWhole) {
     constexpr int kLines = 2000;
     const FixedClock clock(kEvening);
-    const TrafficLog log(file, clock);
+    const TrafficLog log(platform::appendFileAt(file), clock);
     std::thread worker([&] { testing::writeLogLines(log, 'B', kLines); });
     testing::writeLogLines(log, 'A', kLines);
     worker.join();
@@ -107,7 +108,7 @@ TEST_F(TrafficLogFile, TwoThreadsAppendingAtOnceLeaveEveryLineWhole) {
 TEST_F(TrafficLogFile, AnotherProcessAppendingAtOnceLeavesEveryLineWhole) {
     constexpr int kChildLines = 2000;
     const FixedClock clock(kEvening);
-    const TrafficLog log(file, clock);
+    const TrafficLog log(platform::appendFileAt(file), clock);
     std::atomic<bool> childDone{false};
     std::atomic<int> ownLines{0};
     std::thread writer([&] {
@@ -125,11 +126,10 @@ TEST_F(TrafficLogFile, AnotherProcessAppendingAtOnceLeavesEveryLineWhole) {
     EXPECT_EQ(counts, (std::map<char, int>{{'C', kChildLines}, {'P', ownLines.load()}}));
 }
 
-TEST(TrafficLogDefault, TheLogLivesBesideTheExecutable) {
+TEST(ExecutableDirectory, HoldsTheRunningExecutable) {
     const std::filesystem::path directory = platform::executableDirectory();
     EXPECT_TRUE(std::filesystem::is_regular_file(directory / ARDENTIS_TEST_EXE_NAME))
         << directory.string();
-    EXPECT_EQ(TrafficLog::defaultFile(), directory / "ardentisclient.log");
 }
 
 TEST(SystemClock, GivesTheLocalTimeOfNow) {

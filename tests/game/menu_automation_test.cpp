@@ -16,6 +16,7 @@
 #include "platform/fake/fake_system_info.h"
 #include "platform/fake/manual_event_loop.h"
 #include "platform/fake/simulated_total_annihilation.h"
+#include "platform/file_append.h"
 #include "protocol/traffic_log.h"
 
 namespace ardentis::game {
@@ -106,7 +107,7 @@ class MenuAutomation : public ::testing::Test {
     platform::FakeGameWindows windows_;
     platform::FakeSystemInfo system_;
     platform::SystemClock clock_;
-    protocol::TrafficLog log_{logFile_, clock_};
+    protocol::TrafficLog log_{platform::appendFileAt(logFile_), clock_};
     int startCalls_ = 0;
     TAutoClicker clicker_{loop_, windows_, system_, log_, [this] { ++startCalls_; }};
     std::shared_ptr<SimulatedTotalAnnihilation> game_;

@@ -19,6 +19,7 @@
 #include "platform/fake/manual_event_loop.h"
 #include "platform/fake/simulated_recorder.h"
 #include "platform/fake/simulated_total_annihilation.h"
+#include "platform/file_append.h"
 #include "protocol/traffic_log.h"
 
 namespace ardentis::game {
@@ -136,7 +137,7 @@ class RecorderWatch : public ::testing::Test {
     platform::FakeSharedMemory memory_;
     platform::FakeSystemInfo system_;
     platform::SystemClock clock_;
-    protocol::TrafficLog log_{logFile_, clock_};
+    protocol::TrafficLog log_{platform::appendFileAt(logFile_), clock_};
     QuietRoom room_;
     TTAHook hook_{loop_, windows_, memory_, system_, log_, room_};
     platform::WindowHandle window_ = platform::kNoWindow;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/file_append.h"
 #include "platform/file_system.h"
 #include "platform/win32/win32_event_loop.h"
 #include "platform/win32/win32_game_windows.h"
@@ -50,7 +51,8 @@ class GameTestFixture : public ::testing::Test {
     platform::Win32SystemInfo system_;
     platform::SystemFileSystem files_;
     platform::SystemClock clock_;
-    protocol::TrafficLog log_{scratch_.path() / "ardentisclient.log", clock_};
+    protocol::TrafficLog log_{platform::appendFileAt(scratch_.path() / "ardentisclient.log"),
+                              clock_};
 
   private:
     // Wakes the loop now and then, so that waits on other processes see their progress.

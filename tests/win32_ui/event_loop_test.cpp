@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/file_append.h"
 #include "platform/sleeper.h"
 #include "platform/win32/win32_event_loop.h"
 #include "platform/win32/winsock_client_socket.h"
@@ -219,7 +220,7 @@ TEST(Win32EventLoopRun, RecordsArrivingUnderABoxFromAReadEventWaitUntilItCloses)
     const platform::SystemClock clock;
     const auto logFile = std::filesystem::temp_directory_path() /
                          ("ardentis-box-" + std::to_string(GetCurrentProcessId()) + ".log");
-    const protocol::TrafficLog log(logFile, clock);
+    const protocol::TrafficLog log(platform::appendFileAt(logFile), clock);
     win32::Win32InfoBox box;
     const protocol::TcBaseFunctions base(log, box);
     platform::ThreadSleeper sleeper;

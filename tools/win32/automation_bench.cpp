@@ -133,8 +133,9 @@ int wmain(int argc, wchar_t** argv) {
     platform::Win32GameWindows windows;
     platform::Win32SystemInfo system;
     platform::SystemClock clock;
-    const protocol::TrafficLog log(std::filesystem::temp_directory_path() / "ardentis-bench.log",
-                                   clock);
+    const protocol::TrafficLog log(
+        platform::appendFileAt(std::filesystem::temp_directory_path() / "ardentis-bench.log"),
+        clock);
     game::TAutoClicker clicker(loop, windows, system, log, [] {});
     if (!reachMenu(clicker, 5, false)) {
         return fail("the connect screen never showed");

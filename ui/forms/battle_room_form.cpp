@@ -1,10 +1,9 @@
 #include "ui/forms/battle_room_form.h"
 
-#include <chrono>
 #include <string>
 #include <vector>
 
-#include "game/launch_files.h"
+#include "game/game_start.h"
 #include "protocol/message_kind.h"
 #include "settings/local_network.h"
 #include "settings/system_helpers.h"
@@ -20,10 +19,6 @@ using text::zh;
 Gbk decimal(int value) {
     return Gbk(std::to_string(value));
 }
-
-constexpr std::chrono::milliseconds kGameWindowPoll{10};
-// The real game opens its window within seconds; after this the start is given up.
-constexpr std::chrono::milliseconds kGameWindowLimit{30'000};
 
 }  // namespace
 
@@ -249,31 +244,33 @@ void TFormBattleroom::BitBtn2Click() {
         return;
     }
     Services& services = client_.services;
-    settings::Toptions& options = client_.options;
+    const settings::Toptions& options = client_.options;
     // The room's own mod: the mod list shows only what was installed at start-up, and a
     // joiner's selection may not name the room's mod at all.
     const Gbk code = connection->lobby.myroom->info.modcode.gbk();
-    const Gbk path = connection->mods.GetModExePath(code);
-    const game::Game game = game::gameOfCode(code);
     const bool host = userIsHost();
-    const game::Role role = host ? game::Role::Host : game::Role::Joiner;
-    const game::LaunchCommand command = game::launchCommand(game, role, account(), options.hostip);
-    const bool totalAnnihilation = game == game::Game::TotalAnnihilation;
-
-    if (totalAnnihilation) {
-        const auto written =
-            host ? game::createhostinifile(services.files, options.TAdir,
-                                           connection->lobby.myroom->collectoptions(),
-                                           c.MapList.text(), options.vnnip, account())
-                 : game::createclientinifile(services.files, options.TAdir, options.hostip,
-                                             account());
-        if (!written) {
-            // Nothing has started; the room stays as it was.
-            connection->base.ShowInfo(zh<"无法写入游戏启动文件：">() + options.TAdir +
-                                      Gbk(host ? game::kHostIniName : game::kClientIniName) +
-                                      Gbk(" (" + written.error().describe() + ")"));
-            return;
-        }
+    const game::Game game = game::gameOfCode(code);
+    game::GameStart::Plan plan{
+        .game = game,
+        .role = host ? game::Role::Host : game::Role::Joiner,
+        .exePath = connection->mods.GetModExePath(code),
+        .taDir = options.TAdir,
+        .account = account(),
+        .hostip = options.hostip,
+        .options = host ? connection->lobby.myroom->collectoptions() : protocol::RoomRecord{},
+        .map = c.MapList.text(),
+        .vnnip = options.vnnip,
+    };
+    game::GameStart start(
+        game::GameStart::Machine{services.files, services.registry, services.system,
+                                 services.launcher, services.gameWindows, services.loop,
+                                 services.gameWait},
+        std::move(plan));
+    if (const auto written = start.writeLaunchFile(); !written) {
+        // Nothing has started; the room stays as it was.
+        connection->base.ShowInfo(zh<"无法写入游戏启动文件：">() + start.launchFilePath() +
+                                  Gbk(" (" + written.error().describe() + ")"));
+        return;
     }
     if (host) {
         setStatus(Gbk("1"));
@@ -282,26 +279,16 @@ void TFormBattleroom::BitBtn2Click() {
             return;  // the connection ended with that record: no game for a room that is gone
         }
     }
-    if (totalAnnihilation) {
-        (void)settings::DisableTaskKeys(services.system);
-        (void)game::writeGamma(services.registry);
-    }
-    // A start the shell accepts is confirmed only by the game's window; one it refuses
-    // will never open one, so there is nothing to wait for.
-    const auto started = services.launcher.shellExecute(path, command.parameters, command.mode);
-    if (!started) {
-        gameDidNotStart(
-            host, totalAnnihilation,
-            zh<"无法启动游戏：">() + path + Gbk(" (" + started.error().describe() + ")"));
-        return;
-    }
-    const Gbk title(totalAnnihilation ? "Total Annihilation" : "Supreme Commander");
-    if (!waitForGameWindow(title)) {
-        gameDidNotStart(host, totalAnnihilation, zh<"游戏没有启动，请检查游戏目录。">());
+    if (const auto launched = start.launch(); !launched) {
+        const bool refused = launched.error().failure == game::GameStart::Failure::ShellRefused;
+        gameDidNotStart(host, refused
+                                  ? zh<"无法启动游戏：">() + connection->mods.GetModExePath(code) +
+                                        Gbk(" (" + launched.error().os.describe() + ")")
+                                  : zh<"游戏没有启动，请检查游戏目录。">());
         return;
     }
     sendnotice(account() + zh<"开始进入战场，请稍候．">());
-    if (totalAnnihilation) {
+    if (game == game::Game::TotalAnnihilation) {
         autoClicker->Start(host ? game::TAutoClicker::kHostMode : game::TAutoClicker::kJoinMode);
         taHook->Start();
     } else {
@@ -310,30 +297,13 @@ void TFormBattleroom::BitBtn2Click() {
     sendstate();
 }
 
-bool TFormBattleroom::waitForGameWindow(const Gbk& title) {
-    Services& services = client_.services;
-    const auto started = services.loop.now();
-    for (;;) {
-        services.gameWait(kGameWindowPoll);
-        if (services.gameWindows.findWindow(title) != platform::kNoWindow) {
-            return true;
-        }
-        if (services.loop.now() - started >= kGameWindowLimit) {
-            return false;
-        }
-    }
-}
-
-void TFormBattleroom::gameDidNotStart(bool host, bool totalAnnihilation, const Gbk& why) {
+void TFormBattleroom::gameDidNotStart(bool host, const Gbk& why) {
     client_.connection()->base.ShowInfo(why);
     if (host) {
         setStatus(Gbk("0"));
         sendroom();
     } else {
         c.CheckBox1.setEnabled(true);
-    }
-    if (totalAnnihilation) {
-        (void)settings::EnableTaskKeys(client_.services.system);
     }
 }
 

@@ -75,10 +75,8 @@ class TFormBattleroom final : public room::RoomWindow, public game::GameRoom {
 
   private:
     void sendOptions(bool alsoRoom);
-    // Waits, polling every 10 ms, for the game's window; false after 30 s without one.
-    [[nodiscard]] bool waitForGameWindow(const text::Gbk& title);
     // The game never opened its window: say why and put the room back as it was.
-    void gameDidNotStart(bool host, bool totalAnnihilation, const text::Gbk& why);
+    void gameDidNotStart(bool host, const text::Gbk& why);
 
     Client& client_;
 };

@@ -10,6 +10,7 @@ Client::Client(Services services_, MainControls main, LoginControls login,
       FormLogin(*this, login),
       FormBattleroom(*this, battleroom),
       FormOptions(*this, options_),
+      dispatcher(*this),
       splashControls(splash) {}
 
 Client::~Client() {

@@ -15,6 +15,7 @@
 #include "ui/forms/main_controls.h"
 #include "ui/forms/options_controls.h"
 #include "ui/forms/options_form.h"
+#include "ui/forms/record_dispatcher.h"
 #include "ui/forms/services.h"
 #include "ui/forms/splash_controls.h"
 #include "ui/forms/splash_form.h"
@@ -55,6 +56,7 @@ class Client {
     forms::TFormLogin FormLogin;
     forms::TFormBattleroom FormBattleroom;
     forms::TFormOptions FormOptions;
+    RecordDispatcher dispatcher;
     SplashControls splashControls;
     std::unique_ptr<forms::TFormslpash>
         Formslpash;  // from the lobby window's creation to its timer

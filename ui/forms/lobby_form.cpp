@@ -2,8 +2,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
-#include <vector>
 
 #include "protocol/des.h"
 #include "protocol/message_kind.h"
@@ -261,7 +259,8 @@ void TFormMain::clientsocket1Error(const platform::OsError& /*error*/) {
 void TFormMain::clientsocket1Read() {
     // Held for the whole step: a reset inside the dispatcher replaces the connection.
     const auto connection = client_.connection();
-    connection->com.ReceiveStep([this](const LobbyMessage& message) { DispatchRecord(message); });
+    connection->com.ReceiveStep(
+        [this](const LobbyMessage& message) { client_.dispatcher.DispatchRecord(message); });
 }
 
 void TFormMain::openSocket() {
@@ -277,147 +276,6 @@ void TFormMain::openSocket() {
     socketHost = client_.options.host;
     socketPort = *port;
     client_.services.clientsocket1.open(socketHost.bytes(), socketPort);
-}
-
-void TFormMain::DispatchRecord(const LobbyMessage& message) {
-    const auto connection = client_.connection();
-    const protocol::TcBaseFunctions& base = connection->base;
-    switch (message.command) {
-        case protocol::command::kLogin:
-            if (message.signedSubcommand() == sub::kLoginOk) {
-                loginAccepted(message);
-            } else if (message.signedSubcommand() == sub::kLoginBad) {
-                client_.FormLogin.c.window.show();
-                client_.FormLogin.c.BitBtn1.setEnabled(true);
-                base.ShowInfo(zh<"帐号密码不对，登录失败!">());
-                client_.services.clientsocket1.close();
-                client_.FormOptions.c.TabSheet2.setVisible(false);
-            } else if (message.signedSubcommand() == sub::kLoginDup) {
-                base.ShowInfo(client_.FormLogin.c.usr.text() + zh<"已经在线，不能重复登录!">());
-                client_.FormLogin.c.window.show();
-                client_.FormLogin.c.BitBtn1.setEnabled(true);
-                client_.services.clientsocket1.close();
-                client_.FormOptions.c.TabSheet2.setVisible(false);
-            }
-            break;
-        case protocol::command::kLobbyChat:
-            c.MemRecev.addLine(message.sparam1.text());
-            break;
-        case protocol::command::kUser:
-            if (message.signedSubcommand() == sub::kUserUpdate) {
-                connection->lobby.adduser(base.DecodeUser(message));
-            } else {
-                connection->lobby.deluser(base.DecodeUser(message));
-            }
-            break;
-        case protocol::command::kRoom:
-            dispatchRoomRecord(message);
-            break;
-        default:
-            break;  // logged by the receive step, otherwise ignored
-    }
-}
-
-void TFormMain::loginAccepted(const LobbyMessage& message) {
-    const auto connection = client_.connection();
-    c.BitBtn2.setEnabled(true);
-    c.BitBtn1.setCaption(zh<"断开">());
-    c.BitBtn1.setEnabled(true);
-    client_.currentUser = connection->base.DecodeUser(message);
-    const Gbk account = client_.FormLogin.c.usr.text();
-    c.prompt.setCaption(zh<"用户:">() + account + zh<" 位置:大厅">());
-    (void)client_.store.saveLogin(account, client_.FormLogin.c.pwd.text());
-    client_.FormOptions.c.TabSheet2.setVisible(true);
-    client_.FormOptions.c.nick.setText(client_.currentUser.nickname);
-}
-
-void TFormMain::dispatchRoomRecord(const LobbyMessage& message) {
-    const auto connection = client_.connection();
-    const protocol::TcBaseFunctions& base = connection->base;
-    lobby::tclobby& lobby = connection->lobby;
-    room::tcroom* myroom = lobby.myroom.get();
-    const auto inRoom = [&](const Gbk& roomno) {
-        return myroom != nullptr && myroom->info.roomno.gbk() == roomno;
-    };
-    switch (message.signedSubcommand()) {
-        case sub::kRoomUpdate:
-            lobby.addroom(base.DecodeRoom(message));
-            break;
-        case sub::kRoomEnter:
-        case sub::kRoomMember:
-            lobby.enterroom(message.sparam9.text(), base.DecodeUser(message));
-            break;
-        case sub::kRoomChat:
-            if (inRoom(message.sparam2.text())) {
-                roomChat(message.sparam1.text());
-            }
-            break;
-        case sub::kRoomClosed:
-            lobby.delroom(base.DecodeRoom(message));
-            break;
-        case sub::kRoomJoin:
-            base.ShowInfo(zh<"房间">() + base.DecodeRoom(message).host.gbk() +
-                          zh<"的房间人数已满,不能进入!">());
-            break;
-        case sub::kRoomLeave:
-            lobby.playerleft(message.sparam1.text(), message.sparam2.text());
-            break;
-        case sub::kRoomOptions: {
-            const protocol::RoomRecord room = base.DecodeRoom(message);
-            if (myroom != nullptr && client_.currentUser.account.gbk() != room.host.gbk()) {
-                myroom->applyoptions(room);
-            }
-            break;
-        }
-        case sub::kPlayerState:
-            if (inRoom(message.sparam1.text())) {
-                myroom->setplayerstate(message.iparam1.get(), message.sparam2.text());
-            }
-            break;
-        case sub::kGameStart:
-            if (inRoom(message.sparam1.text()) &&
-                myroom->info.host.gbk() != client_.currentUser.account.gbk()) {
-                client_.options.hostip = message.sparam2.text();
-                client_.FormBattleroom.BitBtn2Click();
-            }
-            break;
-        default:
-            break;
-    }
-}
-
-void TFormMain::roomChat(const Gbk& line) {
-    client_.FormBattleroom.c.MemRecev.addLine(line);
-    if (line.startsWith(zh<"作战指挥室>>">()) && line.contains(zh<"开始进入战场">())) {
-        client_.FormBattleroom.c.CheckBox1.setEnabled(false);
-    }
-    std::string upper = line.bytes();
-    for (char& ch : upper) {
-        if (ch >= 'a' && ch <= 'z') {
-            ch = static_cast<char>(ch - 'a' + 'A');
-        }
-    }
-    std::vector<std::string_view> sounds;
-    if (upper.find("!BB") != std::string::npos) {
-        client_.workerAction = TClientDataThread::Action::SoundBB;
-        sounds.emplace_back("BB");
-    }
-    if (upper.find("!WARNING") != std::string::npos) {
-        client_.workerAction = TClientDataThread::Action::SoundWarning;
-        sounds.emplace_back("WARNING");
-    }
-    if (sounds.empty()) {
-        return;
-    }
-    // One worker plays a line's sounds one after the other: a sound started while another
-    // plays cuts that one off.
-    platform::SoundPlayer& sound = client_.services.sound;
-    // Without a thread to spare the line is shown silently rather than blocking the window.
-    (void)client_.workers.start([&sound, sounds] {
-        for (const std::string_view name : sounds) {
-            sound.playToEnd(name);
-        }
-    });
 }
 
 }  // namespace ardentis::forms

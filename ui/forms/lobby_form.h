@@ -37,8 +37,6 @@ class TFormMain {
     // A fresh connection state: new helper, channel, lobby model and mod table; the
     // settings reloaded; both lists emptied.
     void ResetLobbyState();
-    // Routes one received record by its two command bytes.
-    void DispatchRecord(const protocol::LobbyMessage& message);
 
     // Points the lobby socket at the settings' host and port and opens it.
     void openSocket();
@@ -51,9 +49,6 @@ class TFormMain {
     std::uint16_t socketPort = 8888;
 
   private:
-    void loginAccepted(const protocol::LobbyMessage& message);
-    void dispatchRoomRecord(const protocol::LobbyMessage& message);
-    void roomChat(const text::Gbk& line);
     void userDisconnect();
     void connectionLost();
 

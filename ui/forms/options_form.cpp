@@ -40,7 +40,7 @@ TFormOptions::TFormOptions(Client& client, OptionsControls controls)
     c.BitBtn3.onClick.set([this] { BitBtn3Click(); });
     c.bitbtnspcdir.onClick.set([this] { bitbtnspcdirClick(); });
     c.BitBtn4.onClick.set([this] { BitBtn4Click(); });
-    client_.services.ClientSocket1.setEvents(platform::SocketEvents{
+    client_.services.testSocket.setEvents(platform::SocketEvents{
         .onConnect = [this] { ClientSocket1Connect(); },
         .onRead = {},
         .onDisconnect = {},
@@ -130,19 +130,19 @@ void TFormOptions::Nettest() {
         client_.connection()->base.ShowInfo(zh<"请指定服务器和端口。">());
         return;
     }
-    client_.services.ClientSocket1.open(c.host.text().bytes(), *port);
+    client_.services.testSocket.open(c.host.text().bytes(), *port);
 }
 
 void TFormOptions::ClientSocket1Connect() {
     client_.connection()->base.ShowInfo(zh<"和服务器取得联系,网络设置正确，请保存设置。">());
-    client_.services.ClientSocket1.close();
+    client_.services.testSocket.close();
 }
 
 void TFormOptions::ClientSocket1Error(const platform::OsError& error) {
     client_.connection()->base.ShowInfo(
         zh<"不能和服务器取得联系,服务器地址或端口不对。Errorcode:">() +
         Gbk(std::to_string(error.code)));
-    client_.services.ClientSocket1.close();
+    client_.services.testSocket.close();
     c.BitBtn4.setEnabled(true);
 }
 

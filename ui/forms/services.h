@@ -26,7 +26,7 @@ namespace ardentis::forms {
 // The outside world as the client's windows use it. All borrowed; each outlives the client.
 struct Services {
     platform::ClientSocket& clientsocket1;  // the lobby connection
-    platform::ClientSocket& ClientSocket1;  // the options window's network test
+    platform::ClientSocket& testSocket;     // the options window's network test (ClientSocket1)
     platform::EventLoop& loop;
     platform::Sleeper& sleeper;
     platform::Registry& registry;

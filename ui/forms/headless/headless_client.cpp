@@ -3,6 +3,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/file_append.h"
 #include "protocol/des.h"
 #include "settings/options_store.h"
 
@@ -10,7 +11,8 @@ namespace ardentis::forms {
 
 using platform::RegistryHive;
 
-HeadlessMachine::HeadlessMachine(std::filesystem::path logFile) : log(std::move(logFile), clock) {}
+HeadlessMachine::HeadlessMachine(std::filesystem::path logFile)
+    : log(platform::appendFileAt(std::move(logFile)), clock) {}
 
 void HeadlessMachine::installGame(const text::Gbk& taDir) {
     files.addFile(taDir + text::Gbk("totala.exe"));
@@ -48,7 +50,7 @@ Services servicesOf(HeadlessMachine& machine, platform::ClientSocket& lobbySocke
                     std::function<void(std::chrono::milliseconds)> gameWait) {
     return Services{
         .clientsocket1 = lobbySocket,
-        .ClientSocket1 = testSocket,
+        .testSocket = testSocket,
         .loop = loop,
         .sleeper = machine.sleeper,
         .registry = machine.registry,
