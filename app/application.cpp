@@ -11,6 +11,7 @@ namespace {
 forms::Services servicesOf(Application& app, std::span<const std::wstring> arguments) {
     return forms::Services{
         .clientsocket1 = app.lobbySocket,
+        .channelFlags = app.lobbyFlags,
         .ClientSocket1 = app.testSocket,
         .loop = app.loop,
         .sleeper = app.sleeper,
