@@ -12,6 +12,7 @@ namespace {
 forms::Services servicesOf(Application& app, std::span<const std::wstring> arguments) {
     return forms::Services{
         .clientsocket1 = app.lobbySocket,
+        .channelFlags = app.lobbyFlags,
         .testSocket = app.testSocket,
         .loop = app.loop,
         .sleeper = app.sleeper,

@@ -19,6 +19,7 @@
 #include "platform/win32/win32_shared_memory.h"
 #include "platform/win32/win32_system_info.h"
 #include "platform/win32/winsock_client_socket.h"
+#include "protocol/channel_flags.h"
 #include "protocol/traffic_log.h"
 #include "ui/forms/client.h"
 #include "ui/win32/win32_info_box.h"
@@ -47,6 +48,7 @@ class Application {
 
     platform::Win32EventLoop loop;
     platform::WinsockClientSocket lobbySocket;
+    protocol::ChannelFlags lobbyFlags;  // the lobby channel's, as long-lived as its socket
     platform::WinsockClientSocket testSocket;
     platform::ThreadSleeper sleeper;
     platform::Win32Registry registry;

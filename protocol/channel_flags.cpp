@@ -2,9 +2,6 @@
 
 namespace ardentis::protocol {
 
-std::atomic<std::uint8_t> sendready{1};
-std::atomic<std::uint8_t> recvready{1};
-
 FlagHold::~FlagHold() {
     if (held_) {
         flag_.store(1, std::memory_order_release);

@@ -5,19 +5,22 @@
 
 namespace ardentis::protocol {
 
-// The channel's two process-wide flags: 1 = free, 0 = a send (a receive step) is running.
-// Both start at 1 and are never reset from outside: a connection that ends while a send or
-// a receive step is still running below the event must not let a second one in. They are
-// taken only through FlagHold, which gives them back on every way out of its scope, so an
+// The channel's two flags: 1 = free, 0 = a send (a receive step) is running. One pair
+// belongs to each lobby socket and lives as long as it, not as long as a connection
+// state: a connection that ends while a send or a receive step is still running below the
+// event (a chat worker still sending on the old channel over the same socket) must not
+// let a second one in. Both start at 1 and are never reset from outside. They are taken
+// only through FlagHold, which gives them back on every way out of its scope, so an
 // abandoned record or a failing dispatcher cannot leave one cleared.
-
-// Taken by the window thread and the chat worker thread; the only exclusion between them,
-// so taking it is one atomic test-and-clear.
-extern std::atomic<std::uint8_t> sendready;
-// Taken by the window thread only; keeps a receive step from starting while another is
-// still running below it on the same thread (a modal box in the dispatcher lets further
-// read events in).
-extern std::atomic<std::uint8_t> recvready;
+struct ChannelFlags {
+    // Taken by the window thread and the chat worker thread; the only exclusion between
+    // them, so taking it is one atomic test-and-clear.
+    std::atomic<std::uint8_t> sendready{1};
+    // Taken by the window thread only; keeps a receive step from starting while another is
+    // still running below it on the same thread (a modal box in the dispatcher lets further
+    // read events in).
+    std::atomic<std::uint8_t> recvready{1};
+};
 
 // Holds one of the flags for a scope.
 class FlagHold {

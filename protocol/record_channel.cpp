@@ -6,8 +6,6 @@
 #include <span>
 #include <string>
 
-#include "protocol/channel_flags.h"
-
 namespace ardentis::protocol {
 namespace {
 
@@ -28,7 +26,7 @@ text::Gbk countLine(const char* before, long long count, const char* after) {
 void TCcom::SendRecord(LobbyMessage message) {
     sleeper_.sleepMs(kSettleMs);
 
-    FlagHold turn(sendready);
+    FlagHold turn(flags_.sendready);
     while (!turn.tryTake()) {
         sleeper_.sleepMs(kBusyWaitMs);
         if (!socket_.connected()) {
@@ -66,7 +64,7 @@ void TCcom::ReceiveStep(const Dispatch& dispatch) {
     if (socket_.bytesWaiting() < kRecordSize) {
         return;
     }
-    FlagHold turn(recvready);
+    FlagHold turn(flags_.recvready);
     if (!turn.tryTake()) {
         base_.LogText(text::Gbk("receive is not ready, continue"));
         return;

@@ -4,6 +4,7 @@
 
 #include "platform/client_socket.h"
 #include "platform/sleeper.h"
+#include "protocol/channel_flags.h"
 #include "protocol/connection_helpers.h"
 #include "protocol/lobby_message.h"
 
@@ -15,11 +16,11 @@ class TCcom {
   public:
     using Dispatch = std::function<void(const LobbyMessage&)>;
 
-    // All borrowed: the lobby window's socket, this connection's helper, and the waits
-    // (a real sleeper in the client, a recording one in tests).
-    TCcom(platform::ClientSocket& socket, const TcBaseFunctions& base,
+    // All borrowed: the lobby window's socket and its flags, this connection's helper, and
+    // the waits (a real sleeper in the client, a recording one in tests).
+    TCcom(platform::ClientSocket& socket, ChannelFlags& flags, const TcBaseFunctions& base,
           platform::Sleeper& sleeper) noexcept
-        : socket_(socket), base_(base), sleeper_(sleeper) {}
+        : socket_(socket), flags_(flags), base_(base), sleeper_(sleeper) {}
 
     // Sends one record whole, waiting its turn behind a send on the other thread. Called
     // from the window thread and the chat worker thread. A lost connection closes the
@@ -36,6 +37,7 @@ class TCcom {
 
   private:
     platform::ClientSocket& socket_;
+    ChannelFlags& flags_;
     const TcBaseFunctions& base_;
     platform::Sleeper& sleeper_;
 };

@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <climits>
 #include <memory>
-#include <utility>
 
 namespace ardentis::platform {
 namespace {
@@ -38,134 +37,19 @@ bool isWouldBlock(int code) {
     return code == EAGAIN || code == EWOULDBLOCK || code == EINTR;
 }
 
+int fdOf(std::uintptr_t handle) {
+    return static_cast<int>(handle);
+}
+
 }  // namespace
 
-PosixClientSocket::PosixClientSocket() : owner_(std::this_thread::get_id()) {}
-
 PosixClientSocket::~PosixClientSocket() {
-    const std::lock_guard lock(mutex_);
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
-}
-
-void PosixClientSocket::setEvents(SocketEvents events) {
-    events_ = std::move(events);
-}
-
-void PosixClientSocket::open(const std::string& host, std::uint16_t port) {
-    if (snapshot().state != State::Idle) {
-        return;
-    }
-    gate_.reset();
-    pendingError_.reset();
-
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    const int lookup = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
-    if (lookup != 0) {
-        pendingError_ = OsError{"getaddrinfo", lookup};
-        return;
-    }
-    const std::unique_ptr<addrinfo, AddrInfoDeleter> addresses(found);
-
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        pendingError_ = OsError{"socket", errno};
-        return;
-    }
-    if (::connect(fd, addresses->ai_addr, addresses->ai_addrlen) != 0 && errno != EINPROGRESS) {
-        pendingError_ = OsError{"connect", errno};
-        ::close(fd);
-        return;
-    }
-    // Even an at-once connection is reported by pump, like every other outcome.
-    const std::lock_guard lock(mutex_);
-    fd_ = fd;
-    state_ = State::Connecting;
-}
-
-void PosixClientSocket::close() {
-    if (onOwnerThread()) {
-        pendingError_.reset();
-        if (shutDown()) {
-            raiseDisconnect();
-        }
-        return;
-    }
-    const std::lock_guard lock(mutex_);
-    if (state_ == State::Idle || state_ == State::Closing) {
-        return;
-    }
-    closingWasConnected_ = state_ != State::Connecting;
-    ::shutdown(fd_, SHUT_RDWR);
-    state_ = State::Closing;
-}
-
-bool PosixClientSocket::connected() const {
-    const std::lock_guard lock(mutex_);
-    return state_ == State::Connected;
-}
-
-std::size_t PosixClientSocket::bytesWaiting() {
-    const Snapshot now = snapshot();
-    if (now.state != State::Connected && now.state != State::Lost) {
-        return 0;
-    }
-    return waitingOn(now.fd);
-}
-
-int PosixClientSocket::send(std::span<const std::byte> bytes) {
-    const std::lock_guard lock(mutex_);
-    if (state_ != State::Connected) {
-        return kWouldBlock;
-    }
-    const ssize_t sent =
-        ::send(fd_, bytes.data(), static_cast<std::size_t>(clampToInt(bytes.size())), MSG_NOSIGNAL);
-    if (sent >= 0) {
-        return static_cast<int>(sent);
-    }
-    const int code = errno;
-    if (!isWouldBlock(code)) {
-        state_ = State::Lost;
-        lostCode_ = code;
-    }
-    return kWouldBlock;
-}
-
-int PosixClientSocket::receive(std::span<std::byte> buffer) {
-    gate_.noteReceive();
-    const std::lock_guard lock(mutex_);
-    if (state_ != State::Connected && state_ != State::Lost) {
-        return kWouldBlock;
-    }
-    const ssize_t got =
-        ::recv(fd_, buffer.data(), static_cast<std::size_t>(clampToInt(buffer.size())), 0);
-    if (got > 0) {
-        return static_cast<int>(got);
-    }
-    if (got == 0) {
-        if (!buffer.empty() && state_ == State::Connected) {
-            state_ = State::Lost;  // the peer closed its side
-        }
-        return 0;
-    }
-    const int code = errno;
-    if (!isWouldBlock(code) && state_ == State::Connected) {
-        state_ = State::Lost;
-        lostCode_ = code;
-    }
-    return kWouldBlock;
+    closeNow();
 }
 
 bool PosixClientSocket::pump(std::chrono::milliseconds timeout) {
     const Clock::time_point deadline = Clock::now() + timeout;
-    if (pendingError_) {
-        const OsError error = *pendingError_;
-        pendingError_.reset();
-        raiseError(error);
+    if (raisePendingError()) {
         return true;
     }
     const Snapshot now = snapshot();
@@ -174,13 +58,9 @@ bool PosixClientSocket::pump(std::chrono::milliseconds timeout) {
             ::poll(nullptr, 0, millisecondsUntil(deadline));
             return false;
         case State::Closing:
-            if (shutDown()) {
-                raiseDisconnect();
-                return true;
-            }
-            return false;
+            return reportClosing();
         case State::Connecting:
-            return pumpConnecting(now.fd, timeout);
+            return pumpConnecting(fdOf(now.handle), timeout);
         case State::Connected:
         case State::Lost:
             return pumpConnected(deadline);
@@ -188,36 +68,62 @@ bool PosixClientSocket::pump(std::chrono::milliseconds timeout) {
     return false;
 }
 
-PosixClientSocket::Snapshot PosixClientSocket::snapshot() const {
-    const std::lock_guard lock(mutex_);
-    return Snapshot{state_, fd_};
-}
-
-bool PosixClientSocket::onOwnerThread() const noexcept {
-    return std::this_thread::get_id() == owner_;
-}
-
-bool PosixClientSocket::shutDown() {
-    bool wasConnected = false;
-    {
-        const std::lock_guard lock(mutex_);
-        if (fd_ >= 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-        wasConnected = state_ == State::Connected || state_ == State::Lost ||
-                       (state_ == State::Closing && closingWasConnected_);
-        state_ = State::Idle;
-        lostCode_ = 0;
-        closingWasConnected_ = false;
+std::expected<SocketStateMachine::Handle, OsError> PosixClientSocket::openHandle(
+    const std::string& host, std::uint16_t port) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const int lookup = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
+    if (lookup != 0) {
+        return std::unexpected(OsError{"getaddrinfo", lookup});
     }
-    gate_.reset();
-    return wasConnected;
+    const std::unique_ptr<addrinfo, AddrInfoDeleter> addresses(found);
+
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return std::unexpected(OsError{"socket", errno});
+    }
+    if (::connect(fd, addresses->ai_addr, addresses->ai_addrlen) != 0 && errno != EINPROGRESS) {
+        const int code = errno;
+        ::close(fd);
+        return std::unexpected(OsError{"connect", code});
+    }
+    return static_cast<Handle>(fd);
 }
 
-std::size_t PosixClientSocket::waitingOn(int fd) const {
+void PosixClientSocket::closeHandle(Handle handle) {
+    ::close(fdOf(handle));
+}
+
+void PosixClientSocket::shutdownHandle(Handle handle) {
+    ::shutdown(fdOf(handle), SHUT_RDWR);
+}
+
+SocketStateMachine::Io PosixClientSocket::sendSome(Handle handle,
+                                                   std::span<const std::byte> bytes) {
+    const ssize_t sent = ::send(fdOf(handle), bytes.data(),
+                                static_cast<std::size_t>(clampToInt(bytes.size())), MSG_NOSIGNAL);
+    if (sent >= 0) {
+        return Io{static_cast<int>(sent), 0};
+    }
+    const int code = errno;
+    return Io{kWouldBlock, isWouldBlock(code) ? 0 : code};
+}
+
+SocketStateMachine::Io PosixClientSocket::receiveSome(Handle handle, std::span<std::byte> buffer) {
+    const ssize_t got =
+        ::recv(fdOf(handle), buffer.data(), static_cast<std::size_t>(clampToInt(buffer.size())), 0);
+    if (got >= 0) {
+        return Io{static_cast<int>(got), 0};
+    }
+    const int code = errno;
+    return Io{kWouldBlock, isWouldBlock(code) ? 0 : code};
+}
+
+std::size_t PosixClientSocket::waitingOn(Handle handle) const {
     int waiting = 0;
-    if (::ioctl(fd, FIONREAD, &waiting) != 0 || waiting < 0) {
+    if (::ioctl(fdOf(handle), FIONREAD, &waiting) != 0 || waiting < 0) {
         return 0;
     }
     return static_cast<std::size_t>(waiting);
@@ -234,26 +140,11 @@ bool PosixClientSocket::pumpConnecting(int fd, std::chrono::milliseconds timeout
     if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &code, &length) != 0) {
         code = errno;
     }
-    if (code != 0) {
-        (void)shutDown();
-        raiseError(OsError{"connect", code});
-        return true;
-    }
-    {
-        const std::lock_guard lock(mutex_);
-        if (state_ != State::Connecting) {
-            return false;  // closed from another thread meanwhile
-        }
-        state_ = State::Connected;
-    }
-    if (auto handler = events_.onConnect) {
-        handler();
-    }
-    return true;
+    return connectDone(code);
 }
 
 bool PosixClientSocket::pumpConnected(Clock::time_point deadline) {
-    if (gate_.held()) {
+    if (readHeld()) {
         // A busy handler below refused the bytes (a modal loop runs inside it): they, and
         // a close behind them, wait until it returns instead of being offered again here.
         ::poll(nullptr, 0, millisecondsUntil(deadline));
@@ -261,32 +152,23 @@ bool PosixClientSocket::pumpConnected(Clock::time_point deadline) {
     }
     for (;;) {
         const Snapshot now = snapshot();
-        if (now.state != State::Connected && now.state != State::Lost) {
+        if (!isOpen(now.state)) {
             return false;  // closed from another thread: the next pump reports it
         }
+        const int fd = fdOf(now.handle);
         // Bytes first: whatever the peer sent before it closed is still delivered.
-        std::size_t waiting = waitingOn(now.fd);
-        if (gate_.due(waiting)) {
+        std::size_t waiting = queued(now.handle);
+        if (readDue(waiting)) {
             raiseRead(waiting);
             return true;
         }
         if (now.state == State::Lost) {
-            int code = 0;
-            {
-                const std::lock_guard lock(mutex_);
-                code = lostCode_;
-            }
-            (void)shutDown();
-            if (code != 0) {
-                raiseError(OsError{"recv", code});
-            } else {
-                raiseDisconnect();
-            }
+            onPeerClosed(0);
             return true;
         }
 
-        const bool moreOnly = gate_.waitingForMore();
-        pollfd watch{.fd = now.fd,
+        const bool moreOnly = waitingForMore();
+        pollfd watch{.fd = fd,
                      .events = static_cast<short>(POLLRDHUP | (moreOnly ? 0 : POLLIN)),
                      .revents = 0};
         int wait = millisecondsUntil(deadline);
@@ -301,15 +183,14 @@ bool PosixClientSocket::pumpConnected(Clock::time_point deadline) {
             if ((watch.revents & POLLERR) != 0) {
                 int code = 0;
                 socklen_t length = sizeof code;
-                ::getsockopt(now.fd, SOL_SOCKET, SO_ERROR, &code, &length);
+                ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &code, &length);
                 if (code != 0) {
-                    (void)shutDown();
-                    raiseError(OsError{"recv", code});
+                    fail(OsError{"recv", code});
                     return true;
                 }
             }
-            waiting = waitingOn(now.fd);
-            if (gate_.due(waiting)) {
+            waiting = queued(now.handle);
+            if (readDue(waiting)) {
                 raiseRead(waiting);
                 return true;
             }
@@ -318,40 +199,13 @@ bool PosixClientSocket::pumpConnected(Clock::time_point deadline) {
             if (peerClosed) {
                 // Reported only now that no bytes are left for the handler, or the
                 // handler left a fragment that can never become a whole record.
-                (void)shutDown();
-                raiseDisconnect();
+                onPeerClosed(0);
                 return true;
             }
         }
         if (Clock::now() >= deadline) {
             return false;
         }
-    }
-}
-
-void PosixClientSocket::raiseRead(std::size_t waiting) {
-    gate_.beginEvent(waiting);
-    try {
-        if (auto handler = events_.onRead) {
-            handler();
-        }
-    } catch (...) {
-        (void)gate_.endEvent();
-        throw;
-    }
-    // Level-triggered: due() alone decides whether the next pump raises again.
-    (void)gate_.endEvent();
-}
-
-void PosixClientSocket::raiseDisconnect() {
-    if (auto handler = events_.onDisconnect) {
-        handler();
-    }
-}
-
-void PosixClientSocket::raiseError(const OsError& error) {
-    if (auto handler = events_.onError) {
-        handler(error);
     }
 }
 

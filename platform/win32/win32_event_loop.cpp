@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <exception>
 #include <iterator>
-#include <stdexcept>
 #include <utility>
 
 namespace ardentis::platform {
@@ -13,7 +13,6 @@ namespace {
 
 // Dialogs use the WM_USER range; the loop's own message sits in the WM_APP range.
 constexpr UINT kPostedMessage = WM_APP + 16;
-constexpr wchar_t kWindowClass[] = L"ArdentisEventLoopWindow";
 // The class atom of dialog boxes (WC_DIALOG, "#32770").
 constexpr DWORD kDialogClassAtom = 32770;
 
@@ -36,7 +35,7 @@ class Win32EventLoop::Win32Timer final : public Timer {
     Win32Timer(Win32EventLoop& loop, std::uintptr_t id, int interval, std::function<void()> onTimer)
         : loop_(loop), id_(id), interval_(interval), onTimer_(std::move(onTimer)) {}
     ~Win32Timer() override {
-        KillTimer(loop_.window_, id_);
+        KillTimer(loop_.window_.handle(), id_);
         loop_.timers_.erase(id_);
     }
     Win32Timer(const Win32Timer&) = delete;
@@ -55,7 +54,7 @@ class Win32EventLoop::Win32Timer final : public Timer {
         if (enabled_) {
             start();  // SetTimer on a running id starts its interval anew
         } else {
-            KillTimer(loop_.window_, id_);
+            KillTimer(loop_.window_.handle(), id_);
         }
     }
 
@@ -69,7 +68,7 @@ class Win32EventLoop::Win32Timer final : public Timer {
 
   private:
     void start() {
-        SetTimer(loop_.window_, id_, static_cast<UINT>(std::max(interval_, 1)), nullptr);
+        SetTimer(loop_.window_.handle(), id_, static_cast<UINT>(std::max(interval_, 1)), nullptr);
     }
 
     Win32EventLoop& loop_;
@@ -79,54 +78,13 @@ class Win32EventLoop::Win32Timer final : public Timer {
     std::function<void()> onTimer_;
 };
 
-// The window procedure; a friend so that it may route to the loop's private handler.
-class LoopWindow {
-  public:
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<Win32EventLoop*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (self == nullptr || (message != WM_TIMER && message != kPostedMessage)) {
-            return DefWindowProcW(window, message, wParam, lParam);
-        }
-        // No exception crosses into user32; the pumps hand it to their caller.
-        try {
-            self->handleMessage(message, wParam);
-        } catch (...) {
-            if (!self->failure_) {
-                self->failure_ = std::current_exception();
-            }
-        }
-        return 0;
-    }
+Win32EventLoop::Win32EventLoop()
+    : window_("event loop window",
+              [this](unsigned message, std::uintptr_t wParam, std::intptr_t /*lParam*/) {
+                  handleMessage(message, wParam);
+              }) {}
 
-    static void registerClass() {
-        static const bool registered = [] {
-            WNDCLASSEXW windowClass{};
-            windowClass.cbSize = sizeof windowClass;
-            windowClass.lpfnWndProc = &LoopWindow::procedure;
-            windowClass.hInstance = GetModuleHandleW(nullptr);
-            windowClass.lpszClassName = kWindowClass;
-            return RegisterClassExW(&windowClass) != 0;
-        }();
-        if (!registered) {
-            throw std::runtime_error("RegisterClassExW failed for the event loop window");
-        }
-    }
-};
-
-Win32EventLoop::Win32EventLoop() {
-    LoopWindow::registerClass();
-    window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
-    if (window_ == nullptr) {
-        throw std::runtime_error("CreateWindowExW failed for the event loop window");
-    }
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-}
-
-Win32EventLoop::~Win32EventLoop() {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-}
+Win32EventLoop::~Win32EventLoop() = default;
 
 std::unique_ptr<Timer> Win32EventLoop::createTimer(int intervalMs, bool enabled,
                                                    std::function<void()> onTimer) {
@@ -146,7 +104,7 @@ void Win32EventLoop::post(std::function<void()> work) {
     }
     // One message drains everything queued by then; later work posts the next one.
     if (first) {
-        PostMessageW(window_, kPostedMessage, 0, 0);
+        PostMessageW(window_.handle(), kPostedMessage, 0, 0);
     }
 }
 
@@ -240,7 +198,7 @@ void Win32EventLoop::runPosted() {
                                std::make_move_iterator(batch.end()));
             }
             if (wasEmpty && !batch.empty()) {
-                PostMessageW(window_, kPostedMessage, 0, 0);
+                PostMessageW(window_.handle(), kPostedMessage, 0, 0);
             }
             throw;
         }
@@ -248,8 +206,8 @@ void Win32EventLoop::runPosted() {
 }
 
 void Win32EventLoop::rethrowFailure() {
-    if (failure_) {
-        std::rethrow_exception(std::exchange(failure_, nullptr));
+    if (const std::exception_ptr failure = window_.takeFailure()) {
+        std::rethrow_exception(failure);
     }
 }
 

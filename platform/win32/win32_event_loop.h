@@ -3,16 +3,13 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
-#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 
 #include "platform/event_loop.h"
-
-struct HWND__;
-using HWND = HWND__*;
+#include "platform/win32/message_window.h"
 
 namespace ardentis::platform {
 
@@ -46,7 +43,6 @@ class Win32EventLoop final : public EventLoop {
     static void quit(int exitCode);
 
   private:
-    friend class LoopWindow;  // the window procedure
     class Win32Timer;
 
     void handleMessage(unsigned message, std::uintptr_t wParam);
@@ -54,10 +50,9 @@ class Win32EventLoop final : public EventLoop {
     void runPosted();
     void rethrowFailure();
 
-    HWND window_ = nullptr;
+    MessageWindow window_;  // its handler's failures are rethrown by the pumps
     std::uintptr_t nextTimerId_ = 1;
     std::map<std::uintptr_t, Win32Timer*> timers_;  // window thread only; not owned
-    std::exception_ptr failure_;                    // window thread only: rethrown by the pumps
 
     // Guards posted_. Taken by any thread in post() and by the window thread while it takes
     // work out; never held while work runs.

@@ -11,40 +11,44 @@ namespace ardentis::protocol {
 namespace {
 
 TEST(FlagHold, TakesOnlyAFreeFlagAndGivesItBack) {
-    ASSERT_EQ(sendready.load(), 1);
+    ChannelFlags flags;
+    ASSERT_EQ(flags.sendready.load(), 1);
     {
-        FlagHold first(sendready);
+        FlagHold first(flags.sendready);
         EXPECT_TRUE(first.tryTake());
-        EXPECT_EQ(sendready.load(), 0);
+        EXPECT_EQ(flags.sendready.load(), 0);
         {
-            FlagHold second(sendready);
+            FlagHold second(flags.sendready);
             EXPECT_FALSE(second.tryTake());
         }
         // A hold that never took the flag does not give back someone else's.
-        EXPECT_EQ(sendready.load(), 0);
+        EXPECT_EQ(flags.sendready.load(), 0);
     }
-    EXPECT_EQ(sendready.load(), 1);
+    EXPECT_EQ(flags.sendready.load(), 1);
 }
 
 TEST(FlagHold, GivesTheFlagBackWhenItsScopeUnwinds) {
+    ChannelFlags flags;
     EXPECT_THROW(
         {
-            FlagHold hold(recvready);
+            FlagHold hold(flags.recvready);
             ASSERT_TRUE(hold.tryTake());
             throw std::runtime_error("dispatcher failed");
         },
         std::runtime_error);
-    EXPECT_EQ(recvready.load(), 1);
+    EXPECT_EQ(flags.recvready.load(), 1);
 }
 
 TEST(FlagHold, TheTwoFlagsAreIndependent) {
-    FlagHold sending(sendready);
+    ChannelFlags flags;
+    FlagHold sending(flags.sendready);
     ASSERT_TRUE(sending.tryTake());
-    FlagHold receiving(recvready);
+    FlagHold receiving(flags.recvready);
     EXPECT_TRUE(receiving.tryTake());
 }
 
 TEST(FlagHold, OnlyOneThreadAtATimeHoldsTheSendFlag) {
+    ChannelFlags flags;
     constexpr int kThreads = 4;
     constexpr int kRounds = 20000;
     std::atomic<int> inside{0};
@@ -54,7 +58,7 @@ TEST(FlagHold, OnlyOneThreadAtATimeHoldsTheSendFlag) {
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&] {
             for (int round = 0; round < kRounds; ++round) {
-                FlagHold hold(sendready);
+                FlagHold hold(flags.sendready);
                 while (!hold.tryTake()) {
                     std::this_thread::yield();
                 }
@@ -71,7 +75,7 @@ TEST(FlagHold, OnlyOneThreadAtATimeHoldsTheSendFlag) {
     }
     EXPECT_EQ(overlaps.load(), 0);
     EXPECT_EQ(taken.load(), kThreads * kRounds);
-    EXPECT_EQ(sendready.load(), 1);
+    EXPECT_EQ(flags.sendready.load(), 1);
 }
 
 }  // namespace

@@ -63,8 +63,8 @@ class Channel : public ::testing::Test {
 
     void TearDown() override {
         // Whatever happened, the next connection must find both flags free.
-        EXPECT_EQ(sendready.load(), 1);
-        EXPECT_EQ(recvready.load(), 1);
+        EXPECT_EQ(flags.sendready.load(), 1);
+        EXPECT_EQ(flags.recvready.load(), 1);
     }
 
     [[nodiscard]] std::vector<std::string> logLines() const {
@@ -79,7 +79,8 @@ class Channel : public ::testing::Test {
     TcBaseFunctions base{log, infoBox};
     ScriptedSocket socket;
     testing::RecordingSleeper sleeper;
-    TCcom com{socket, base, sleeper};
+    ChannelFlags flags;
+    TCcom com{socket, flags, base, sleeper};
     std::vector<LobbyMessage> dispatched;
     TCcom::Dispatch keep = [this](const LobbyMessage& message) { dispatched.push_back(message); };
     int disconnects = 0;
@@ -149,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(Boundaries, ChannelSendFirstPart, ::testing::Values(0, 
 
 TEST_F(ChannelSend, WaitsInTenMillisecondStepsWhileTheOtherSendRuns) {
     std::optional<FlagHold> otherSender;
-    otherSender.emplace(sendready);
+    otherSender.emplace(flags.sendready);
     ASSERT_TRUE(otherSender->tryTake());
     sleeper.setHook([&](int, std::size_t call) {
         if (call == 3) {
@@ -164,9 +165,24 @@ TEST_F(ChannelSend, WaitsInTenMillisecondStepsWhileTheOtherSendRuns) {
               (std::vector<std::string>{kNotReady, kNotReady, kNotReady, sendLine(message)}));
 }
 
+TEST_F(ChannelSend, ASendOverAnotherLobbySocketDoesNotMakeItWait) {
+    ChannelFlags otherSocket;
+    std::optional<FlagHold> otherSender;
+    otherSender.emplace(otherSocket.sendready);
+    ASSERT_TRUE(otherSender->tryTake());
+    // Were the flags shared, the send would wait for this one; it ends the wait, not the test.
+    sleeper.setHook([&](int, std::size_t call) {
+        if (call == 1) {
+            otherSender.reset();
+        }
+    });
+    com.SendRecord(sampleRecord(6));
+    EXPECT_EQ(sleeper.waits(), (std::vector<int>{50, 1}));
+}
+
 TEST_F(ChannelSend, ConnectionLostWhileWaitingClosesTheSocketAndSendsNothing) {
     std::optional<FlagHold> otherSender;
-    otherSender.emplace(sendready);
+    otherSender.emplace(flags.sendready);
     ASSERT_TRUE(otherSender->tryTake());
     sleeper.setHook([&](int, std::size_t call) {
         if (call == 2) {
@@ -179,7 +195,7 @@ TEST_F(ChannelSend, ConnectionLostWhileWaitingClosesTheSocketAndSendsNothing) {
     EXPECT_EQ(disconnects, 1);
     EXPECT_EQ(logLines(), std::vector<std::string>{kNotReady});
     // The abandoned send never held the flag, so it did not release the other sender's.
-    EXPECT_EQ(sendready.load(), 0);
+    EXPECT_EQ(flags.sendready.load(), 0);
     otherSender.reset();
 }
 
@@ -193,14 +209,14 @@ TEST_F(ChannelSend, ConnectionLostMidRecordReleasesTheFlagForTheNextConnection) 
     EXPECT_EQ(socket.closeCalls(), 1);
     EXPECT_EQ(disconnects, 1);
     EXPECT_EQ(logLines(), (std::vector<std::string>{sendLine(message), "send 200 bytes"}));
-    EXPECT_EQ(sendready.load(), 1);
+    EXPECT_EQ(flags.sendready.load(), 1);
 
     // The connection reset makes a new channel; its first send goes out without waiting.
     ScriptedSocket next;
     next.open("127.0.0.1", 8888);
     next.completeConnect();
     testing::RecordingSleeper nextSleeper;
-    TCcom nextCom(next, base, nextSleeper);
+    TCcom nextCom(next, flags, base, nextSleeper);
     nextCom.SendRecord(message);
     EXPECT_EQ(next.sent(), all);
     EXPECT_EQ(nextSleeper.waits(), (std::vector<int>{50, 1}));
@@ -209,7 +225,7 @@ TEST_F(ChannelSend, ConnectionLostMidRecordReleasesTheFlagForTheNextConnection) 
 TEST_F(ChannelSend, ACloseThatReplacesTheChannelEndsTheSendQuietly) {
     // The disconnect event resets the connection state, destroying the channel whose
     // send is still on the stack.
-    auto replaceable = std::make_unique<TCcom>(socket, base, sleeper);
+    auto replaceable = std::make_unique<TCcom>(socket, flags, base, sleeper);
     platform::SocketEvents events;
     events.onDisconnect = [&] { replaceable.reset(); };
     socket.setEvents(events);
@@ -296,7 +312,7 @@ TEST_F(ChannelReceive, AReadThatWouldBlockAddsNothing) {
 TEST_F(ChannelReceive, ABusyStepLeavesTheRecordQueued) {
     feed({sampleRecord(15)});
     {
-        FlagHold running(recvready);
+        FlagHold running(flags.recvready);
         ASSERT_TRUE(running.tryTake());
         com.ReceiveStep(keep);
     }
@@ -336,7 +352,7 @@ TEST_F(ChannelReceive, ConnectionLostMidRecordDropsItAndReleasesTheFlag) {
     EXPECT_EQ(socket.closeCalls(), 1);
     EXPECT_EQ(disconnects, 1);
     EXPECT_EQ(logLines(), std::vector<std::string>{"received 100 bytes, continue;"});
-    EXPECT_EQ(recvready.load(), 1);
+    EXPECT_EQ(flags.recvready.load(), 1);
 
     // The next connection's channel receives at once.
     ScriptedSocket next;
@@ -344,7 +360,7 @@ TEST_F(ChannelReceive, ConnectionLostMidRecordDropsItAndReleasesTheFlag) {
     next.completeConnect();
     const LobbyMessage message = sampleRecord(19);
     next.feed(bytesOf(message));
-    TCcom nextCom(next, base, sleeper);
+    TCcom nextCom(next, flags, base, sleeper);
     nextCom.ReceiveStep(keep);
     ASSERT_EQ(dispatched.size(), 1U);
     EXPECT_TRUE(sameBytes(dispatched[0], message));
@@ -367,7 +383,7 @@ TEST_F(ChannelReceive, AFailingDispatcherIsLoggedAndLaterRecordsStillArrive) {
         dispatched.push_back(message);
     };
     com.ReceiveStep(failing);
-    EXPECT_EQ(recvready.load(), 1);
+    EXPECT_EQ(flags.recvready.load(), 1);
     com.ReceiveStep(failing);
     com.ReceiveStep(failing);
     ASSERT_EQ(dispatched.size(), 1U);
@@ -381,7 +397,7 @@ TEST_F(ChannelReceive, TheDispatcherMayReplaceTheChannelAndItsHelper) {
     // A connection reset inside the dispatcher destroys the channel and the helper while
     // the receive step is still on the stack; the step must not touch them afterwards.
     auto helper = std::make_unique<TcBaseFunctions>(log, infoBox);
-    auto replaceable = std::make_unique<TCcom>(socket, *helper, sleeper);
+    auto replaceable = std::make_unique<TCcom>(socket, flags, *helper, sleeper);
     feed({sampleRecord(23)});
     replaceable->ReceiveStep([&](const LobbyMessage&) {
         replaceable.reset();

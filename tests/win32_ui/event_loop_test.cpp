@@ -15,6 +15,7 @@
 #include "platform/sleeper.h"
 #include "platform/win32/win32_event_loop.h"
 #include "platform/win32/winsock_client_socket.h"
+#include "protocol/channel_flags.h"
 #include "protocol/connection_helpers.h"
 #include "protocol/record_channel.h"
 #include "protocol/traffic_log.h"
@@ -224,7 +225,8 @@ TEST(Win32EventLoopRun, RecordsArrivingUnderABoxFromAReadEventWaitUntilItCloses)
     win32::Win32InfoBox box;
     const protocol::TcBaseFunctions base(log, box);
     platform::ThreadSleeper sleeper;
-    protocol::TCcom com(socket, base, sleeper);
+    protocol::ChannelFlags flags;
+    protocol::TCcom com(socket, flags, base, sleeper);
 
     std::vector<protocol::LobbyMessage> received;
     bool boxUp = false;

@@ -29,9 +29,9 @@ void Client::renewConnection() {
         connection_->roomContext.ended = true;
     }
     connection_ = std::make_shared<Connection>(
-        services.log, services.infoBox, services.clientsocket1, services.sleeper, options,
-        services.files, FormBattleroom.c, currentUser, services.gameRunning, lobbyControls(),
-        FormBattleroom);
+        services.log, services.infoBox, services.clientsocket1, services.channelFlags,
+        services.sleeper, options, services.files, FormBattleroom.c, currentUser,
+        services.gameRunning, lobbyControls(), FormBattleroom);
 }
 
 void Client::start() {

@@ -17,13 +17,13 @@ namespace ardentis::forms {
 // a reset (a disconnect raised inside a send, say) puts new ones in their place.
 struct Connection {
     Connection(const protocol::TrafficLog& log, platform::InfoBox& infoBox,
-               platform::ClientSocket& socket, platform::Sleeper& sleeper,
-               const settings::Toptions& options, const platform::FileSystem& files,
-               room::BattleroomControls& battleroom, protocol::UserRecord& currentUser,
-               std::function<bool()> gameRunning, lobby::LobbyControls lobbyControls,
-               room::RoomWindow& roomWindow)
+               platform::ClientSocket& socket, protocol::ChannelFlags& flags,
+               platform::Sleeper& sleeper, const settings::Toptions& options,
+               const platform::FileSystem& files, room::BattleroomControls& battleroom,
+               protocol::UserRecord& currentUser, std::function<bool()> gameRunning,
+               lobby::LobbyControls lobbyControls, room::RoomWindow& roomWindow)
         : base(log, infoBox),
-          com(socket, base, sleeper),
+          com(socket, flags, base, sleeper),
           mods(options, files),
           roomContext{battleroom, currentUser, base, com, mods, std::move(gameRunning), {}},
           lobby(lobbyControls, roomContext, roomWindow) {}

@@ -18,6 +18,7 @@
 #include "platform/sleeper.h"
 #include "platform/sound_player.h"
 #include "platform/system_info.h"
+#include "protocol/channel_flags.h"
 #include "protocol/traffic_log.h"
 #include "text/gbk.h"
 
@@ -26,7 +27,10 @@ namespace ardentis::forms {
 // The outside world as the client's windows use it. All borrowed; each outlives the client.
 struct Services {
     platform::ClientSocket& clientsocket1;  // the lobby connection
-    platform::ClientSocket& testSocket;     // the options window's network test (ClientSocket1)
+    // The lobby connection's send and receive flags; they live as long as its socket, so
+    // a send still running on a replaced connection state keeps the next one out.
+    protocol::ChannelFlags& channelFlags;
+    platform::ClientSocket& testSocket;  // the options window's network test (ClientSocket1)
     platform::EventLoop& loop;
     platform::Sleeper& sleeper;
     platform::Registry& registry;

@@ -46,10 +46,12 @@ bool anyGameWindow(const platform::GameWindows& windows) {
 }
 
 Services servicesOf(HeadlessMachine& machine, platform::ClientSocket& lobbySocket,
-                    platform::ClientSocket& testSocket, platform::EventLoop& loop,
+                    protocol::ChannelFlags& flags, platform::ClientSocket& testSocket,
+                    platform::EventLoop& loop,
                     std::function<void(std::chrono::milliseconds)> gameWait) {
     return Services{
         .clientsocket1 = lobbySocket,
+        .channelFlags = flags,
         .testSocket = testSocket,
         .loop = loop,
         .sleeper = machine.sleeper,
@@ -77,14 +79,14 @@ Services servicesOf(HeadlessMachine& machine, platform::ClientSocket& lobbySocke
 
 HeadlessClient::HeadlessClient(HeadlessMachine& machine, platform::ClientSocket& lobbySocket,
                                platform::ClientSocket& testSocket, platform::EventLoop& loop)
-    : client(servicesOf(machine, lobbySocket, testSocket, loop,
+    : client(servicesOf(machine, lobbySocket, lobbyFlags, testSocket, loop,
                         [](std::chrono::milliseconds wait) { std::this_thread::sleep_for(wait); }),
              main.controls(), login.controls(), battleroom.controls(), options.controls(),
              splash.controls()) {}
 
 HeadlessClient::HeadlessClient(HeadlessMachine& machine, platform::ClientSocket& lobbySocket,
                                platform::ClientSocket& testSocket, platform::ManualEventLoop& loop)
-    : client(servicesOf(machine, lobbySocket, testSocket, loop,
+    : client(servicesOf(machine, lobbySocket, lobbyFlags, testSocket, loop,
                         [&loop](std::chrono::milliseconds wait) { loop.advance(wait); }),
              main.controls(), login.controls(), battleroom.controls(), options.controls(),
              splash.controls()) {}

@@ -17,6 +17,7 @@
 #include "platform/fake/manual_event_loop.h"
 #include "platform/fake/recording_launcher.h"
 #include "platform/fake/recording_sound_player.h"
+#include "protocol/channel_flags.h"
 #include "protocol/traffic_log.h"
 #include "ui/forms/client.h"
 #include "ui/forms/memory/memory_windows.h"
@@ -63,6 +64,8 @@ class HeadlessClient {
     HeadlessClient(HeadlessMachine& machine, platform::ClientSocket& lobbySocket,
                    platform::ClientSocket& testSocket, platform::ManualEventLoop& loop);
 
+    // The lobby channel's flags: this client's own, outliving every connection state.
+    protocol::ChannelFlags lobbyFlags;
     MemoryMainWindow main;
     MemoryLoginWindow login;
     MemoryBattleroomWindow battleroom;
