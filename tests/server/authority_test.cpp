@@ -72,7 +72,7 @@ TEST_F(Authority, PasswordIsNeverRelayed) {
     auto b = user("b");
     const std::string cipher = protocol::des::EncryptHex("secret");
     ASSERT_TRUE(a->send(userUpdate("a", "nick", lobbyWord(), "secret")));
-    ASSERT_TRUE(a->send(roomRecord(0, room("4", "a"))));
+    ASSERT_TRUE(a->send(roomRecord(0, "4", "a")));
     auto c = user("c");
     ASSERT_TRUE(b->send(record(4, kJoin, {"4", "b"})));
     const std::string last = mark(*b, "b");
@@ -105,17 +105,17 @@ TEST_F(Authority, RoomRecordsReachOnlyTheirRoomWithTheSenderAsAccount) {
     ASSERT_TRUE(m1->send(record(4, kChat, {"m1>>hi room one", "1", "h1"})));
     ASSERT_TRUE(m1->send(record(4, kState, {"1", "h1"}, -1)));
     ASSERT_TRUE(h1->send(record(4, kStart, {"1", "10.1.2.3", "m1"})));
-    ASSERT_TRUE(h1->send(roomRecord(kOptions, room("1", "mallory"))));
+    ASSERT_TRUE(h1->send(roomRecord(kOptions, "1", "mallory")));
     // Naming a room one is not in, or the host's records from a member, reach nobody.
     for (const LobbyMessage& m :
          {record(4, kChat, {"h1>>let me in", "2", "h1"}), record(4, kState, {"2", "h1"}),
           record(4, kStart, {"2", "10.0.0.1", "h1"}), record(4, kLeave, {"2", "m2"}),
-          roomRecord(0, room("2", "h1"))}) {
+          roomRecord(0, "2", "h1")}) {
         ASSERT_TRUE(h1->send(m));
     }
     for (const LobbyMessage& m :
-         {roomRecord(kOptions, room("2", "h2")), record(4, kStart, {"2", "10.0.0.2", "h2"}),
-          roomRecord(0, room("2", "h2", 4))}) {
+         {roomRecord(kOptions, "2", "h2"), record(4, kStart, {"2", "10.0.0.2", "h2"}),
+          roomRecord(0, "2", "h2", 4)}) {
         ASSERT_TRUE(m2->send(m));
     }
     const std::vector<std::string> marks = {mark(*m1, "m1"), mark(*h1, "h1"), mark(*m2, "m2")};

@@ -76,7 +76,7 @@ TEST_F(Login, NewcomerGetsEveryUserAndRoomAndOthersGetTheNewcomer) {
     TestClient c(port());
     // Records before the log-in count for nothing.
     ASSERT_TRUE(c.send(record(1, 0, {"c>>too soon"})));
-    ASSERT_TRUE(c.send(roomRecord(0, room("7", "c"))));
+    ASSERT_TRUE(c.send(roomRecord(0, "7", "c")));
     std::vector<LobbyMessage> seen;
     ASSERT_TRUE(c.send(loginRecord("c", "pw")));
     ASSERT_TRUE(c.waitFor([](const LobbyMessage& m) { return m.command == 0; }, &seen));

@@ -6,7 +6,6 @@
 #include <atomic>
 #include <stdexcept>
 
-#include "protocol/codec.h"
 #include "protocol/des.h"
 #include "server/account_store.h"
 #include "server/password_hasher.h"
@@ -93,34 +92,17 @@ LobbyMessage loginRecord(std::string_view account, std::string_view password) {
 
 LobbyMessage userUpdate(std::string_view account, std::string_view nickname,
                         std::string_view location, std::string_view password) {
-    protocol::UserRecord user;
-    user.account = text::Gbk(account);
-    user.password = text::Gbk(password);
-    user.nickname = text::Gbk(nickname);
-    user.location = text::Gbk(location);
-    user.uflag = 99;
-    user.uvalue1 = 12345;
-    LobbyMessage m{};
-    protocol::EncodeUser(user, m);
-    m.setKind(2, 0);
+    const std::string cipher = protocol::des::EncryptHex(password);
+    LobbyMessage m = record(2, 0, {account, cipher, nickname, {}, {}, location}, 99);
+    m.iparam2.set(12345);
     return m;
 }
 
-protocol::RoomRecord room(std::string_view roomno, std::string_view host, std::int8_t maxplayers) {
-    protocol::RoomRecord r;
-    r.host = text::Gbk(host);
-    r.roomno = text::Gbk(roomno);
-    r.comment = text::Gbk("come in");
-    r.map = text::Gbk("Coast To Coast");
-    r.maxplayers = maxplayers;
-    r.players = 1;
-    return r;
-}
-
-LobbyMessage roomRecord(std::int8_t sub, const protocol::RoomRecord& r) {
-    LobbyMessage m{};
-    protocol::EncodeRoom(r, m);
-    m.setKind(4, sub);
+LobbyMessage roomRecord(std::int8_t sub, std::string_view roomno, std::string_view host,
+                        std::int32_t maxplayers) {
+    LobbyMessage m = record(4, sub, {"Coast To Coast", "come in", roomno}, maxplayers);
+    m.sparam9.set(host);
+    m.iparam2.set(1);
     return m;
 }
 
@@ -197,7 +179,7 @@ std::unique_ptr<TestClient> LobbyTest::user(std::string_view account) {
 
 void LobbyTest::openRoom(TestClient& host, std::string_view hostAccount, std::string_view roomno,
                          std::initializer_list<std::pair<TestClient*, std::string_view>> joiners) {
-    ASSERT_TRUE(host.send(roomRecord(0, room(roomno, hostAccount))));
+    ASSERT_TRUE(host.send(roomRecord(0, roomno, hostAccount)));
     ASSERT_TRUE(host.waitFor([&](const LobbyMessage& m) { return isRoom(m, 0, roomno); }));
     for (const auto& [joiner, account] : joiners) {
         ASSERT_TRUE(joiner->send(record(4, kJoin, {roomno, "whoever"})));

@@ -12,7 +12,6 @@
 #include <utility>
 #include <vector>
 
-#include "protocol/room_record.h"
 #include "server/options.h"
 #include "server/server.h"
 #include "tests/server/test_client.h"
@@ -63,9 +62,9 @@ class RunningServer {
 [[nodiscard]] LobbyMessage loginRecord(std::string_view account, std::string_view password);
 [[nodiscard]] LobbyMessage userUpdate(std::string_view account, std::string_view nickname,
                                       std::string_view location, std::string_view password = {});
-[[nodiscard]] protocol::RoomRecord room(std::string_view roomno, std::string_view host,
-                                        std::int8_t maxplayers = 8);
-[[nodiscard]] LobbyMessage roomRecord(std::int8_t sub, const protocol::RoomRecord& room);
+// A room record (4,0 opens or changes, 4,15 game options) with one player.
+[[nodiscard]] LobbyMessage roomRecord(std::int8_t sub, std::string_view roomno,
+                                      std::string_view host, std::int32_t maxplayers = 8);
 // Room sub-commands a client sends: {roomno, account}, chat {line, roomno, account},
 // player state {roomno, account} + state, game start {roomno, address, account}.
 enum RoomSub : std::int8_t {

@@ -35,13 +35,6 @@ void TestClient::abort() {
     }
 }
 
-std::uint16_t TestClient::localPort() const {
-    sockaddr_in address{};
-    socklen_t size = sizeof address;
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size);
-    return ntohs(address.sin_port);
-}
-
 bool TestClient::sendBytes(std::span<const std::byte> bytes) {
     while (!bytes.empty() && fd_ >= 0) {
         const ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
@@ -96,15 +89,6 @@ std::optional<LobbyMessage> TestClient::waitFor(
         }
     }
     return std::nullopt;
-}
-
-bool TestClient::waitClosed() {
-    const auto deadline = std::chrono::steady_clock::now() + kWait;
-    while (!ended_ && std::chrono::steady_clock::now() < deadline) {
-        buffer_.clear();
-        fill(deadline);
-    }
-    return ended_;
 }
 
 }  // namespace ardentis::server::testing

@@ -38,10 +38,12 @@ class TestClient {
         const std::function<bool(const LobbyMessage&)>& match,
         std::vector<LobbyMessage>* seen = nullptr);
     // True when the server closes the connection within kWait (records are skipped).
-    [[nodiscard]] bool waitClosed();
+    [[nodiscard]] bool waitClosed() {
+        return !waitFor([](auto&) { return false; }) && ended_;
+    }
     // Closes at once, as a client that dies.
     void abort();
-    [[nodiscard]] std::uint16_t localPort() const;
+    [[nodiscard]] int fd() const noexcept { return fd_; }
 
   private:
     bool fill(std::chrono::steady_clock::time_point deadline);
