@@ -1,13 +1,10 @@
 // The real ardentis-server program: started as a child process, as users and scripts do.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -30,61 +27,47 @@ std::pair<int, std::string> run(const std::string& arguments, const std::string&
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
-// The server serving in a child process; standard error goes to `errorLog`.
+// The server serving in a child of a shell, which prints the server's pid and, once it has
+// ended, "exit STATUS"; standard error goes to `errorLog`.
 class ServerProcess {
   public:
-    ServerProcess(std::vector<std::string> arguments, const std::string& errorLog) {
-        int out[2];
-        EXPECT_EQ(::pipe(out), 0);
-        posix_spawn_file_actions_t actions;
-        ::posix_spawn_file_actions_init(&actions);
-        ::posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorLog.c_str(),
-                                           O_WRONLY | O_CREAT | O_APPEND, 0600);
-        arguments.insert(arguments.begin(), ARDENTIS_SERVER_BINARY);
-        std::vector<char*> argv;
-        for (std::string& argument : arguments) {
-            argv.push_back(argument.data());
+    ServerProcess(const std::string& arguments, const std::string& errorLog)
+        : shell_(::popen((ARDENTIS_SERVER_BINARY " --listen 127.0.0.1:0 " + arguments + " 2>>" +
+                          errorLog + " & echo pid $!; wait $!; echo exit $?")
+                             .c_str(),
+                         "r")) {
+        for (int lines = 0; lines < 2 && std::fgets(line_, sizeof line_, shell_) != nullptr;
+             ++lines) {
+            std::sscanf(line_, "pid %d", &pid_);
+            std::sscanf(line_, "listening on 127.0.0.1:%hu", &port_);
         }
-        argv.push_back(nullptr);
-        EXPECT_EQ(::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ), 0);
-        ::posix_spawn_file_actions_destroy(&actions);
-        ::close(out[1]);
-        output_ = ::fdopen(out[0], "r");
-        // The first line is "listening on 127.0.0.1:PORT".
-        char line[128] = {};
-        EXPECT_TRUE(std::fgets(line, sizeof line, output_) &&
-                    std::string_view(line).starts_with("listening on 127.0.0.1:"))
-            << line;
-        port_ = static_cast<std::uint16_t>(std::atoi(std::strrchr(line, ':') + 1));
+        EXPECT_TRUE(pid_ > 0 && port_ > 0) << line_;
+        pid_ = std::max(pid_, 0);
     }
     ~ServerProcess() {
         if (pid_ > 0) {
             ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
         }
-        std::fclose(output_);
+        ::pclose(shell_);
     }
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
     [[nodiscard]] std::uint16_t port() const { return port_; }
-
-    // Sends the signal; the exit status, or -1 when the server has not ended within kWait.
+    // Sends the signal and returns the exit status.
     int stop(int signal) {
         ::kill(pid_, signal);
-        for (int tries = 0; tries < 500; ++tries, ::usleep(10000)) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
+        int status = -1;
+        while (std::fgets(line_, sizeof line_, shell_) != nullptr &&
+               std::sscanf(line_, "exit %d", &status) != 1) {
         }
-        return -1;
+        pid_ = 0;
+        return status;
     }
 
   private:
-    pid_t pid_ = -1;
-    FILE* output_ = nullptr;
+    FILE* shell_;
+    char line_[128] = {};
+    int pid_ = 0;
     std::uint16_t port_ = 0;
 };
 
@@ -97,9 +80,7 @@ class Program : public ::testing::Test {
 
 TEST_F(Program, ServesSurvivesAVanishingPeerLogsSafelyAndEndsCleanlyOnSignals) {
     for (const int signal : {SIGTERM, SIGINT}) {
-        ServerProcess server(
-            {"--listen", "127.0.0.1:0", "--db", db, "--auto-register", "--hash-cost", "min"},
-            errorLog);
+        ServerProcess server("--db " + db + " --auto-register --hash-cost min", errorLog);
         auto client = loggedIn(server.port(), "player", "pa55word");
         ASSERT_TRUE(client && sync(*client, "player"));
         {
@@ -138,7 +119,7 @@ TEST_F(Program, UserCommandsAddListAndRemoveAccounts) {
     EXPECT_NE(list.find("bob\tbob\n"), std::string::npos) << list;
     EXPECT_EQ(list.find("s3cret"), std::string::npos);
 
-    ServerProcess server({"--listen", "127.0.0.1:0", "--db", db}, errorLog);
+    ServerProcess server("--db " + db, errorLog);
     EXPECT_TRUE(loggedIn(server.port(), text::gbk("张三").bytes(), "s3cret"));
     EXPECT_FALSE(loggedIn(server.port(), "bob", "s3cret"));
     EXPECT_EQ(run("user remove bob" + inDb).first, 0);
