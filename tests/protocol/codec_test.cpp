@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <ostream>
 #include <set>
 #include <string>
 #include <string_view>
@@ -183,6 +184,10 @@ const TextCase kTexts[] = {
     {"password", sparam(7), 10, 10, false, ROOM_TEXT(password)},
     {"roomref", sparam(8), 20, 20, false, ROOM_TEXT(roomref)},
 };
+
+void PrintTo(const TextCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CodecText : public testing::TestWithParam<TextCase> {};
 
