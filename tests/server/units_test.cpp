@@ -65,17 +65,14 @@ TEST(CommandLine, TakesEveryOptionAndRefusesBadValues) {
     EXPECT_EQ(command->options.queueLimit, 64U);
     EXPECT_EQ(command->options.keepAliveIdle, 7s);
     EXPECT_EQ(command->options.chatBurst, 3.0);
-    for (const auto& arguments :
-         std::vector<std::vector<std::string_view>>{{"--listen", "8888"},
-                                                    {"--listen", "host:65536"},
-                                                    {"--max-clients", "0"},
-                                                    {"--hash-cost", "cheap"},
-                                                    {"--queue-limit"},
-                                                    {"--login-timeout-ms", "-5"},
-                                                    {"--frobnicate", "1"},
-                                                    {"user", "remove"},
-                                                    {"user", "list", "--nickname", "x"},
-                                                    {"user", "rename", "bob"}}) {
+    // clang-format off
+    const std::vector<std::vector<std::string_view>> refused = {
+        {"--listen", "8888"}, {"--listen", "host:65536"}, {"--max-clients", "0"},
+        {"--hash-cost", "cheap"}, {"--queue-limit"}, {"--login-timeout-ms", "-5"},
+        {"--frobnicate", "1"}, {"user", "remove"}, {"user", "list", "--nickname", "x"},
+        {"user", "rename", "bob"}};
+    // clang-format on
+    for (const auto& arguments : refused) {
         EXPECT_FALSE(parse(arguments)) << arguments[0] << " " << arguments.back();
     }
     EXPECT_TRUE(parse({"--listen", "host:65535"}));
