@@ -94,7 +94,8 @@ TEST(Codec, RoomRoundTripsThroughItsOwnWireFieldsTheLastEightAsBytes) {
 }
 
 TEST(Codec, RecordsOfAnyOtherSizeAreRefused) {
-    for (const std::size_t size : {0UL, 1UL, kRecordSize - 1, kRecordSize + 1}) {
+    for (const std::size_t size :
+         {std::size_t{0}, std::size_t{1}, kRecordSize - 1, kRecordSize + 1}) {
         const auto result = LobbyMessage::fromBytes(std::vector<std::byte>(size));
         EXPECT_TRUE(!result && result.error() == size) << size;
     }
