@@ -98,7 +98,8 @@ TEST_F(StartAndClose, LobbyWindowRefusesACloseFromTheSystem) {
 
 TEST_F(StartAndClose, BattleroomWindowRefusesACloseFromTheSystem) {
     startToLobby();
-    app->client.FormMain.BitBtn2Click();  // opens the battle room as a host would
+    app->client.currentUser.account = Gbk("alice");  // 指挥室 opens a room only when logged in
+    app->client.FormMain.BitBtn2Click();             // opens the battle room as a host would
     HWND room = app->battleroom.dialog.handle();
     ASSERT_TRUE(visible(room));
     SendMessageW(room, WM_CLOSE, 0, 0);
@@ -148,6 +149,7 @@ TEST_F(Screenshots, LobbyWindow) {
 
 TEST_F(Screenshots, BattleroomWindow) {
     startToLobby();
+    app->client.currentUser.account = Gbk("alice");
     app->client.FormMain.BitBtn2Click();
     auto& room = app->battleroom;
     room.lvRoom.addRow(Gbk("alice"), {zh<"爱丽丝">(), zh<"就绪">()});
