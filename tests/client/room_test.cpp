@@ -66,14 +66,17 @@ TEST_F(StartRule, NeedsASecondRowAndEveryRowReady) {
         EXPECT_EQ(readyMark(Gbk(step.account)), step.mark);
         EXPECT_EQ(startEnabled(), step.start);
     }
-    protocol::LobbyMessage leave{};
-    leave.setKind(protocol::command::kRoom, sub::kRoomLeave);
-    leave.sparam1.set(room.roomno);
-    leave.sparam2.set(Gbk("bob"));
-    receive(leave);
-    EXPECT_FALSE(w.lvRoom.findCaption(Gbk("bob")).has_value());
-    EXPECT_EQ(lastLine(w.MemRecev), zh<"作战指挥室>>">() + Gbk("bob") + zh<"离开作战指挥室。">());
-    EXPECT_TRUE(startEnabled()) << "the leaver's waiting row went with him";
+    for (const char* leaver : {"bob", "carol"}) {  // bob waits; then alice is alone
+        protocol::LobbyMessage leave{};
+        leave.setKind(protocol::command::kRoom, sub::kRoomLeave);
+        leave.sparam1.set(room.roomno);
+        leave.sparam2.set(Gbk(leaver));
+        receive(leave);
+        EXPECT_FALSE(w.lvRoom.findCaption(Gbk(leaver)).has_value());
+        EXPECT_EQ(lastLine(w.MemRecev),
+                  zh<"作战指挥室>>">() + Gbk(leaver) + zh<"离开作战指挥室。">());
+        EXPECT_EQ(startEnabled(), leaver == std::string("bob")) << leaver;
+    }
 }
 
 class ApplyOptions : public RoomFixture {};

@@ -238,6 +238,21 @@ TEST_F(MenuAutomation, ANewStartForgetsThatMenu6WasSeen) {
     EXPECT_EQ(pressesAt(kMenu7Click), 1);
 }
 
+TEST_F(MenuAutomation, Menu7ClickRepeatsUntilAnotherMenuClearsIt) {
+    launch(true);
+    steps(2);
+    game_->everyoneReady();
+    game_->setIgnoresClicks(true);
+    steps(3);
+    EXPECT_EQ(pressesAt(kMenu7Click), 3);
+    EXPECT_FALSE(system_.parameterCalls().empty());  // the task keys are back on
+    game_->show(Screen::Connect);                    // menu 5 clears the pending click
+    steps(1);
+    game_->show(Screen::BattleroomReady);
+    steps(3);
+    EXPECT_EQ(pressesAt(kMenu7Click), 3);
+}
+
 class AfterTheBattle : public MenuAutomation, public ::testing::WithParamInterface<Screen> {};
 
 TEST_P(AfterTheBattle, MenuClosesTheGameAndStopsTheAutomation) {
