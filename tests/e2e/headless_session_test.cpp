@@ -134,12 +134,10 @@ TEST_F(HeadlessSession, AWrongPasswordAndASecondLogInGetTheirMessages) {
 
 TEST_F(HeadlessSession, AJoinerEntersWithThePasswordAndAFullRoomIsRefused) {
     threeOnLine();
-    const Gbk roomno = aliceCreatesRoom();
+    aliceCreatesRoom();
     EXPECT_EQ(carol_->ui().main.lvrooms.subItem(0, 6), Gbk("******"));
     bobJoins();
     EXPECT_EQ(bob_->ui().battleroom.lvRoom.caption(0), Gbk("alice"));
-    EXPECT_TRUE(bob_->ui().battleroom.CheckBox1.visible());
-    EXPECT_FALSE(bob_->ui().battleroom.BitBtn2.visible());
     EXPECT_TRUE(
         runUntil(all(), [&] { return carol_->ui().main.lvrooms.subItem(0, 5) == Gbk("2/2"); }));
 
@@ -149,10 +147,9 @@ TEST_F(HeadlessSession, AJoinerEntersWithThePasswordAndAFullRoomIsRefused) {
     EXPECT_EQ(carol_->machine().infoBox.shown.front(),
               zh<"房间">() + Gbk("alice") + zh<"的房间人数已满,不能进入!">());
     EXPECT_EQ(carol_->ui().battleroom.lvRoom.rowCount(), 0);
-    (void)roomno;
 }
 
-TEST_F(HeadlessSession, ReadyMarksOptionsMapSuggestionsAndAlertsTravelThroughTheRoom) {
+TEST_F(HeadlessSession, ReadyMarksAndOptionsTravelThroughTheRoom) {
     threeOnLine();
     aliceCreatesRoom();
     bobJoins();
@@ -169,20 +166,6 @@ TEST_F(HeadlessSession, ReadyMarksOptionsMapSuggestionsAndAlertsTravelThroughThe
     ASSERT_TRUE(runUntil(
         all(), [&] { return joiner.rglos.itemIndex() == 2 && joiner.Trackmetal.position() == 7; }));
     EXPECT_EQ(joiner.Lmetal.caption(), Gbk("7000"));
-
-    joiner.MapList.choose(1);
-    const Gbk suggestion = zh<"作战指挥室>>">() + Gbk("bob") + zh<"建议使用">() +
-                           Gbk("Comet Catcher") + zh<"这张地图。">();
-    ASSERT_TRUE(runUntil(all(), [&] { return alice_->roomChatHas(suggestion); }));
-
-    joiner.MemSend.typeLine(Gbk("look out !WARNING"));
-    ASSERT_TRUE(runUntil(all(), [&] {
-        return alice_->roomChatHas(Gbk("bob>>look out !WARNING")) &&
-               bob_->roomChatHas(Gbk("bob>>look out !WARNING"));
-    }));
-    alice_->client().workers.waitAll();
-    EXPECT_EQ(alice_->machine().sound.played(), std::vector<std::string>{"WARNING"});
-    EXPECT_FALSE(carol_->roomChatHas(Gbk("bob>>look out !WARNING")));
 }
 
 TEST_F(HeadlessSession, AJoinerGetsTheOptionsTheHostChangedBeforeHeCame) {
@@ -198,51 +181,6 @@ TEST_F(HeadlessSession, AJoinerGetsTheOptionsTheHostChangedBeforeHeCame) {
     }));
     EXPECT_EQ(host.RGcommander.itemIndex(), 0);
     EXPECT_EQ(host.Trackmetal.position(), 7);
-}
-
-TEST_F(HeadlessSession, LeavingAndTheHostClosingTheRoomEmptyTheJoinersWindow) {
-    threeOnLine();
-    aliceCreatesRoom();
-    bobJoins();
-    bob_->ui().battleroom.BitBtn3.click();
-    ASSERT_TRUE(runUntil(all(), [&] {
-        return alice_->roomChatHas(zh<"作战指挥室>>">() + Gbk("bob") + zh<"离开作战指挥室。">()) &&
-               alice_->ui().battleroom.lvRoom.rowCount() == 1;
-    }));
-    EXPECT_FALSE(bob_->ui().battleroom.window.visible());
-
-    bobJoins();
-    alice_->ui().battleroom.BitBtn3.click();
-    ASSERT_TRUE(runUntil(all(), [&] {
-        for (auto* p : all()) {
-            if (p->ui().main.lvrooms.rowCount() != 0) {
-                return false;
-            }
-        }
-        return !bob_->ui().battleroom.window.visible();
-    }));
-    EXPECT_EQ(bob_->ui().battleroom.lvRoom.rowCount(), 0);
-    EXPECT_TRUE(bob_->ui().main.BitBtn2.enabled());
-}
-
-TEST_F(HeadlessSession, ChatFromTwoWorkersAtOnceArrivesWhole) {
-    threeOnLine();
-    aliceCreatesRoom();
-    bobJoins();
-    auto& ui = alice_->ui();
-    for (int i = 0; i < 10; ++i) {
-        ui.main.MemSend.typeLine(Gbk("lobby line " + std::to_string(i)));
-        ui.battleroom.MemSend.typeLine(Gbk("room line " + std::to_string(i)));
-    }
-    ASSERT_TRUE(runUntil(all(), [&] {
-        for (int i = 0; i < 10; ++i) {
-            if (!bob_->lobbyChatHas(Gbk("alice>>lobby line " + std::to_string(i))) ||
-                !bob_->roomChatHas(Gbk("alice>>room line " + std::to_string(i)))) {
-                return false;
-            }
-        }
-        return true;
-    }));
 }
 
 }  // namespace

@@ -20,16 +20,6 @@ class InstalledOnDisk : public ::testing::Test {
     testing::ScratchDirectory scratch_;
 };
 
-TEST_F(InstalledOnDisk, ModIsFoundInTheGameDirectory) {
-    scratch_.addFile("taense.exe");
-    options_.TAdir = scratch_.gbk();
-    const TModList mods(options_, files_);
-    EXPECT_EQ(mods.GetModExePath(Gbk("01")), scratch_.gbk() + Gbk("taense.exe"));
-    std::vector<Gbk> list;
-    EXPECT_EQ(mods.FillInstalledMods(list), 1);
-    EXPECT_EQ(list, std::vector<Gbk>{Gbk("TA32ISE&TA32I")});
-}
-
 TEST_F(InstalledOnDisk, BareNamesAreLookedUpInTheCurrentDirectory) {
     scratch_.addFile("talon.exe");
     options_.SPCdir = scratch_.gbk();

@@ -33,45 +33,6 @@ class ModTable : public ::testing::Test {
     platform::FakeFileSystem files_;
 };
 
-using BuiltInMods = ModTable;
-
-TEST_F(BuiltInMods, TwentyEightEntriesInTheBattleRoomsOrder) {
-    const TModList mods = table();
-    std::vector<std::string> codes;
-    for (const TModItem& item : mods.items()) {
-        codes.push_back(item.code.bytes());
-        EXPECT_FALSE(item.infile);
-    }
-    EXPECT_EQ(codes,
-              (std::vector<std::string>{"00", "01", "02", "21", "22", "23", "24", "25", "26", "31",
-                                        "32", "33", "34", "35", "04", "05", "06", "07", "08", "09",
-                                        "10", "11", "12", "13", "14", "15", "16", "SC"}));
-    EXPECT_TRUE(mods.fileitems().empty());
-}
-
-TEST_F(BuiltInMods, EntriesCarryTheirNamesAndCandidates) {
-    const TModList mods = table();
-    ASSERT_NE(mods.ModAt(1), nullptr);
-    EXPECT_EQ(mods.ModAt(1)->name, Gbk("TA32ISE&TA32I"));
-    EXPECT_EQ(mods.ModAt(1)->exes, gbks({"tacnse.exe", "taense.exe"}));
-    ASSERT_NE(mods.ModAt(9), nullptr);
-    EXPECT_EQ(mods.ModAt(9)->name, Gbk("TAAC1.2(Arm Counterstrik)"));
-    ASSERT_NE(mods.ModAt(14), nullptr);
-    EXPECT_EQ(mods.ModAt(14)->name, Gbk("ULTIMATE TA 0.4"));
-    EXPECT_EQ(mods.ModAt(14)->exes, gbks({"UTA.EXE"}));
-    ASSERT_NE(mods.ModAt(27), nullptr);
-    EXPECT_EQ(mods.ModAt(27)->name, Gbk("SupremeCommander"));
-    EXPECT_EQ(mods.ModAt(27)->exes, gbks({"Supremecommander.exe"}));
-}
-
-TEST_F(BuiltInMods, ModAtEndsWithTheTable) {
-    const TModList mods = table();
-    ASSERT_NE(mods.ModAt(0), nullptr);
-    EXPECT_EQ(mods.ModAt(0)->code, Gbk("00"));
-    EXPECT_EQ(mods.ModAt(28), nullptr);
-    EXPECT_EQ(mods.ModAt(static_cast<std::size_t>(-1)), nullptr);
-}
-
 using ModLookups = ModTable;
 
 TEST_F(ModLookups, IndexOfCodeComparesExactBytes) {
@@ -83,13 +44,6 @@ TEST_F(ModLookups, IndexOfCodeComparesExactBytes) {
     EXPECT_EQ(mods.IndexOfCode(Gbk("0")), -1);
     EXPECT_EQ(mods.IndexOfCode(Gbk("00 ")), -1);
     EXPECT_EQ(mods.IndexOfCode(Gbk()), -1);
-}
-
-TEST_F(ModLookups, NameByCode) {
-    const TModList mods = table();
-    EXPECT_EQ(mods.GetNameByCode(Gbk("SC")), Gbk("SupremeCommander"));
-    EXPECT_EQ(mods.GetNameByCode(Gbk("16")), Gbk("Gundam Annihilation"));
-    EXPECT_EQ(mods.GetNameByCode(Gbk("99")), Gbk());
 }
 
 TEST_F(ModLookups, CodeByNameIgnoresTheCaseOfLatinLetters) {
@@ -156,12 +110,6 @@ TEST_F(InstalledMods, SupremeCommanderLivesOnlyInItsOwnDirectory) {
     EXPECT_EQ(mods.GetModExePath(Gbk("00")), Gbk());
 }
 
-TEST_F(InstalledMods, UnknownCodeIsNotInstalled) {
-    options_.TAdir = Gbk("C:\\TA\\");
-    files_.addFile(Gbk("C:\\TA\\totala.exe"));
-    EXPECT_EQ(table().GetModExePath(Gbk("99")), Gbk());
-}
-
 TEST_F(InstalledMods, AnswersFollowTheSettingsAtEveryCall) {
     const TModList mods = table();
     files_.addFile(Gbk("C:\\TA\\totala.exe"));
@@ -201,12 +149,6 @@ TEST(SplitText, CutsAtEverySeparatorKeepingEmptyPieces) {
         TModList::SplitText(Gbk(text), ',', list);
         EXPECT_EQ(list, pieces) << '"' << text << '"';
     }
-}
-
-TEST(SplitText, AppendsToWhatTheListHolds) {
-    std::vector<Gbk> list = gbks({"kept"});
-    TModList::SplitText(Gbk("x,y"), ',', list);
-    EXPECT_EQ(list, gbks({"kept", "x", "y"}));
 }
 
 using ModsFile = ModTable;
@@ -250,14 +192,6 @@ TEST_F(ModsFile, CodeKeepsItsTrailingSpace) {
     EXPECT_EQ(mods.IndexOfCode(Gbk("41")), -1);
 }
 
-TEST_F(ModsFile, NothingIsTrimmed) {
-    modsFile("47: Spaced Name ; x.exe , y.exe");
-    const TModList mods = table();
-    ASSERT_EQ(mods.items().size(), 29U);
-    EXPECT_EQ(mods.ModAt(28)->name, Gbk(" Spaced Name "));
-    EXPECT_EQ(mods.ModAt(28)->exes, gbks({" x.exe ", " y.exe"}));
-}
-
 TEST_F(ModsFile, BlankCommentAndMalformedLinesAddNothing) {
     modsFile("\r\n\n# 40:Commented;c.exe\nno separators\nonly:colon\nonly;semicolon\n\r\n");
     const TModList mods = table();
@@ -274,27 +208,6 @@ TEST_F(ModsFile, LinesEndAtCrLfOrCrLf) {
     EXPECT_EQ(mods.ModAt(30)->code, Gbk("45"));
     EXPECT_EQ(mods.ModAt(31)->code, Gbk("46"));
     EXPECT_EQ(mods.ModAt(31)->exes, gbks({"d.exe"}));
-}
-
-TEST_F(ModsFile, SemicolonBeforeTheColonLeavesTheNameEmpty) {
-    modsFile("a;b:c\n");
-    const TModList mods = table();
-    ASSERT_EQ(mods.items().size(), 29U);
-    EXPECT_EQ(mods.ModAt(28)->code, Gbk("a;b"));
-    EXPECT_EQ(mods.ModAt(28)->name, Gbk());
-    EXPECT_EQ(mods.ModAt(28)->exes, gbks({"b:c"}));
-}
-
-TEST_F(ModsFile, ChineseNamesKeepTheirBytes) {
-    modsFile("48:" + text::gbk("星球大战").bytes() + ";swars.exe\n");
-    EXPECT_EQ(table().GetNameByCode(Gbk("48")), text::gbk("星球大战"));
-}
-
-TEST_F(ModsFile, OnlyTheFileBesideTheExecutableCounts) {
-    files_.addFile(Gbk("mods.txt"), "40:Elsewhere;e.exe\n");
-    files_.addFile(Gbk("C:\\TA\\mods.txt"), "40:Elsewhere;e.exe\n");
-    options_.TAdir = Gbk("C:\\TA\\");
-    EXPECT_EQ(table().items().size(), 28U);
 }
 
 }  // namespace

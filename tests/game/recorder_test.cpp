@@ -37,34 +37,35 @@ RecorderSnapshot snapshotOf(platform::FakeSharedMemory& memory) {
     return snapshot;
 }
 
-TEST(RecorderReport, NamesThePlayersAndPlayerOnesAllies) {
-    platform::FakeSharedMemory memory;
-    platform::SimulatedRecorder recorder(memory);
-    recorder.setPlayer(1, "ab");
-    recorder.setPlayer(2, "cd");
-    recorder.setPlayer(4, "ef");
-    recorder.setAllied(4, true);
-    EXPECT_EQ(recorderReport(snapshotOf(memory)),
-              Gbk("3 players reported by Recorder; ab, cd, ef; Player:ab is allied with: ef"));
-}
-
-TEST(RecorderReport, NobodyAllied) {
-    platform::FakeSharedMemory memory;
-    platform::SimulatedRecorder recorder(memory);
-    recorder.setPlayer(1, "ab");
-    recorder.setPlayer(10, "zz");
-    EXPECT_EQ(recorderReport(snapshotOf(memory)),
-              Gbk("2 players reported by Recorder; ab, zz; Player:ab, allied no one."));
-}
-
-TEST(RecorderReport, NamesAreCutToNineteenCharacters) {
-    platform::FakeSharedMemory memory;
-    platform::SimulatedRecorder recorder(memory);
-    recorder.setPlayer(1, "abcdefghijklmnopqrstuvwxyz");
-    EXPECT_EQ(
-        recorderReport(snapshotOf(memory)),
-        Gbk("1 players reported by Recorder; abcdefghijklmnopqrs; Player:abcdefghijklmnopqrs, "
-            "allied no one."));
+TEST(RecorderReport, NamesThePlayersCutToNineteenAndPlayerOnesAllies) {
+    const struct {
+        std::vector<std::pair<int, const char*>> players;
+        int ally;  // 0: none
+        const char* report;
+    } cases[] = {
+        {{{1, "ab"}, {2, "cd"}, {4, "ef"}},
+         4,
+         "3 players reported by Recorder; ab, cd, ef; Player:ab is allied with: ef"},
+        {{{1, "ab"}, {10, "zz"}},
+         0,
+         "2 players reported by Recorder; ab, zz; Player:ab, allied no one."},
+        {{{1, "abcdefghijklmnopqrstuvwxyz"}},
+         0,
+         "1 players reported by Recorder; abcdefghijklmnopqrs; Player:abcdefghijklmnopqrs, allied "
+         "no one."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.report);
+        platform::FakeSharedMemory memory;
+        platform::SimulatedRecorder recorder(memory);
+        for (const auto& [slot, name] : c.players) {
+            recorder.setPlayer(slot, name);
+        }
+        if (c.ally != 0) {
+            recorder.setAllied(c.ally, true);
+        }
+        EXPECT_EQ(recorderReport(snapshotOf(memory)), Gbk(c.report));
+    }
 }
 
 TEST(RecorderState, OnlyOneAndThreeMeanRecording) {
@@ -166,22 +167,6 @@ TEST_F(RecorderWatch, ReaderRunsWhileTheRecorderRecords) {
     recorder.setState(2);
     loop_.advance(1000ms);
     EXPECT_FALSE(hook_.reading());
-}
-
-TEST_F(RecorderWatch, AReportIsLoggedForEachChange) {
-    platform::SimulatedRecorder recorder(memory_);
-    recorder.setState(1);
-    recorder.setPlayer(1, "ab");
-    hook_.Start();
-    loop_.advance(1000ms);
-    ASSERT_TRUE(hook_.reading());
-    loop_.advance(500ms);
-    EXPECT_EQ(reportLines(), 1);
-    recorder.setPlayer(2, "cd");
-    loop_.advance(100ms);
-    EXPECT_EQ(reportLines(), 2);
-    loop_.advance(500ms);
-    EXPECT_EQ(reportLines(), 2);
 }
 
 TEST_F(RecorderWatch, TheEverySecondCheckKeepsTheReadersRhythm) {

@@ -87,28 +87,5 @@ TEST_F(JoinerStart, StartRecordForAnotherRoomStartsNothing) {
     EXPECT_FALSE(machine_.files.fileExists(Gbk(std::string(kTaDir) + "tmpclient.ini")));
 }
 
-TEST_F(JoinerStart, StartRecordReachingTheHostStartsNothing) {
-    logIn(Gbk("ab"));
-    const auto room = hostRoom({Gbk("cd")});
-    receive(gameStart(room.roomno, lan_.hosts[0], Gbk("ab")));
-    EXPECT_TRUE(machine_.launcher.launches().empty());
-    EXPECT_TRUE(client_.options.hostip.empty());
-    EXPECT_TRUE(sentRecords().empty());
-}
-
-TEST_F(JoinerStart, FailedJoinIsRetriedFourTimesThenTheGameClosesAndTheRoomIsBack) {
-    logIn(Gbk("cd"));
-    const auto room = joinRoom(Gbk("ab"));
-    receive(gameStart(room.roomno, lan_.hosts[0], Gbk("ab")));
-    ta_->setHostAnswers(false);
-    (void)sentRecords();
-    steps(7);  // connect, game list, four retries, then the close
-    EXPECT_FALSE(machine_.gameWindows.isOpen(taWindow_));
-    loop_.advance(std::chrono::milliseconds(1000));
-    const auto notices = ofKind(sentRecords(), sub::kRoomChat);
-    ASSERT_EQ(notices.size(), 1U);
-    EXPECT_EQ(notices[0].sparam1.text(), zh<"作战指挥室>>">() + Gbk("cd") + zh<"从战斗中返回。">());
-}
-
 }  // namespace
 }  // namespace ardentis::forms::testing
