@@ -173,6 +173,7 @@ TEST_P(SharedMemoryContract, ViewSeesTheOwnersBytesAtEachReadUntilTheOwnerCloses
     world().write(145, 9);
     (*view)->read(bytes);
     EXPECT_EQ(bytes[145], std::byte{9});
+    view->reset();
     world().close();
     EXPECT_FALSE(world().memory().openMapping(name, 1220).has_value());
 }
