@@ -3,13 +3,15 @@
 // exe, and then works it from outside the way a user would, through the exe's real
 // windows: it reads the controls, types a chat line into the lobby's input box and double
 // clicks the headless client's room. At the end it closes the exe with the lobby's quit
-// button and reads the traffic log beside it. Each step is printed; the first one that
-// does not come within its limit fails the run (status 1).
+// button and reads the traffic log beside it. Before that the server is stopped (the
+// script does it when the driver asks through the stop file) while the exe is in the room. Each
+// step is printed; the first one that does not come within its limit fails the run (status 1).
 //
 // Arguments, each NAME=VALUE: exe (a copy of Ardentis.exe in a directory of its own),
 // host, port, account, password, tadir (a directory holding totala.exe), lan (the
 // virtual-LAN address list for the exe), peer (the headless client's account), say (a
-// chat line), hear (the peer's whole line as it arrives).
+// chat line), hear (the peer's whole line as it arrives), stopfile (made when the server
+// is to be stopped).
 #include <chrono>
 #include <map>
 #include <string>
@@ -93,6 +95,28 @@ int drive(std::map<std::wstring, std::wstring>& named) {
         return 1;
     }
 
+    // The server goes away while the exe's user is in the room: leaving the room then must
+    // not offer a new one while nobody is logged in.
+    const std::wstring stopFile = named[L"stopfile"];
+    CloseHandle(CreateFileW(stopFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!step(
+            exe, L"the lobby shows the connection lost",
+            [&] { return textOr(lobby->connect) == L"连接"; }, seconds(20))) {
+        return 1;
+    }
+    PostMessageW(descendant(room, IDC_ROOM_BITBTN3), BM_CLICK, 0, 0);  // 退出
+    if (!step(
+            exe, L"退出 closed the battle room", [&] { return IsWindowVisible(room) == FALSE; },
+            seconds(20))) {
+        return 1;
+    }
+    if (IsWindowEnabled(descendant(lobby->window, IDC_MAIN_BITBTN2)) != FALSE) {
+        report(L"FAILED: 指挥室 is enabled while nobody is logged in");
+        return 1;
+    }
+    report(L"指挥室 stays disabled after the connection ended");
+
     if (!quit(exe, *lobby)) {
         return 1;
     }
@@ -120,7 +144,7 @@ int drive(std::map<std::wstring, std::wstring>& named) {
 int main() {
     auto named = namedArguments();
     if (!hasArguments(named, {L"exe", L"host", L"port", L"account", L"password", L"tadir", L"lan",
-                              L"peer", L"say", L"hear"})) {
+                              L"peer", L"say", L"hear", L"stopfile"})) {
         return 2;
     }
     const int status = drive(named);

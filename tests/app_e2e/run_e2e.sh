@@ -31,7 +31,8 @@ cp "$exe" "$work/client/Ardentis.exe"
 
 server_pid=
 headless_pid=
-trap 'stop "$headless_pid"; stop "$server_pid"' EXIT
+watcher_pid=
+trap 'stop "$headless_pid"; stop "$watcher_pid"; stop "$server_pid"' EXIT
 
 start_server "$server" "$work"
 
@@ -41,6 +42,19 @@ peer=bob
 exe_line='你好, bob'
 peer_line='hello alice, 大家好'
 
+# The exe driver asks for the server's end through this file; bounded like every wait.
+stop_file="$work/stop-server"
+(
+    for _ in $(seq 1200); do
+        if [ -e "$stop_file" ]; then
+            kill "$server_pid" 2>/dev/null || true
+            exit 0
+        fi
+        sleep 0.1
+    done
+) &
+watcher_pid=$!
+
 "$headless_driver" port="$port" folder="$work/headless" account="$peer" password=pw-bob \
     peer="$exe_account" say="$peer_line" hear="$exe_account>>$exe_line" &
 headless_pid=$!
@@ -48,7 +62,8 @@ headless_pid=$!
 exe_status=0
 "$wine_run" "$exe_driver" exe="$(windows_path "$work/client/Ardentis.exe")" host=127.0.0.1 \
     port="$port" account="$exe_account" password=pw-alice tadir="$(windows_path "$work/ta")" \
-    lan=10.140.0.9 peer="$peer" say="$exe_line" hear="$peer>>$peer_line" || exe_status=$?
+    lan=10.140.0.9 peer="$peer" say="$exe_line" hear="$peer>>$peer_line" \
+    stopfile="$(windows_path "$stop_file")" || exe_status=$?
 
 headless_status=0
 if [ "$exe_status" -ne 0 ]; then

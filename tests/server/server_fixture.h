@@ -1,14 +1,17 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
-#include "server/account_store.h"
 #include "server/options.h"
 #include "server/server.h"
 #include "tests/server/test_client.h"
@@ -19,13 +22,14 @@ namespace ardentis::server::testing {
 class TempDir {
   public:
     TempDir();
-    ~TempDir();
+    ~TempDir() { std::filesystem::remove_all(path_, ignored_); }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     [[nodiscard]] const std::filesystem::path& path() const noexcept { return path_; }
 
   private:
     std::filesystem::path path_;
+    std::error_code ignored_;
 };
 
 // Options for a test server: loopback, a port the kernel picks, cheapest hashes and
@@ -43,7 +47,6 @@ class RunningServer {
     ~RunningServer();
     RunningServer(const RunningServer&) = delete;
     RunningServer& operator=(const RunningServer&) = delete;
-
     [[nodiscard]] std::uint16_t port() const noexcept { return port_; }
 
   private:
@@ -52,23 +55,63 @@ class RunningServer {
     std::thread thread_;
 };
 
+// Records as clients build them: texts go to sparam1, sparam2, ... in order.
+[[nodiscard]] LobbyMessage record(std::uint8_t command, std::int8_t sub,
+                                  std::initializer_list<std::string_view> texts = {},
+                                  std::int32_t iparam1 = 0);
+[[nodiscard]] LobbyMessage loginRecord(std::string_view account, std::string_view password);
+[[nodiscard]] LobbyMessage userUpdate(std::string_view account, std::string_view nickname,
+                                      std::string_view location, std::string_view password = {});
+// A room record (4,0 opens or changes, 4,15 game options) with one player.
+[[nodiscard]] LobbyMessage roomRecord(std::int8_t sub, std::string_view roomno,
+                                      std::string_view host, std::int32_t maxplayers = 8);
+// Room sub-commands a client sends: {roomno, account}, chat {line, roomno, account},
+// player state {roomno, account} + state, game start {roomno, address, account}.
+enum RoomSub : std::int8_t {
+    kChat = 5,
+    kJoin = 10,
+    kLeave = 12,
+    kOptions = 15,
+    kState = 16,
+    kStart = 20
+};
+
+[[nodiscard]] bool isKind(const LobbyMessage& message, std::uint8_t command, std::int8_t sub);
+// A user record (2,0 / 2,1 / 4,2 / 4,11) about the account.
+[[nodiscard]] bool isUser(const LobbyMessage& message, std::uint8_t command, std::int8_t sub,
+                          std::string_view account);
+// A room record (4,0 / 4,9 / 4,10) for the room number.
+[[nodiscard]] bool isRoom(const LobbyMessage& message, std::int8_t sub, std::string_view roomno);
+[[nodiscard]] std::size_t count(const std::vector<LobbyMessage>& seen, std::uint8_t command,
+                                std::int8_t sub);
+[[nodiscard]] std::string lobbyWord();  // "大厅" in code page 936
+
 // Connects and logs in; the client is returned after LoginOk (nullptr otherwise).
 [[nodiscard]] std::unique_ptr<TestClient> loggedIn(std::uint16_t port, std::string_view account,
                                                    std::string_view password = "pw");
-
-// Lobby chat "account>>text" from the client, then waits for its own echo: when this
-// returns, the server has handled every record the client sent before.
-[[nodiscard]] bool sync(TestClient& client, std::string_view account);
-
-// Sends a lobby chat marker line from `sender` and returns it. Every record `sender`
-// sent before reaches any observer ahead of the marker.
+// Sends a lobby chat marker line "account>>mark N" and returns it.
 [[nodiscard]] std::string mark(TestClient& sender, std::string_view account);
-// The records `observer` receives up to and including the marker line; a test failure
-// when the marker does not come.
-[[nodiscard]] std::vector<LobbyMessage> upTo(TestClient& observer, std::string_view line);
-// The same for several markers from several senders, in any order: every record those
-// senders sent before their markers has reached the observer by the last of them.
+// The records `observer` receives up to the last of the markers (any order): every record
+// their senders sent before them has arrived by then. A test failure when one does not come.
 [[nodiscard]] std::vector<LobbyMessage> upTo(TestClient& observer,
                                              const std::vector<std::string>& lines);
+// True when the client hears its own marker: the server has handled all it sent before.
+[[nodiscard]] bool sync(TestClient& client, std::string_view account);
+
+// A server with auto-registration, started on first use so a test may change the options.
+class LobbyTest : public ::testing::Test {
+  protected:
+    LobbyTest() { options.autoRegister = true; }
+    std::uint16_t port();
+    // A logged-in user who has read past the newcomer's lists.
+    std::unique_ptr<TestClient> user(std::string_view account);
+    // `host` opens a room and each joiner joins it; returns when everyone has read past it.
+    void openRoom(TestClient& host, std::string_view hostAccount, std::string_view roomno,
+                  std::initializer_list<std::pair<TestClient*, std::string_view>> joiners);
+
+    TempDir dir;
+    ServerOptions options = testOptions(dir);
+    std::unique_ptr<RunningServer> server;
+};
 
 }  // namespace ardentis::server::testing

@@ -7,33 +7,25 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace ardentis::server::testing {
 
 TestClient::TestClient(std::uint16_t port, int receiveBuffer) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0) {
-        return;
-    }
+    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
     if (receiveBuffer > 0) {
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+        ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     }
     const int one = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return;
+    if (::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        abort();
     }
-    fd_ = fd;
-}
-
-TestClient::~TestClient() {
-    abort();
 }
 
 void TestClient::abort() {
@@ -43,36 +35,23 @@ void TestClient::abort() {
     }
 }
 
-bool TestClient::send(const LobbyMessage& message) {
-    const auto bytes = message.toBytes();
-    return sendBytes(bytes);
-}
-
 bool TestClient::sendBytes(std::span<const std::byte> bytes) {
     while (!bytes.empty() && fd_ >= 0) {
         const ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) {
-            continue;
-        }
-        if (sent <= 0) {
+        if (sent <= 0 && errno != EINTR) {
             return false;
         }
-        bytes = bytes.subspan(static_cast<std::size_t>(sent));
+        bytes = bytes.subspan(static_cast<std::size_t>(std::max<ssize_t>(sent, 0)));
     }
     return fd_ >= 0;
 }
 
 bool TestClient::fill(std::chrono::steady_clock::time_point deadline) {
-    if (fd_ < 0 || ended_) {
-        return false;
-    }
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
-    if (left.count() < 0) {
-        return false;
-    }
     pollfd entry{fd_, POLLIN, 0};
-    if (::poll(&entry, 1, static_cast<int>(left.count())) <= 0) {
+    if (fd_ < 0 || ended_ || left.count() < 0 ||
+        ::poll(&entry, 1, static_cast<int>(left.count())) <= 0) {
         return false;
     }
     std::byte chunk[16384];
@@ -98,19 +77,10 @@ std::optional<LobbyMessage> TestClient::receive(std::chrono::milliseconds timeou
 }
 
 std::optional<LobbyMessage> TestClient::waitFor(
-    const std::function<bool(const LobbyMessage&)>& match, std::vector<LobbyMessage>* seen,
-    std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (true) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            return std::nullopt;
-        }
-        auto message = receive(left);
-        if (!message) {
-            return std::nullopt;
-        }
+    const std::function<bool(const LobbyMessage&)>& match, std::vector<LobbyMessage>* seen) {
+    const auto deadline = std::chrono::steady_clock::now() + kWait;
+    while (auto message = receive(std::chrono::duration_cast<std::chrono::milliseconds>(
+               deadline - std::chrono::steady_clock::now()))) {
         if (seen != nullptr) {
             seen->push_back(*message);
         }
@@ -118,15 +88,7 @@ std::optional<LobbyMessage> TestClient::waitFor(
             return message;
         }
     }
-}
-
-bool TestClient::waitClosed(std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!ended_ && std::chrono::steady_clock::now() < deadline) {
-        buffer_.clear();
-        fill(deadline);
-    }
-    return ended_;
+    return std::nullopt;
 }
 
 }  // namespace ardentis::server::testing
