@@ -371,16 +371,22 @@ class FakeNetworkWorld final : public NetworkWorld {
 };
 
 INSTANTIATE_TEST_SUITE_P(Fake, RegistryContract,
-                         ::testing::Values(&makeWorld<FakeRegistryWorld, RegistryWorld>), WorldName());
-INSTANTIATE_TEST_SUITE_P(Fake, FileContract, ::testing::Values(&makeWorld<FakeFileWorld, FileWorld>), WorldName());
+                         ::testing::Values(&makeWorld<FakeRegistryWorld, RegistryWorld>),
+                         WorldName());
+INSTANTIATE_TEST_SUITE_P(Fake, FileContract,
+                         ::testing::Values(&makeWorld<FakeFileWorld, FileWorld>), WorldName());
 INSTANTIATE_TEST_SUITE_P(Fake, SharedMemoryContract,
-                         ::testing::Values(&makeWorld<FakeSharedMemoryWorld, SharedMemoryWorld>), WorldName());
+                         ::testing::Values(&makeWorld<FakeSharedMemoryWorld, SharedMemoryWorld>),
+                         WorldName());
 INSTANTIATE_TEST_SUITE_P(Fake, GameWindowsContract,
-                         ::testing::Values(&makeWorld<FakeGameWindowsWorld, GameWindowsWorld>), WorldName());
+                         ::testing::Values(&makeWorld<FakeGameWindowsWorld, GameWindowsWorld>),
+                         WorldName());
 INSTANTIATE_TEST_SUITE_P(Fake, SystemInfoContract,
-                         ::testing::Values(&makeWorld<FakeSystemInfoWorld, SystemInfoWorld>), WorldName());
+                         ::testing::Values(&makeWorld<FakeSystemInfoWorld, SystemInfoWorld>),
+                         WorldName());
 INSTANTIATE_TEST_SUITE_P(Fake, NetworkContract,
-                         ::testing::Values(&makeWorld<FakeNetworkWorld, NetworkWorld>), WorldName());
+                         ::testing::Values(&makeWorld<FakeNetworkWorld, NetworkWorld>),
+                         WorldName());
 
 // The machine's own files and network exist on every system.
 
@@ -417,7 +423,8 @@ class SystemNetworkWorld final : public NetworkWorld {
 INSTANTIATE_TEST_SUITE_P(System, FileContract,
                          ::testing::Values(&makeWorld<SystemFileWorld, FileWorld>), WorldName());
 INSTANTIATE_TEST_SUITE_P(System, NetworkContract,
-                         ::testing::Values(&makeWorld<SystemNetworkWorld, NetworkWorld>), WorldName());
+                         ::testing::Values(&makeWorld<SystemNetworkWorld, NetworkWorld>),
+                         WorldName());
 
 }  // namespace
 }  // namespace ardentis::testing

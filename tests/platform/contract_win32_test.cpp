@@ -74,8 +74,8 @@ class Win32GameWindowsWorld final : public GameWindowsWorld {
   public:
     platform::GameWindows& windows() override { return windows_; }
     void open(const std::string& title, platform::Rgb colour) override {
-        opened_.push_back(std::make_unique<RawColourWindow>(wide(title), colour.r, colour.g,
-                                                            colour.b));
+        opened_.push_back(
+            std::make_unique<RawColourWindow>(wide(title), colour.r, colour.g, colour.b));
     }
     std::string mouseLog() const override {
         std::string log;
@@ -101,13 +101,17 @@ class Win32SystemInfoWorld final : public SystemInfoWorld {
 };
 
 INSTANTIATE_TEST_SUITE_P(Win32, RegistryContract,
-                         ::testing::Values(&makeWorld<Win32RegistryWorld, RegistryWorld>), WorldName());
+                         ::testing::Values(&makeWorld<Win32RegistryWorld, RegistryWorld>),
+                         WorldName());
 INSTANTIATE_TEST_SUITE_P(Win32, SharedMemoryContract,
-                         ::testing::Values(&makeWorld<Win32SharedMemoryWorld, SharedMemoryWorld>), WorldName());
+                         ::testing::Values(&makeWorld<Win32SharedMemoryWorld, SharedMemoryWorld>),
+                         WorldName());
 INSTANTIATE_TEST_SUITE_P(Win32, GameWindowsContract,
-                         ::testing::Values(&makeWorld<Win32GameWindowsWorld, GameWindowsWorld>), WorldName());
+                         ::testing::Values(&makeWorld<Win32GameWindowsWorld, GameWindowsWorld>),
+                         WorldName());
 INSTANTIATE_TEST_SUITE_P(Win32, SystemInfoContract,
-                         ::testing::Values(&makeWorld<Win32SystemInfoWorld, SystemInfoWorld>), WorldName());
+                         ::testing::Values(&makeWorld<Win32SystemInfoWorld, SystemInfoWorld>),
+                         WorldName());
 
 // What only the real side can meet: text the wide API cannot be given, a missing program.
 TEST(Win32Registry, BytesThatAreNotGbkAreRefusedNotMangled) {

@@ -105,12 +105,18 @@ TEST_P(OptionsStoreTest, DamagedPwdOrVnntypeLeavesTheDefaultAndLoadingGoesOn) {
         std::int32_t vnntype;
     };
     const Case cases[] = {
-        {"pwd", "12G4", true, false, 1},         {"pwd", "not hex!", true, false, 1},
-        {"vnntype", "abc", false, true, 0},      {"vnntype", "", false, true, 0},
-        {"vnntype", "1x", false, true, 0},       {"vnntype", "1 ", false, true, 0},
-        {"vnntype", "99999999999", false, true, 0}, {"vnntype", "--1", false, true, 0},
-        {"vnntype", "\xD2\xBB", false, true, 0}, {"vnntype", "-1", false, false, -1},
-        {"vnntype", "007", false, false, 7},     {"vnntype", "2147483647", false, false, 2147483647},
+        {"pwd", "12G4", true, false, 1},
+        {"pwd", "not hex!", true, false, 1},
+        {"vnntype", "abc", false, true, 0},
+        {"vnntype", "", false, true, 0},
+        {"vnntype", "1x", false, true, 0},
+        {"vnntype", "1 ", false, true, 0},
+        {"vnntype", "99999999999", false, true, 0},
+        {"vnntype", "--1", false, true, 0},
+        {"vnntype", "\xD2\xBB", false, true, 0},
+        {"vnntype", "-1", false, false, -1},
+        {"vnntype", "007", false, false, 7},
+        {"vnntype", "2147483647", false, false, 2147483647},
     };
     for (const Case& damaged : cases) {
         SCOPED_TRACE(std::string(damaged.name) + "=" + damaged.value);
@@ -180,9 +186,7 @@ class FakeStoreWorld final : public StoreWorld {
   public:
     platform::Registry& registry() override { return registry_; }
     platform::FileSystem& files() override { return files_; }
-    Gbk directory(std::string_view name) override {
-        return Gbk("C:\\") + Gbk(name) + Gbk("\\");
-    }
+    Gbk directory(std::string_view name) override { return Gbk("C:\\") + Gbk(name) + Gbk("\\"); }
     void addFile(const Gbk& path) override { files_.addFile(path); }
 
     platform::FakeRegistry registry_;
@@ -207,9 +211,8 @@ TEST(OptionsStoreWrites, SaveWritesAllNineTextsInOrderAndLoadWritesNothing) {
         EXPECT_EQ(write.kind, platform::RegistryValueKind::Text) << write.name;
         EXPECT_EQ(write.path, kOptionsSection) << write.name;
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"usr", "pwd", "autologin", "TAdir", "SPCdir",
-                                               "host", "port", "checkfile", "vnntype", "usr",
-                                               "pwd"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"usr", "pwd", "autologin", "TAdir", "SPCdir", "host",
+                                               "port", "checkfile", "vnntype", "usr", "pwd"}));
 }
 
 TEST(OptionsStoreWrites, KeyThatCannotBeOpenedGivesTheDefaultsAndRefusesSaving) {

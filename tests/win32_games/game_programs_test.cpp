@@ -174,11 +174,14 @@ struct ScreenWalk {
 };
 
 const ScreenWalk kWalks[] = {
-    {true, {{L"ARDENTIS_SIM_TA_READY_MS", L"60000"}},
+    {true,
+     {{L"ARDENTIS_SIM_TA_READY_MS", L"60000"}},
      {{std::nullopt, Screen::Connect}, {PixelPoint{498, 329}, Screen::Battleroom}}},
-    {true, {{L"ARDENTIS_SIM_TA_READY_MS", L"0"}, {L"ARDENTIS_SIM_TA_BATTLE_MS", L"0"}},
+    {true,
+     {{L"ARDENTIS_SIM_TA_READY_MS", L"0"}, {L"ARDENTIS_SIM_TA_BATTLE_MS", L"0"}},
      {{PixelPoint{498, 329}, Screen::BattleroomReady}, {PixelPoint{574, 451}, Screen::Score}}},
-    {false, {{L"ARDENTIS_SIM_TA_HOST_ANSWERS", L"0"}},
+    {false,
+     {{L"ARDENTIS_SIM_TA_HOST_ANSWERS", L"0"}},
      {{PixelPoint{498, 329}, Screen::GameList}, {PixelPoint{482, 414}, Screen::JoinFailed}}},
 };
 
@@ -190,8 +193,9 @@ class SimulatedGameWindow : public GameTestFixture, public ::testing::WithParamI
         std::vector<PixelPoint> points;
         for (const auto& probe : TAutoClicker::probes()) {
             const PixelPoint at = probe.at;
-            points.insert(points.end(), {at, {at.x + 1, at.y}, {at.x - 1, at.y},
-                                         {at.x, at.y + 1}, {at.x, at.y - 1}});
+            points.insert(
+                points.end(),
+                {at, {at.x + 1, at.y}, {at.x - 1, at.y}, {at.x, at.y + 1}, {at.x, at.y - 1}});
         }
         std::vector<Rgb> colours(points.size());
         if (!windows_.readPixels(window, points, colours)) {
@@ -243,16 +247,22 @@ struct AutomatedGame {
 };
 
 const AutomatedGame kGames[] = {
-    {game::Role::Host, true, true,
+    {game::Role::Host,
+     true,
+     true,
      {"start host=1 player=alice address=10.140.0.9", "screen connect", "click 498,329",
       "screen battleroom", "screen battleroomready", "click 574,451", "screen battle",
       "screen score", "closed"}},
-    {game::Role::Joiner, true, true,
+    {game::Role::Joiner,
+     true,
+     true,
      {"start host=0 player=bob address=10.140.0.9", "screen connect", "click 498,329",
       "screen gamelist", "click 482,414", "screen battleroom", "screen battleroomready",
       "click 574,451", "screen battle", "screen score", "closed"}},
     // A joiner whose host never answers retries four times, then closes the game.
-    {game::Role::Joiner, false, false,
+    {game::Role::Joiner,
+     false,
+     false,
      {"screen gamelist", "click 482,414", "screen joinfailed", "click 482,364", "click 482,364",
       "click 482,364", "click 482,364", "closed"}},
 };
@@ -347,8 +357,8 @@ TEST_F(GameTestFixture, RecorderMappingIsReadAndEachChangeLoggedOnceUntilTheGame
         "3 players reported by Recorder; alice, bob, carol; Player:alice is allied with: bob";
     ASSERT_TRUE(logged(three));
     ASSERT_TRUE(tell("allied 2 0"));
-    ASSERT_TRUE(logged(
-        "3 players reported by Recorder; alice, bob, carol; Player:alice, allied no one."));
+    ASSERT_TRUE(
+        logged("3 players reported by Recorder; alice, bob, carol; Player:alice, allied no one."));
     EXPECT_EQ(trafficLinesWith(two), 1);
     EXPECT_EQ(trafficLinesWith(three), 1);
     // Not recording any more: the reader stops at the next look, the watch goes on.
