@@ -44,16 +44,6 @@ std::optional<RawValue> readRawValue(RawHive hive, const std::wstring& path,
     return RawValue{type, type == REG_SZ ? data : std::wstring()};
 }
 
-bool rawKeyExists(RawHive hive, const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(rootOf(hive), path.c_str(), 0, KEY_READ | viewOf(hive), &key) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}
-
 void writeRawText(RawHive hive, const std::wstring& path, const std::wstring& name,
                   const std::wstring& value) {
     HKEY key = nullptr;

@@ -22,7 +22,6 @@ struct RawValue {
 
 [[nodiscard]] std::optional<RawValue> readRawValue(RawHive hive, const std::wstring& path,
                                                    const std::wstring& name);
-[[nodiscard]] bool rawKeyExists(RawHive hive, const std::wstring& path);
 void writeRawText(RawHive hive, const std::wstring& path, const std::wstring& name,
                   const std::wstring& value);
 // Removes the key with everything below it; nothing happens when it is missing.

@@ -4,6 +4,12 @@
 
 namespace ardentis::testing {
 
+bool rawScreenSaverRunning() {
+    BOOL running = FALSE;
+    SystemParametersInfoW(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+    return running != FALSE;
+}
+
 struct RawColourWindow::State {
     HWND window = nullptr;
     HBRUSH brush = nullptr;

@@ -7,6 +7,9 @@
 
 namespace ardentis::testing {
 
+// SPI_GETSCREENSAVERRUNNING straight from the system.
+[[nodiscard]] bool rawScreenSaverRunning();
+
 // A real top-level window of this process, filled with one colour; the system's default
 // handling closes it on the close message. Made and pumped on the test's thread.
 class RawColourWindow {

@@ -1,104 +1,67 @@
 #include <windows.h>
 
-#include <utility>
-
 #include "tests/win32_games/sim_process.h"
 
 namespace ardentis::testing {
-namespace {
 
-platform::OsError lastError(const char* api) {
-    return {api, static_cast<int>(GetLastError())};
-}
-
-void closeHandle(void*& handle) {
-    if (handle != nullptr) {
-        CloseHandle(handle);
-        handle = nullptr;
-    }
-}
-
-}  // namespace
-
-std::expected<SimProcess, platform::OsError> SimProcess::start(const std::filesystem::path& program,
-                                                               std::wstring_view arguments,
-                                                               bool pipes) {
-    SimProcess started;
+std::unique_ptr<SimProcess> SimProcess::start(const std::filesystem::path& program,
+                                              std::wstring_view arguments, bool pipes) {
+    auto started = std::make_unique<SimProcess>();
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     HANDLE childInput = nullptr;
     HANDLE childOutput = nullptr;
     if (pipes) {
         SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-        HANDLE ours = nullptr;
-        if (CreatePipe(&childInput, &ours, &inherited, 0) == FALSE) {
-            return std::unexpected(lastError("CreatePipe"));
+        if (CreatePipe(&childInput, &started->input_, &inherited, 0) == FALSE ||
+            CreatePipe(&started->output_, &childOutput, &inherited, 0) == FALSE) {
+            return nullptr;
         }
-        started.input_ = ours;
-        if (CreatePipe(&ours, &childOutput, &inherited, 0) == FALSE) {
-            CloseHandle(childInput);
-            return std::unexpected(lastError("CreatePipe"));
-        }
-        started.output_ = ours;
         // Only the child's ends are inherited, or the pipes never report their end.
-        SetHandleInformation(started.input_, HANDLE_FLAG_INHERIT, 0);
-        SetHandleInformation(started.output_, HANDLE_FLAG_INHERIT, 0);
+        SetHandleInformation(started->input_, HANDLE_FLAG_INHERIT, 0);
+        SetHandleInformation(started->output_, HANDLE_FLAG_INHERIT, 0);
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdInput = childInput;
         startup.hStdOutput = childOutput;
         startup.hStdError = childOutput;
     }
-    std::wstring commandLine = L"\"" + program.wstring() + L"\"";
-    if (!arguments.empty()) {
-        commandLine += L" ";
-        commandLine += arguments;
-    }
+    std::wstring commandLine = L"\"" + program.wstring() + L"\" " + std::wstring(arguments);
     PROCESS_INFORMATION info{};
     const BOOL created =
         CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, pipes ? TRUE : FALSE,
                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info);
-    const auto error = lastError("CreateProcessW");
     if (pipes) {
         CloseHandle(childInput);
         CloseHandle(childOutput);
     }
     if (created == FALSE) {
-        return std::unexpected(error);
+        return nullptr;
     }
     CloseHandle(info.hThread);
-    started.process_ = info.hProcess;
+    started->process_ = info.hProcess;
     return started;
 }
 
-std::expected<SimProcess, platform::OsError> SimProcess::ownerOf(platform::WindowHandle window) {
+std::unique_ptr<SimProcess> SimProcess::ownerOf(platform::WindowHandle window) {
     DWORD id = 0;
     // NOLINTNEXTLINE(performance-no-int-to-ptr)
-    if (GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &id) == 0) {
-        return std::unexpected(lastError("GetWindowThreadProcessId"));
-    }
-    SimProcess owner;
-    owner.process_ =
+    GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &id);
+    auto owner = std::make_unique<SimProcess>();
+    owner->process_ =
         OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, id);
-    if (owner.process_ == nullptr) {
-        return std::unexpected(lastError("OpenProcess"));
-    }
-    return owner;
+    return owner->process_ != nullptr ? std::move(owner) : nullptr;
 }
 
-SimProcess::SimProcess(SimProcess&& other) noexcept
-    : process_(std::exchange(other.process_, nullptr)),
-      input_(std::exchange(other.input_, nullptr)),
-      output_(std::exchange(other.output_, nullptr)),
-      received_(std::move(other.received_)) {}
-
 SimProcess::~SimProcess() {
-    if (process_ != nullptr && running()) {
+    if (running()) {
         TerminateProcess(process_, 1);
         WaitForSingleObject(process_, 10000);
     }
-    closeHandle(input_);
-    closeHandle(output_);
-    closeHandle(process_);
+    for (void* handle : {input_, output_, process_}) {
+        if (handle != nullptr) {
+            CloseHandle(handle);
+        }
+    }
 }
 
 bool SimProcess::running() const {
@@ -114,19 +77,12 @@ std::optional<std::uint32_t> SimProcess::exitCode() const {
 }
 
 bool SimProcess::writeLine(std::string_view line) {
-    if (input_ == nullptr) {
-        return false;
-    }
-    std::string bytes(line);
-    bytes += '\n';
+    const std::string bytes = std::string(line) + "\n";
     DWORD written = 0;
-    return WriteFile(input_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) !=
+    return input_ != nullptr &&
+           WriteFile(input_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) !=
                FALSE &&
            written == bytes.size();
-}
-
-void SimProcess::closeInput() {
-    closeHandle(input_);
 }
 
 const std::string& SimProcess::output() {

@@ -1,14 +1,13 @@
 #pragma once
 
 #include <cstdint>
-#include <expected>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/game_windows.h"
-#include "platform/os_error.h"
 
 namespace ardentis::testing {
 
@@ -18,30 +17,23 @@ class SimProcess {
   public:
     // Starts the program with these arguments and this process's environment; with pipes,
     // its standard input comes from writeLine() and its output is read by output().
-    [[nodiscard]] static std::expected<SimProcess, platform::OsError> start(
-        const std::filesystem::path& program, std::wstring_view arguments, bool pipes = false);
+    [[nodiscard]] static std::unique_ptr<SimProcess> start(const std::filesystem::path& program,
+                                                           std::wstring_view arguments,
+                                                           bool pipes = false);
     // The process that owns the window, for a program started through the shell.
-    [[nodiscard]] static std::expected<SimProcess, platform::OsError> ownerOf(
-        platform::WindowHandle window);
-
-    SimProcess(SimProcess&& other) noexcept;
-    SimProcess& operator=(SimProcess&&) = delete;
+    [[nodiscard]] static std::unique_ptr<SimProcess> ownerOf(platform::WindowHandle window);
+    SimProcess() = default;
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
     ~SimProcess();
 
     [[nodiscard]] bool running() const;
-    // Nothing while it runs.
-    [[nodiscard]] std::optional<std::uint32_t> exitCode() const;
+    [[nodiscard]] std::optional<std::uint32_t> exitCode() const;  // nothing while it runs
     [[nodiscard]] bool writeLine(std::string_view line);
-    // The end of its input.
-    void closeInput();
     // All it has written so far; never waits.
     [[nodiscard]] const std::string& output();
 
   private:
-    SimProcess() = default;
-
     void* process_ = nullptr;
     void* input_ = nullptr;
     void* output_ = nullptr;

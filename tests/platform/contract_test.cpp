@@ -1,0 +1,430 @@
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <optional>
+
+#include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_game_windows.h"
+#include "platform/fake/fake_network_info.h"
+#include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_shared_memory.h"
+#include "platform/fake/fake_system_info.h"
+#include "tests/platform/contracts.h"
+#include "tests/platform/scratch_directory.h"
+#include "tests/platform/udp_port_holder.h"
+#include "text/code_page.h"
+
+namespace ardentis::testing {
+namespace {
+
+using platform::RegistryFault;
+using platform::RegistryHive;
+using platform::Rgb;
+using text::Gbk;
+using Kind = RegistryWorld::Kind;
+
+const std::string kScratch = kScratchKey;
+
+std::string under(std::string_view below) {
+    return kScratch + "\\" + std::string(below);
+}
+
+// The registry
+
+TEST_P(RegistryContract, CreatingAKeyCreatesItsParentsAndOpeningAMissingOneCreatesNothing) {
+    auto& registry = world().registry();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        auto key = registry.openKey(RegistryHive::CurrentUser, under("a"));
+        ASSERT_FALSE(key.has_value());
+        EXPECT_EQ(key.error().fault, RegistryFault::Missing);
+    }
+    ASSERT_TRUE(registry.createKey(RegistryHive::CurrentUser, under("a\\b\\c")).has_value());
+    EXPECT_TRUE(registry.openKey(RegistryHive::CurrentUser, under("a")).has_value());
+    EXPECT_TRUE(registry.openKey(RegistryHive::CurrentUser, under("a\\b\\c")).has_value());
+}
+
+TEST_P(RegistryContract, MissingValueIsReportedAsMissing) {
+    auto key = world().registry().createKey(RegistryHive::CurrentUser, kScratch);
+    ASSERT_TRUE(key.has_value());
+    EXPECT_EQ((*key)->readText("absent").error().fault, RegistryFault::Missing);
+    EXPECT_EQ((*key)->readDword("absent").error().fault, RegistryFault::Missing);
+}
+
+TEST_P(RegistryContract, TextIsStoredAsTextOtherProgramsReadAndComesBackAsTheSameGbk) {
+    const Gbk directory = text::gbk("C:\\游戏\\全面歼灭\\");
+    {
+        auto key = world().registry().createKey(RegistryHive::CurrentUser, under("values"));
+        ASSERT_TRUE(key.has_value());
+        ASSERT_TRUE((*key)->writeText("TAdir", directory).has_value());
+        ASSERT_TRUE((*key)->writeText("pwd", Gbk()).has_value());
+    }
+    const auto stored = world().inspect(RegistryHive::CurrentUser, under("values"), "TAdir");
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->kind, Kind::Text);
+    EXPECT_EQ(stored->utf8, "C:\\游戏\\全面歼灭\\");
+    auto again = world().registry().openKey(RegistryHive::CurrentUser, under("values"));
+    ASSERT_TRUE(again.has_value());
+    EXPECT_EQ((*again)->readText("TAdir").value_or(Gbk("?")).bytes(), directory.bytes());
+    EXPECT_EQ((*again)->readText("pwd").value_or(Gbk("?")), Gbk());  // empty, not missing
+}
+
+TEST_P(RegistryContract, TextWrittenByAnotherProgramReadsAsGbk) {
+    world().plantText(RegistryHive::CurrentUser, kScratch, "name", "游戏大厅");
+    auto key = world().registry().openKey(RegistryHive::CurrentUser, kScratch);
+    ASSERT_TRUE(key.has_value());
+    EXPECT_EQ((*key)->readText("name").value_or(Gbk()).bytes(), "\xD3\xCE\xCF\xB7\xB4\xF3\xCC\xFC");
+}
+
+TEST_P(RegistryContract, LocalMachineIsReadWhereThe32BitInstallersWroteItAndHivesStayApart) {
+    world().plantText(RegistryHive::LocalMachine, kScratch, "InstallLocation", "C:\\Games\\SC");
+    auto machine = world().registry().openKey(RegistryHive::LocalMachine, kScratch);
+    ASSERT_TRUE(machine.has_value());
+    EXPECT_EQ((*machine)->readText("InstallLocation").value_or(Gbk()), Gbk("C:\\Games\\SC"));
+    EXPECT_FALSE(world().registry().openKey(RegistryHive::CurrentUser, kScratch).has_value());
+}
+
+TEST_P(RegistryContract, NamesIgnoreTheCaseOfLatinLettersAndLaterWritesReplace) {
+    auto key = world().registry().createKey(RegistryHive::CurrentUser, under("Options"));
+    ASSERT_TRUE(key.has_value());
+    ASSERT_TRUE((*key)->writeText("TAdir", Gbk("first")).has_value());
+    ASSERT_TRUE((*key)->writeText("TAdir", Gbk("x")).has_value());
+    auto other = world().registry().openKey(RegistryHive::CurrentUser, under("OPTIONS"));
+    ASSERT_TRUE(other.has_value());
+    EXPECT_EQ((*other)->readText("tadir").value_or(Gbk("?")), Gbk("x"));
+}
+
+TEST_P(RegistryContract, DwordAndTextAreDifferentKinds) {
+    auto key = world().registry().createKey(RegistryHive::CurrentUser, kScratch);
+    ASSERT_TRUE(key.has_value());
+    ASSERT_TRUE((*key)->writeDword("gamma", 0xDEADBEEFU).has_value());
+    ASSERT_TRUE((*key)->writeText("port", Gbk("8888")).has_value());
+    EXPECT_EQ((*key)->readDword("gamma").value_or(0), 0xDEADBEEFU);
+    EXPECT_EQ(world().inspect(RegistryHive::CurrentUser, kScratch, "gamma").value().kind,
+              Kind::Dword);
+    EXPECT_EQ((*key)->readText("gamma").error().fault, RegistryFault::WrongType);
+    EXPECT_EQ((*key)->readDword("port").error().fault, RegistryFault::WrongType);
+}
+
+TEST_P(RegistryContract, KeyOpenedForReadingRefusesWrites) {
+    ASSERT_TRUE(world().registry().createKey(RegistryHive::CurrentUser, kScratch).has_value());
+    auto key = world().registry().openKey(RegistryHive::CurrentUser, kScratch);
+    ASSERT_TRUE(key.has_value());
+    auto written = (*key)->writeText("usr", Gbk("someone"));
+    ASSERT_FALSE(written.has_value());
+    EXPECT_NE(written.error().fault, RegistryFault::Missing);
+    EXPECT_FALSE((*key)->readText("usr").has_value());
+}
+
+// Files
+
+TEST_P(FileContract, FileIsFoundByDirectoryPlusNameAndADirectoryIsNoFile) {
+    const Gbk root = world().root();
+    world().plant(root + Gbk("totala.exe"), "");
+    ASSERT_TRUE(world().makeDirectory(root + Gbk("bin")));
+    EXPECT_TRUE(world().files().fileExists(root + Gbk("totala.exe")));
+    EXPECT_FALSE(world().files().fileExists(root + Gbk("taense.exe")));
+    EXPECT_FALSE(world().files().fileExists(root + Gbk("bin")));
+    EXPECT_FALSE(world().files().fileExists(root));
+    EXPECT_FALSE(world().files().fileExists(Gbk()));
+}
+
+TEST_P(FileContract, ChineseDirectoryNameIsFound) {
+    const Gbk root = world().root();
+    const Gbk directory = root + text::gbk("最高指挥官");
+    if (!world().makeDirectory(directory)) {
+        GTEST_SKIP() << "this file system cannot hold a Chinese name";
+    }
+    const Gbk file = directory + Gbk(std::string(1, root.view().back())) + Gbk("sc.exe");
+    world().plant(file, "");
+    EXPECT_TRUE(world().files().fileExists(file));
+}
+
+TEST_P(FileContract, ReadGivesEveryByteAndWriteReplacesALongerFileWhole) {
+    const Gbk path = world().root() + Gbk("tmphost.ini");
+    EXPECT_FALSE(world().files().readFile(path).has_value());
+    const std::string content("[totala]\r\n#\x80\xD3\xCE\n\0end", 17);
+    world().plant(path, std::string(5000, 'x'));
+    EXPECT_EQ(world().files().readFile(path).value_or("?").size(), 5000U);
+    ASSERT_TRUE(world().files().writeFile(path, content).has_value());
+    EXPECT_EQ(world().files().readFile(path).value_or("<unreadable>"), content);
+}
+
+TEST_P(FileContract, ExecutableDirectoryEndsWithASeparatorAndHoldsTheExecutable) {
+    auto directory = world().files().executableDirectory();
+    ASSERT_TRUE(directory.has_value());
+    ASSERT_FALSE(directory->empty());
+    EXPECT_EQ(directory->view().back(), world().root().view().back());
+    EXPECT_TRUE(world().files().fileExists(*directory + world().executableName()));
+}
+
+// Shared memory
+
+TEST_P(SharedMemoryContract, ViewSeesTheOwnersBytesAtEachReadUntilTheOwnerCloses) {
+    const std::string name = "Ardentis-test-mapping";
+    EXPECT_FALSE(world().memory().openMapping(name, 1220).has_value());
+    world().create(name, 1220);
+    auto view = world().memory().openMapping(name, 1220);
+    ASSERT_TRUE(view.has_value());
+    std::array<std::byte, 1220> bytes{};
+    world().write(144, 3);
+    (*view)->read(bytes);
+    EXPECT_EQ(bytes[144], std::byte{3});
+    EXPECT_EQ(bytes[145], std::byte{0});
+    world().write(145, 9);
+    (*view)->read(bytes);
+    EXPECT_EQ(bytes[145], std::byte{9});
+    view->reset();
+    world().close();
+    EXPECT_FALSE(world().memory().openMapping(name, 1220).has_value());
+}
+
+// Game windows
+
+TEST_P(GameWindowsContract, FindsAWindowByItsExactTitleAndReadsItsColour) {
+    world().open("Ardentis colour window", Rgb{27, 159, 19});
+    auto& windows = world().windows();
+    EXPECT_EQ(windows.findWindow(Gbk("Ardentis colour")), platform::kNoWindow);
+    const auto handle = windows.findWindow(Gbk("Ardentis colour window"));
+    ASSERT_NE(handle, platform::kNoWindow);
+    const std::array<platform::PixelPoint, 3> points{{{16, 22}, {517, 382}, {627, 454}}};
+    std::array<Rgb, 3> colours{};
+    ASSERT_TRUE(windows.readPixels(handle, points, colours).has_value());
+    for (const Rgb& colour : colours) {
+        EXPECT_EQ(colour, (Rgb{27, 159, 19}));
+    }
+    EXPECT_FALSE(windows.readPixels(platform::kNoWindow, points, colours).has_value());
+}
+
+TEST_P(GameWindowsContract, ClickArrivesAsDownThenUpAndCloseEndsTheWindow) {
+    world().open("Ardentis click window", Rgb{});
+    auto& windows = world().windows();
+    const auto handle = windows.findWindow(Gbk("Ardentis click window"));
+    ASSERT_NE(handle, platform::kNoWindow);
+    const std::intptr_t at = (414 << 16) | 482;
+    windows.sendMessage(handle, platform::kWmLButtonDown, 0, at);
+    windows.sendMessage(handle, platform::kWmLButtonUp, 0, at);
+    EXPECT_EQ(world().mouseLog(), "down 482 414;up 482 414;");
+    windows.sendMessage(handle, platform::kWmClose, 0, 0);
+    world().settle();
+    EXPECT_EQ(windows.findWindow(Gbk("Ardentis click window")), platform::kNoWindow);
+    std::array<Rgb, 1> colour{};
+    const std::array<platform::PixelPoint, 1> point{{{1, 1}}};
+    EXPECT_FALSE(windows.readPixels(handle, point, colour).has_value());
+    windows.sendMessage(handle, platform::kWmClose, 0, 0);  // to a window that has gone
+}
+
+// System facts
+
+TEST_P(SystemInfoContract, VolumeCHasASerialAndThisExecutableNoVersionResource) {
+    EXPECT_TRUE(world().system().volumeSerialNumber("c:\\").has_value());
+    EXPECT_FALSE(world().system().ownFileVersion().has_value());
+}
+
+TEST_P(SystemInfoContract, ScreenSaverRunningParameterIsSetAndCleared) {
+    constexpr std::uint32_t kScreenSaverRunning = 97;
+    ASSERT_TRUE(world().system().setSystemParameter(kScreenSaverRunning, 1).has_value());
+    EXPECT_TRUE(world().screenSaverRunning());
+    ASSERT_TRUE(world().system().setSystemParameter(kScreenSaverRunning, 0).has_value());
+    EXPECT_FALSE(world().screenSaverRunning());
+}
+
+// The network
+
+TEST_P(NetworkContract, LocalhostLooksUpToTheLoopbackAddress) {
+    auto addresses = world().network().localAddresses();
+    ASSERT_TRUE(addresses.has_value()) << addresses.error().describe();
+    const platform::Ipv4Address loopback{127, 0, 0, 1};
+    EXPECT_NE(std::find(addresses->begin(), addresses->end(), loopback), addresses->end());
+}
+
+TEST_P(NetworkContract, HeldUdpPortCannotBeBoundUntilReleasedAndCheckingLeavesItFree) {
+    const std::uint16_t port = world().holdPort();
+    EXPECT_FALSE(world().network().tryBindUdp(port).has_value());
+    world().releasePort();
+    EXPECT_TRUE(world().network().tryBindUdp(port).has_value());
+    EXPECT_TRUE(world().network().tryBindUdp(port).has_value());
+}
+
+// The fakes' worlds
+
+class FakeRegistryWorld final : public RegistryWorld {
+  public:
+    platform::Registry& registry() override { return registry_; }
+    void plantText(RegistryHive hive, const std::string& path, const std::string& name,
+                   const std::string& utf8) override {
+        registry_.setText(hive, path, name, text::gbk(utf8));
+    }
+    std::optional<Stored> inspect(RegistryHive hive, const std::string& path,
+                                  const std::string& name) override {
+        const auto kind = registry_.kindOf(hive, path, name);
+        if (!kind) {
+            return std::nullopt;
+        }
+        if (*kind == platform::RegistryValueKind::Dword) {
+            return Stored{Kind::Dword, {}};
+        }
+        return Stored{Kind::Text, text::toUtf8(*registry_.text(hive, path, name)).value_or("?")};
+    }
+
+  private:
+    platform::FakeRegistry registry_;
+};
+
+class FakeFileWorld final : public FileWorld {
+  public:
+    FakeFileWorld() {
+        files_.setExecutableDirectory(Gbk("C:\\bin\\"));
+        files_.addFile(Gbk("C:\\bin\\ardentis.exe"));
+    }
+    platform::FileSystem& files() override { return files_; }
+    Gbk root() const override { return Gbk("C:\\scratch\\"); }
+    void plant(const Gbk& path, std::string_view content) override {
+        files_.addFile(path, std::string(content));
+    }
+    bool makeDirectory(const Gbk& /*path*/) override { return true; }
+    Gbk executableName() const override { return Gbk("ardentis.exe"); }
+
+  private:
+    platform::FakeFileSystem files_;
+};
+
+class FakeSharedMemoryWorld final : public SharedMemoryWorld {
+  public:
+    platform::SharedMemory& memory() override { return memory_; }
+    void create(const std::string& name, std::size_t size) override {
+        name_ = name;
+        bytes_ = memory_.create(name, size);
+    }
+    void write(std::size_t offset, std::uint8_t value) override {
+        (*bytes_)[offset] = std::byte{value};
+    }
+    void close() override { memory_.remove(name_); }
+
+  private:
+    platform::FakeSharedMemory memory_;
+    std::string name_;
+    std::shared_ptr<platform::FakeSharedMemory::Bytes> bytes_;
+};
+
+class FakeGameWindowsWorld final : public GameWindowsWorld {
+    class ColourWindow final : public platform::SimulatedWindow {
+      public:
+        ColourWindow(Rgb colour, std::string& log) : colour_(colour), log_(log) {}
+        Rgb pixel(platform::PixelPoint /*point*/) const override { return colour_; }
+        bool handle(std::uint32_t message, std::uintptr_t /*wParam*/,
+                    std::intptr_t lParam) override {
+            if (message == platform::kWmLButtonDown || message == platform::kWmLButtonUp) {
+                log_ += (message == platform::kWmLButtonDown ? "down " : "up ") +
+                        std::to_string(lParam & 0xFFFF) + " " + std::to_string(lParam >> 16) + ";";
+            }
+            return message != platform::kWmClose;
+        }
+
+      private:
+        Rgb colour_;
+        std::string& log_;
+    };
+
+  public:
+    platform::GameWindows& windows() override { return windows_; }
+    void open(const std::string& title, Rgb colour) override {
+        windows_.open(Gbk(title), std::make_shared<ColourWindow>(colour, log_));
+    }
+    std::string mouseLog() const override { return log_; }
+    void settle() override {}
+
+  private:
+    platform::FakeGameWindows windows_;
+    std::string log_;
+};
+
+class FakeSystemInfoWorld final : public SystemInfoWorld {
+  public:
+    FakeSystemInfoWorld() { system_.setVolumeSerial("c:\\", 0x1A2B3C4DU); }
+    platform::SystemInfo& system() override { return system_; }
+    bool screenSaverRunning() const override {
+        for (auto call = system_.parameterCalls().rbegin(); call != system_.parameterCalls().rend();
+             ++call) {
+            if (call->action == 97) {
+                return call->value != 0;
+            }
+        }
+        return false;
+    }
+
+  private:
+    platform::FakeSystemInfo system_;
+};
+
+class FakeNetworkWorld final : public NetworkWorld {
+  public:
+    FakeNetworkWorld() { network_.setAddresses({{192, 168, 1, 2}, {127, 0, 0, 1}}); }
+    platform::NetworkInfo& network() override { return network_; }
+    std::uint16_t holdPort() override {
+        network_.holdUdpPort(47624);
+        return 47624;
+    }
+    void releasePort() override { network_.releaseUdpPort(47624); }
+
+  private:
+    platform::FakeNetworkInfo network_;
+};
+
+INSTANTIATE_TEST_SUITE_P(Fake, RegistryContract,
+                         ::testing::Values(&makeWorld<FakeRegistryWorld, RegistryWorld>),
+                         WorldName());
+INSTANTIATE_TEST_SUITE_P(Fake, FileContract,
+                         ::testing::Values(&makeWorld<FakeFileWorld, FileWorld>), WorldName());
+INSTANTIATE_TEST_SUITE_P(Fake, SharedMemoryContract,
+                         ::testing::Values(&makeWorld<FakeSharedMemoryWorld, SharedMemoryWorld>),
+                         WorldName());
+INSTANTIATE_TEST_SUITE_P(Fake, GameWindowsContract,
+                         ::testing::Values(&makeWorld<FakeGameWindowsWorld, GameWindowsWorld>),
+                         WorldName());
+INSTANTIATE_TEST_SUITE_P(Fake, SystemInfoContract,
+                         ::testing::Values(&makeWorld<FakeSystemInfoWorld, SystemInfoWorld>),
+                         WorldName());
+INSTANTIATE_TEST_SUITE_P(Fake, NetworkContract,
+                         ::testing::Values(&makeWorld<FakeNetworkWorld, NetworkWorld>),
+                         WorldName());
+
+// The machine's own files and network exist on every system.
+
+class SystemFileWorld final : public FileWorld {
+  public:
+    platform::FileSystem& files() override { return files_; }
+    Gbk root() const override { return scratch_.gbk(); }
+    void plant(const Gbk& path, std::string_view content) override {
+        scratch_.addFile(pathOf(path), content);  // an absolute name replaces the directory
+    }
+    bool makeDirectory(const Gbk& path) override {
+        std::error_code error;
+        std::filesystem::create_directories(pathOf(path), error);
+        return !error;
+    }
+    Gbk executableName() const override { return Gbk(ARDENTIS_TEST_EXECUTABLE); }
+
+  private:
+    platform::SystemFileSystem files_;
+    ScratchDirectory scratch_;
+};
+
+class SystemNetworkWorld final : public NetworkWorld {
+  public:
+    platform::NetworkInfo& network() override { return network_; }
+    std::uint16_t holdPort() override { return holder_.port(); }
+    void releasePort() override { holder_.release(); }
+
+  private:
+    platform::SystemNetworkInfo network_{"localhost"};
+    UdpPortHolder holder_;
+};
+
+INSTANTIATE_TEST_SUITE_P(System, FileContract,
+                         ::testing::Values(&makeWorld<SystemFileWorld, FileWorld>), WorldName());
+INSTANTIATE_TEST_SUITE_P(System, NetworkContract,
+                         ::testing::Values(&makeWorld<SystemNetworkWorld, NetworkWorld>),
+                         WorldName());
+
+}  // namespace
+}  // namespace ardentis::testing

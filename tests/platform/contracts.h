@@ -1,0 +1,118 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/file_system.h"
+#include "platform/game_windows.h"
+#include "platform/network_info.h"
+#include "platform/registry.h"
+#include "platform/shared_memory.h"
+#include "platform/system_info.h"
+
+namespace ardentis::testing {
+
+// One suite per interface of platform/, run against a world around the fake and around the
+// real implementation. The world prepares and observes what the interface cannot (another
+// program's registry entry, a window, a held port), so that fake and real cannot drift.
+template <class World>
+class Contract : public ::testing::TestWithParam<std::unique_ptr<World> (*)()> {
+  protected:
+    void SetUp() override { world_ = this->GetParam()(); }
+    World& world() { return *world_; }
+
+  private:
+    std::unique_ptr<World> world_;
+};
+
+// Each world owns a scratch key under this path in both hives, empty at the start.
+inline constexpr const char* kScratchKey = "Software\\Ardentis tests";
+
+struct RegistryWorld {
+    enum class Kind { Text, Dword, Other };
+    struct Stored {
+        Kind kind = Kind::Other;
+        std::string utf8;  // the text as another program reads it
+    };
+    virtual ~RegistryWorld() = default;
+    virtual platform::Registry& registry() = 0;
+    // A text value as another program writes it (REG_SZ through the wide API).
+    virtual void plantText(platform::RegistryHive hive, const std::string& path,
+                           const std::string& name, const std::string& utf8) = 0;
+    [[nodiscard]] virtual std::optional<Stored> inspect(platform::RegistryHive hive,
+                                                        const std::string& path,
+                                                        const std::string& name) = 0;
+};
+
+struct FileWorld {
+    virtual ~FileWorld() = default;
+    virtual platform::FileSystem& files() = 0;
+    // A directory of the world's own, ending with its separator.
+    [[nodiscard]] virtual text::Gbk root() const = 0;
+    virtual void plant(const text::Gbk& path, std::string_view content) = 0;
+    // False when this file system cannot hold that name.
+    [[nodiscard]] virtual bool makeDirectory(const text::Gbk& path) = 0;
+    // The file name of the running executable.
+    [[nodiscard]] virtual text::Gbk executableName() const = 0;
+};
+
+struct SharedMemoryWorld {
+    virtual ~SharedMemoryWorld() = default;
+    virtual platform::SharedMemory& memory() = 0;
+    // Another program makes the mapping, writes it, and closes it.
+    virtual void create(const std::string& name, std::size_t size) = 0;
+    virtual void write(std::size_t offset, std::uint8_t value) = 0;
+    virtual void close() = 0;
+};
+
+struct GameWindowsWorld {
+    virtual ~GameWindowsWorld() = default;
+    virtual platform::GameWindows& windows() = 0;
+    // A window of another program in one colour; the close message ends it.
+    virtual void open(const std::string& title, platform::Rgb colour) = 0;
+    // The left-button messages it received, as "down x y;" / "up x y;".
+    [[nodiscard]] virtual std::string mouseLog() const = 0;
+    virtual void settle() = 0;
+};
+
+struct SystemInfoWorld {
+    virtual ~SystemInfoWorld() = default;
+    virtual platform::SystemInfo& system() = 0;
+    [[nodiscard]] virtual bool screenSaverRunning() const = 0;
+};
+
+struct NetworkWorld {
+    virtual ~NetworkWorld() = default;
+    // This machine, looked up as "localhost" so that the lookup never leaves it.
+    virtual platform::NetworkInfo& network() = 0;
+    // Another socket takes a UDP port, as a running game does, until released.
+    [[nodiscard]] virtual std::uint16_t holdPort() = 0;
+    virtual void releasePort() = 0;
+};
+
+template <class World, class Base>
+std::unique_ptr<Base> makeWorld() {
+    return std::make_unique<World>();
+}
+
+// Names the instantiation's single world, so that test names stay the same from run to run.
+struct WorldName {
+    template <class Param>
+    std::string operator()(const ::testing::TestParamInfo<Param>& /*info*/) const {
+        return "world";
+    }
+};
+
+using RegistryContract = Contract<RegistryWorld>;
+using FileContract = Contract<FileWorld>;
+using SharedMemoryContract = Contract<SharedMemoryWorld>;
+using GameWindowsContract = Contract<GameWindowsWorld>;
+using SystemInfoContract = Contract<SystemInfoWorld>;
+using NetworkContract = Contract<NetworkWorld>;
+
+}  // namespace ardentis::testing
