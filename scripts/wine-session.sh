@@ -105,6 +105,10 @@ wine_session_start() {
     WINEPREFIX="$prefix" wineserver -p >/dev/null 2>&1 || true
     WINEPREFIX="$prefix" "$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed \
         /d N /f >/dev/null 2>&1
+    # A program that crashes ends at once with its backtrace on standard error, instead of
+    # waiting in a crash dialog until the test's time runs out.
+    WINEPREFIX="$prefix" "$wine_run" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
+        /t REG_DWORD /d 0 /f >/dev/null 2>&1
 }
 
 wine_session_end() { wine_prefix_stop "$1"; }
