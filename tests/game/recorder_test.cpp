@@ -8,8 +8,6 @@
 #include <sstream>
 #include <string>
 
-#include "controls/memory/memory_check_box.h"
-#include "controls/memory/memory_list_view.h"
 #include "game/recorder_report.h"
 #include "game/ta_watcher.h"
 #include "platform/clock.h"
@@ -21,6 +19,7 @@
 #include "platform/fake/simulated_total_annihilation.h"
 #include "platform/file_append.h"
 #include "protocol/traffic_log.h"
+#include "tests/game/recording_room.h"
 
 namespace ardentis::game {
 namespace {
@@ -78,28 +77,6 @@ TEST(RecorderState, OnlyOneAndThreeMeanRecording) {
     }
 }
 
-// A battle room that records what the watcher does to it, for the recorder's tests; the
-// game-end check itself is tested on the whole client.
-class QuietRoom final : public GameRoom {
-  public:
-    void sendTAstart() override {}
-    void clearStartFlags() override {}
-    void setStartGuard(bool /*on*/) override {}
-    [[nodiscard]] Gbk account() const override { return Gbk("ab"); }
-    [[nodiscard]] bool userIsHost() const override { return true; }
-    [[nodiscard]] forms::CheckBox& readyBox() override { return box; }
-    [[nodiscard]] const forms::ListView& players() const override { return list; }
-    void sendnotice(const Gbk& line) override { notices.push_back(line); }
-    void sendstate() override {}
-    void sendroom() override {}
-    void setStatus(const Gbk& /*status*/) override {}
-    void restoreWindowSizes() override {}
-
-    forms::MemoryCheckBox box;
-    forms::MemoryListView list;
-    std::vector<Gbk> notices;
-};
-
 std::filesystem::path freshLogFile() {
     static std::atomic<int> counter{0};
     auto path =
@@ -139,7 +116,7 @@ class RecorderWatch : public ::testing::Test {
     platform::FakeSystemInfo system_;
     platform::SystemClock clock_;
     protocol::TrafficLog log_{platform::appendFileAt(logFile_), clock_};
-    QuietRoom room_;
+    ardentis::testing::RecordingRoom room_;
     TTAHook hook_{loop_, windows_, memory_, system_, log_, room_};
     platform::WindowHandle window_ = platform::kNoWindow;
 };

@@ -32,6 +32,7 @@
 #include "platform/win32/win32_shared_memory.h"
 #include "platform/win32/win32_system_info.h"
 #include "protocol/traffic_log.h"
+#include "tests/game/recording_room.h"
 #include "tests/platform/scratch_directory.h"
 #include "tests/win32_games/sim_process.h"
 
@@ -130,33 +131,6 @@ class GameTestFixture : public ::testing::Test {
                               clock_};
     // Wakes the loop now and then, so that waits on other processes see their progress.
     std::unique_ptr<platform::Timer> poll_ = loop_.createTimer(20, true, [] {});
-};
-
-// The battle room as the game watchers see it, keeping what they did to it.
-class RecordingRoom final : public game::GameRoom {
-  public:
-    void sendTAstart() override { ++startCalls; }
-    void clearStartFlags() override {
-        ++clearCalls;
-        startGuard = false;
-    }
-    void setStartGuard(bool on) override { startGuard = on; }
-    [[nodiscard]] Gbk account() const override { return Gbk("alice"); }
-    [[nodiscard]] bool userIsHost() const override { return true; }
-    [[nodiscard]] forms::CheckBox& readyBox() override { return box; }
-    [[nodiscard]] const forms::ListView& players() const override { return list; }
-    void sendnotice(const Gbk& line) override { notices.push_back(line); }
-    void sendstate() override {}
-    void sendroom() override {}
-    void setStatus(const Gbk& /*status*/) override {}
-    void restoreWindowSizes() override {}
-
-    int startCalls = 0;
-    int clearCalls = 0;
-    bool startGuard = false;
-    std::vector<Gbk> notices;
-    forms::MemoryCheckBox box;
-    forms::MemoryListView list;
 };
 
 std::intptr_t pointParameter(PixelPoint at) {

@@ -250,10 +250,11 @@ void TFormBattleroom::BitBtn2Click() {
     const Gbk code = connection->lobby.myroom->info.modcode.gbk();
     const bool host = userIsHost();
     const game::Game game = game::gameOfCode(code);
+    const Gbk exePath = connection->mods.GetModExePath(code);
     game::GameStart::Plan plan{
         .game = game,
         .role = host ? game::Role::Host : game::Role::Joiner,
-        .exePath = connection->mods.GetModExePath(code),
+        .exePath = exePath,
         .taDir = options.TAdir,
         .account = account(),
         .hostip = options.hostip,
@@ -281,10 +282,9 @@ void TFormBattleroom::BitBtn2Click() {
     }
     if (const auto launched = start.launch(); !launched) {
         const bool refused = launched.error().failure == game::GameStart::Failure::ShellRefused;
-        gameDidNotStart(host, refused
-                                  ? zh<"无法启动游戏：">() + connection->mods.GetModExePath(code) +
-                                        Gbk(" (" + launched.error().os.describe() + ")")
-                                  : zh<"游戏没有启动，请检查游戏目录。">());
+        gameDidNotStart(host, refused ? zh<"无法启动游戏：">() + exePath +
+                                            Gbk(" (" + launched.error().os.describe() + ")")
+                                      : zh<"游戏没有启动，请检查游戏目录。">());
         return;
     }
     sendnotice(account() + zh<"开始进入战场，请稍候．">());
