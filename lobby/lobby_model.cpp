@@ -38,13 +38,18 @@ Gbk tclobby::statusLine() const {
     return zh<"用户:">() + ownAccount() + zh<" 位置:">() + room_.currentUser.location.gbk();
 }
 
-room::tcroom* tclobby::findRoom(const Gbk& roomno) const {
-    for (const auto& candidate : rooms) {
-        if (candidate->info.roomno.gbk() == roomno) {
-            return candidate.get();
+std::optional<std::size_t> tclobby::roomIndex(const Gbk& roomno) const {
+    for (std::size_t index = 0; index < rooms.size(); ++index) {
+        if (rooms[index]->info.roomno.gbk() == roomno) {
+            return index;
         }
     }
-    return nullptr;
+    return std::nullopt;
+}
+
+room::tcroom* tclobby::findRoom(const Gbk& roomno) const {
+    const auto index = roomIndex(roomno);
+    return index ? rooms[*index].get() : nullptr;
 }
 
 std::vector<Gbk> tclobby::roomColumns(const RoomRecord& room) const {
@@ -130,16 +135,15 @@ void tclobby::addroom(const RoomRecord& room) {
 }
 
 bool tclobby::updateroom(const RoomRecord& room) {
-    const auto found = std::ranges::find_if(
-        rooms, [&](const auto& entry) { return entry->info.roomno.gbk() == room.roomno.gbk(); });
-    if (found == rooms.end()) {
+    const auto index = roomIndex(room.roomno.gbk());
+    if (!index) {
         return false;
     }
-    (*found)->info = room;
+    rooms[*index]->info = room;
     if (myroom && myroom->info.roomno.gbk() == room.roomno.gbk()) {
         myroom->info = room;
     }
-    const int row = static_cast<int>(found - rooms.begin());
+    const int row = static_cast<int>(*index);
     const auto columns = roomColumns(room);
     for (std::size_t column = 0; column < columns.size(); ++column) {
         c_.lvrooms.setSubItem(row, static_cast<int>(column) + 1, columns[column]);
@@ -216,11 +220,9 @@ void tclobby::delroom(const RoomRecord& room) {
     }
     // The list's rows are the rooms in order: the row goes by the room's position, so a
     // room number the list can't show faithfully still takes its own row with it.
-    const auto found = std::ranges::find_if(
-        rooms, [&](const auto& entry) { return entry->info.roomno.gbk() == room.roomno.gbk(); });
-    if (found != rooms.end()) {
-        const int row = static_cast<int>(found - rooms.begin());
-        rooms.erase(found);
+    if (const auto index = roomIndex(room.roomno.gbk())) {
+        const int row = static_cast<int>(*index);
+        rooms.erase(rooms.begin() + static_cast<std::ptrdiff_t>(*index));
         --roomcount;
         if (row < c_.lvrooms.rowCount()) {
             c_.lvrooms.deleteRow(row);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "lobby/lobby_controls.h"
@@ -55,6 +57,8 @@ class tclobby {
     std::unique_ptr<room::tcroom> myroom;
 
   private:
+    // The room's position in `rooms`, which is also its row in the room list.
+    [[nodiscard]] std::optional<std::size_t> roomIndex(const text::Gbk& roomno) const;
     [[nodiscard]] room::tcroom* findRoom(const text::Gbk& roomno) const;
     [[nodiscard]] std::vector<text::Gbk> roomColumns(const protocol::RoomRecord& room) const;
     [[nodiscard]] const text::Gbk& ownAccount() const;
