@@ -95,7 +95,7 @@ class Loopback : public ::testing::Test {
         return testing::lines(testing::readFile(log.file()));
     }
 
-    testing::TempDir dir;
+    testing::ScratchDirectory dir;
     testing::FixedClock clock{platform::LocalTime{2026, 1, 31, 20, 15, 7, 0}};
     TrafficLog log{platform::appendFileAt(dir.path() / "ardentisclient.log"), clock};
     testing::RecordingInfoBox infoBox;

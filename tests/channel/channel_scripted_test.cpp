@@ -72,7 +72,7 @@ class Channel : public ::testing::Test {
     }
     void feed(const std::vector<LobbyMessage>& messages) { socket.feed(concat(messages)); }
 
-    testing::TempDir dir;
+    testing::ScratchDirectory dir;
     testing::FixedClock clock{kNow};
     TrafficLog log{platform::appendFileAt(dir.path() / "ardentisclient.log"), clock};
     testing::RecordingInfoBox infoBox;

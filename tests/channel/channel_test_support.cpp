@@ -1,68 +1,8 @@
 #include "tests/channel/channel_test_support.h"
 
-#include <atomic>
-#include <chrono>
-#include <fstream>
-#include <iterator>
-#include <random>
-#include <sstream>
-#include <system_error>
 #include <thread>
 
 namespace ardentis::testing {
-
-TempDir::TempDir() {
-    static std::atomic<int> counter{0};
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() /
-            ("ardentis-channel-" + std::to_string(stamp) + "-" + std::to_string(random()) + "-" +
-             std::to_string(counter++));
-    std::filesystem::create_directories(path_);
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-void RecordingSleeper::sleepMs(int milliseconds) {
-    std::size_t call = 0;
-    {
-        const std::lock_guard lock(mutex_);
-        call = waits_.size();
-        waits_.push_back(milliseconds);
-    }
-    if (hook_) {
-        hook_(milliseconds, call);
-    }
-    std::this_thread::yield();
-}
-
-std::vector<int> RecordingSleeper::waits() const {
-    const std::lock_guard lock(mutex_);
-    return waits_;
-}
-
-std::string readFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::vector<std::string> lines(const std::string& bytes) {
-    std::vector<std::string> result;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        const std::size_t end = bytes.find("\r\n", start);
-        if (end == std::string::npos) {
-            result.push_back(bytes.substr(start));
-            break;
-        }
-        result.push_back(bytes.substr(start, end - start));
-        start = end + 2;
-    }
-    return result;
-}
 
 protocol::LobbyMessage sampleRecord(int seed) {
     protocol::LobbyMessage message{};

@@ -13,7 +13,7 @@ namespace {
 
 class Helper : public ::testing::Test {
   protected:
-    testing::TempDir dir;
+    testing::ScratchDirectory dir;
     testing::FixedClock clock{platform::LocalTime{2026, 2, 3, 4, 5, 6, 0}};
     TrafficLog log{platform::appendFileAt(dir.path() / "ardentisclient.log"), clock};
     testing::RecordingInfoBox infoBox;

@@ -20,14 +20,14 @@ namespace {
 
 using testing::FixedClock;
 using testing::readFile;
-using testing::TempDir;
+using testing::ScratchDirectory;
 
 constexpr platform::LocalTime kEvening{2026, 1, 31, 20, 15, 7, 456};
 constexpr platform::LocalTime kEarlyMorning{2026, 1, 5, 3, 4, 9, 0};
 
 class TrafficLogFile : public ::testing::Test {
   protected:
-    TempDir dir;
+    ScratchDirectory dir;
     std::filesystem::path file = dir.path() / "ardentisclient.log";
 };
 

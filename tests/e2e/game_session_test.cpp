@@ -17,8 +17,8 @@ namespace {
 
 using platform::SimulatedTotalAnnihilation;
 using Screen = SimulatedTotalAnnihilation::Screen;
+using ardentis::testing::ScratchDirectory;
 using server::testing::RunningServer;
-using server::testing::TempDir;
 using text::Gbk;
 using text::zh;
 
@@ -128,7 +128,7 @@ class GameSession : public ::testing::Test {
         }));
     }
 
-    TempDir dir_;
+    ScratchDirectory dir_;
     server::ServerOptions options_;
     std::unique_ptr<RunningServer> server_;
     std::unique_ptr<Player> alice_;

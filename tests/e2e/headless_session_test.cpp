@@ -10,8 +10,8 @@
 namespace ardentis::e2e {
 namespace {
 
+using ardentis::testing::ScratchDirectory;
 using server::testing::RunningServer;
-using server::testing::TempDir;
 using text::Gbk;
 using text::zh;
 
@@ -96,7 +96,7 @@ class HeadlessSession : public ::testing::Test {
         return peers;
     }
 
-    TempDir dir_;
+    ScratchDirectory dir_;
     server::ServerOptions options_;
     std::unique_ptr<RunningServer> server_;
     std::unique_ptr<HeadlessPeer> alice_;

@@ -5,7 +5,7 @@
 
 #include "game/mod_table.h"
 #include "platform/file_system.h"
-#include "tests/platform/scratch_directory.h"
+#include "tests/support/scratch_directory.h"
 
 namespace ardentis::game {
 namespace {

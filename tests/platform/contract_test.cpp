@@ -10,8 +10,8 @@
 #include "platform/fake/fake_shared_memory.h"
 #include "platform/fake/fake_system_info.h"
 #include "tests/platform/contracts.h"
-#include "tests/platform/scratch_directory.h"
-#include "tests/platform/udp_port_holder.h"
+#include "tests/support/scratch_directory.h"
+#include "tests/support/udp_port_holder.h"
 #include "text/code_page.h"
 
 namespace ardentis::testing {

@@ -73,7 +73,7 @@ class ServerProcess {
 
 class Program : public ::testing::Test {
   protected:
-    TempDir dir;
+    ScratchDirectory dir;
     std::string db = (dir.path() / "accounts.db").string();
     std::string errorLog = (dir.path() / "server.log").string();
 };

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <stdexcept>
 
 #include "protocol/des.h"
@@ -13,16 +12,7 @@
 
 namespace ardentis::server::testing {
 
-TempDir::TempDir() {
-    static std::atomic<int> counter{0};
-    path_ =
-        std::filesystem::temp_directory_path() /
-        ("ardentis-server-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-}
-
-ServerOptions testOptions(const TempDir& dir) {
+ServerOptions testOptions(const ScratchDirectory& dir) {
     ServerOptions options;
     options.host = "127.0.0.1";
     options.port = 0;

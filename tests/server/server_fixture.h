@@ -15,26 +15,15 @@
 #include "server/options.h"
 #include "server/server.h"
 #include "tests/server/test_client.h"
+#include "tests/support/scratch_directory.h"
 
 namespace ardentis::server::testing {
 
-// A scratch folder, removed at the end.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir() { std::filesystem::remove_all(path_, ignored_); }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    [[nodiscard]] const std::filesystem::path& path() const noexcept { return path_; }
-
-  private:
-    std::filesystem::path path_;
-    std::error_code ignored_;
-};
+using ardentis::testing::ScratchDirectory;
 
 // Options for a test server: loopback, a port the kernel picks, cheapest hashes and
 // flood limits out of the way unless a test sets them.
-[[nodiscard]] ServerOptions testOptions(const TempDir& dir);
+[[nodiscard]] ServerOptions testOptions(const ScratchDirectory& dir);
 
 // Adds an account straight to the database (GBK texts), as `user add` does.
 void addAccount(const ServerOptions& options, std::string_view account, std::string_view password,
@@ -109,7 +98,7 @@ class LobbyTest : public ::testing::Test {
     void openRoom(TestClient& host, std::string_view hostAccount, std::string_view roomno,
                   std::initializer_list<std::pair<TestClient*, std::string_view>> joiners);
 
-    TempDir dir;
+    ScratchDirectory dir;
     ServerOptions options = testOptions(dir);
     std::unique_ptr<RunningServer> server;
 };

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/fake/fake_network_info.h"
-#include "tests/platform/udp_port_holder.h"
+#include "tests/support/udp_port_holder.h"
 
 namespace ardentis::settings {
 namespace {

@@ -2,8 +2,8 @@
 #include <filesystem>
 
 #include "platform/win32/win32_registry.h"
-#include "tests/platform/scratch_directory.h"
 #include "tests/settings/options_store_world.h"
+#include "tests/support/scratch_directory.h"
 #include "tests/win32/raw_registry.h"
 
 namespace ardentis::testing {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/fake/fake_system_info.h"
+#include "tests/support/doubles.h"
 
 namespace ardentis::settings {
 namespace {
@@ -14,14 +15,7 @@ using platform::FileVersion;
 using platform::SystemParameterCall;
 using text::Gbk;
 
-class FixedClock final : public platform::Clock {
-  public:
-    explicit FixedClock(platform::LocalTime time) : time_(time) {}
-    [[nodiscard]] platform::LocalTime now() const override { return time_; }
-
-  private:
-    platform::LocalTime time_;
-};
+using testing::FixedClock;
 
 TEST(UniqueId, SerialHalvesInUpperCaseHexFrameTheDayAndTime) {
     struct Case {

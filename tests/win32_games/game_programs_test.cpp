@@ -33,7 +33,7 @@
 #include "platform/win32/win32_system_info.h"
 #include "protocol/traffic_log.h"
 #include "tests/game/recording_room.h"
-#include "tests/platform/scratch_directory.h"
+#include "tests/support/scratch_directory.h"
 #include "tests/win32_games/sim_process.h"
 
 namespace ardentis::testing {

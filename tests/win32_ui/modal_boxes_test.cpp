@@ -7,7 +7,7 @@
 
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_event_loop.h"
-#include "tests/platform/scratch_directory.h"
+#include "tests/support/scratch_directory.h"
 #include "tests/win32_ui/ui_test_support.h"
 #include "ui/win32/win32_info_box.h"
 #include "ui/win32/win32_open_file_dialog.h"

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "tests/platform/udp_port_holder.h"
+#include "tests/support/udp_port_holder.h"
 
 namespace ardentis::testing {
 

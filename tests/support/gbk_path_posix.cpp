@@ -1,4 +1,4 @@
-#include "tests/platform/scratch_directory.h"
+#include "tests/support/scratch_directory.h"
 
 namespace ardentis::testing {
 

@@ -1,7 +1,7 @@
 #include <stdexcept>
 
 #include "platform/win32/wide_text.h"
-#include "tests/platform/scratch_directory.h"
+#include "tests/support/scratch_directory.h"
 
 namespace ardentis::testing {
 

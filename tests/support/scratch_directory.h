@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/gbk.h"
 
@@ -22,6 +23,10 @@ class ScratchDirectory {
     ScratchDirectory& operator=(const ScratchDirectory&) = delete;
 
     [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+    // A path inside the directory, for a file the code under test makes.
+    [[nodiscard]] std::filesystem::path operator/(const std::filesystem::path& name) const {
+        return path_ / name;
+    }
     // The directory with its trailing separator, as a game directory setting holds it.
     [[nodiscard]] text::Gbk gbk() const;
     // Writes a file (the name relative to the directory), creating its parents.
@@ -30,5 +35,10 @@ class ScratchDirectory {
   private:
     std::filesystem::path path_;
 };
+
+// The whole file as bytes; empty when it does not exist.
+[[nodiscard]] std::string readFile(const std::filesystem::path& file);
+// The bytes cut at CR LF; a final piece without CR LF is returned as well.
+[[nodiscard]] std::vector<std::string> lines(const std::string& bytes);
 
 }  // namespace ardentis::testing

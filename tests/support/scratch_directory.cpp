@@ -1,6 +1,7 @@
-#include "tests/platform/scratch_directory.h"
+#include "tests/support/scratch_directory.h"
 
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <stdexcept>
 #include <system_error>
@@ -37,6 +38,26 @@ void ScratchDirectory::addFile(const std::filesystem::path& name, std::string_vi
     if (!out) {
         throw std::runtime_error("cannot write a scratch file");
     }
+}
+
+std::string readFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> lines(const std::string& bytes) {
+    std::vector<std::string> result;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const std::size_t end = bytes.find("\r\n", start);
+        if (end == std::string::npos) {
+            result.push_back(bytes.substr(start));
+            break;
+        }
+        result.push_back(bytes.substr(start, end - start));
+        start = end + 2;
+    }
+    return result;
 }
 
 }  // namespace ardentis::testing
