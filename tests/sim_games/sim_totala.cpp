@@ -1,59 +1,164 @@
 // Total Annihilation for the tests: started as the client starts the game, "-c NAME" with
 // NAME a launch file in its own directory, it shows the menu screens of the portable model
-// in a real window and makes the moves the real game makes on its own.
+// in a real window (topmost, as DirectDraw's exclusive full screen makes the real game's),
+// takes the mouse-button and close messages, and makes the moves the real game makes on its
+// own. Every click it acts on and every screen it shows goes to simgame.log.
 //
 // Environment: ARDENTIS_SIM_TA_READY_MS (battle room until everyone is ready, default 1500),
 // ARDENTIS_SIM_TA_BATTLE_MS (battle until the score screen, default 1500),
 // ARDENTIS_SIM_TA_HOST_ANSWERS ("0": a joiner's join never reaches the host),
-// ARDENTIS_SIM_TA_ON_TOP_MS (how often it puts itself back over other topmost windows,
-// default 100; 0 never).
+// ARDENTIS_SIM_TA_SCREEN (the screen it starts at, a number in the model's order; default
+// the connect dialog).
 // Exit codes: 0 after the close message, 2 without a readable launch file (no window),
 // 3 when the window cannot be made.
-#include <windows.h>
-
 #include <string>
 
+#include "platform/fake/simulated_total_annihilation.h"
 #include "platform/file_system.h"
+#include "platform/win32/dib_section.h"
 #include "platform/win32/wide_text.h"
-#include "tests/sim_games/environment_setting.h"
-#include "tests/sim_games/sim_log.h"
-#include "tests/sim_games/ta_sim_window.h"
-#include "tests/sim_games/window_procedure.h"
+#include "tests/sim_games/sim_program.h"
 
+namespace ardentis::sim {
 namespace {
 
-constexpr int kNoLaunchFile = 2;
-constexpr int kNoWindow = 3;
+using Game = platform::SimulatedTotalAnnihilation;
+using Screen = Game::Screen;
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+enum TimerId : UINT_PTR { kReadyTimer = 1, kBattleTimer = 2, kOnTopTimer = 3 };
+
+// The screens' names in simgame.log, in the order of Screen.
+constexpr const char* kScreenNames[] = {"loading",    "mainmenu", "multiplayer", "gamelist",
+                                        "joinfailed", "connect",  "battleroom",  "battleroomready",
+                                        "battle",     "score"};
+
+class TotalAnnihilation {
+  public:
+    TotalAnnihilation(Game::Setup setup, bool hostAnswers) : game_(std::move(setup)) {
+        game_.setHostAnswers(hostAnswers);
+        if (const int screen = fromEnvironment("ARDENTIS_SIM_TA_SCREEN", -1); screen >= 0) {
+            game_.show(static_cast<Screen>(screen));
+        }
+        showScreen(nullptr);  // whoever finds the window finds its first screen in the log
+    }
+
+    LRESULT route(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+        const Screen before = game_.screen();
+        const std::size_t clicks = game_.clicks().size();
+        switch (message) {
+            case WM_LBUTTONDOWN:
+            case WM_LBUTTONUP:
+                (void)game_.handle(message, wParam, lParam);  // only the close message ends it
+                break;
+            case WM_CLOSE:
+                if (!game_.handle(platform::kWmClose, wParam, lParam)) {
+                    logLine("closed");
+                    DestroyWindow(window);
+                }
+                return 0;
+            case WM_DESTROY:
+                PostQuitMessage(0);
+                return 0;
+            case WM_TIMER:
+                if (wParam == kOnTopTimer) {
+                    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0,
+                                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+                    return 0;
+                }
+                KillTimer(window, wParam);
+                if (wParam == kReadyTimer) {
+                    game_.everyoneReady();
+                } else if (before == Screen::Battle) {
+                    game_.endBattle();
+                }
+                break;
+            case WM_ERASEBKGND:
+                return 1;  // the paint covers the whole client area
+            case WM_PAINT:
+                paint(window);
+                return 0;
+            default:
+                return DefWindowProcW(window, message, wParam, lParam);
+        }
+        for (std::size_t i = clicks; i < game_.clicks().size(); ++i) {
+            const auto at = game_.clicks()[i];
+            logLine("click " + std::to_string(at.x) + "," + std::to_string(at.y));
+        }
+        if (game_.screen() != before) {
+            showScreen(window);
+        }
+        return 0;
+    }
+
+  private:
+    // Logs the screen, starts the game's own move from it and paints it before the message
+    // that changed it returns, so that a reader that sent it finds the new screen at its
+    // next look.
+    void showScreen(HWND window) {
+        logLine(std::string("screen ") + kScreenNames[static_cast<int>(game_.screen())]);
+        if (window != nullptr &&
+            (game_.screen() == Screen::Battleroom || game_.screen() == Screen::Battle)) {
+            const bool ready = game_.screen() == Screen::Battleroom;
+            SetTimer(window, ready ? kReadyTimer : kBattleTimer,
+                     static_cast<UINT>(ready ? readyMs_ : battleMs_), nullptr);
+        }
+        GdiFlush();  // no blit from the frame may still be pending while its pixels change
+        for (int y = 0; y < kHeight && frame_.ready(); ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                frame_.set(x, y, game_.pixel({x, y}));
+            }
+        }
+        if (window != nullptr) {
+            InvalidateRect(window, nullptr, FALSE);
+            UpdateWindow(window);
+        }
+    }
+    // The frame at the top left; a maximised window is larger, and the rest is black.
+    void paint(HWND window) {
+        PAINTSTRUCT paintStruct{};
+        HDC dc = BeginPaint(window, &paintStruct);
+        BitBlt(dc, 0, 0, kWidth, kHeight, frame_.dc(), 0, 0, SRCCOPY);
+        RECT client{};
+        GetClientRect(window, &client);
+        ExcludeClipRect(dc, 0, 0, kWidth, kHeight);
+        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        EndPaint(window, &paintStruct);
+    }
+
+    Game game_;
+    int readyMs_ = fromEnvironment("ARDENTIS_SIM_TA_READY_MS", 1500);
+    int battleMs_ = fromEnvironment("ARDENTIS_SIM_TA_BATTLE_MS", 1500);
+    platform::DibSection frame_{kWidth, kHeight};
+};
 
 }  // namespace
+}  // namespace ardentis::sim
 
 int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR commandLine,
                     int showCommand) {
     using namespace ardentis;
-    const sim::SimLog log;
     const platform::SystemFileSystem files;
     const auto directory = files.executableDirectory();
     const auto parameters = platform::wideToGbk(commandLine);
-    if (!directory || !parameters) {
-        return kNoLaunchFile;
-    }
     // The directory with its separator stands for the executable: only its directory counts.
-    auto setup =
-        platform::SimulatedTotalAnnihilation::readLaunchFile(files, *directory, *parameters);
+    auto setup = directory && parameters ? sim::Game::readLaunchFile(files, *directory, *parameters)
+                                         : std::nullopt;
     if (!setup) {
-        return kNoLaunchFile;
+        return 2;
     }
-    log.line(std::string("start host=") + (setup->host ? "1" : "0") +
-             " player=" + setup->player.bytes() + " address=" + setup->address.bytes());
+    sim::logLine(std::string("start host=") + (setup->host ? "1" : "0") +
+                 " player=" + setup->player.bytes() + " address=" + setup->address.bytes());
     const bool hostAnswers =
-        !setup->address.empty() && sim::flagFromEnvironment("ARDENTIS_SIM_TA_HOST_ANSWERS", true);
-    const sim::TaTimings timings{
-        sim::millisecondsFromEnvironment("ARDENTIS_SIM_TA_READY_MS", 1500),
-        sim::millisecondsFromEnvironment("ARDENTIS_SIM_TA_BATTLE_MS", 1500),
-        sim::millisecondsFromEnvironment("ARDENTIS_SIM_TA_ON_TOP_MS", 100)};
-    sim::TaSimWindow window(*std::move(setup), hostAnswers, timings, log);
-    if (!window.open(showCommand)) {
-        return kNoWindow;
+        !setup->address.empty() && sim::fromEnvironment("ARDENTIS_SIM_TA_HOST_ANSWERS", 1) != 0;
+    sim::TotalAnnihilation game(*std::move(setup), hostAnswers);
+    HWND window =
+        sim::openWindow(game, L"Total Annihilation", WS_EX_TOPMOST, sim::kWidth, sim::kHeight);
+    if (window == nullptr) {
+        return 3;
     }
-    return sim::runMessageLoop();
+    // Every 100 ms back over other topmost windows, as a game on the whole screen stays.
+    SetTimer(window, sim::kOnTopTimer, 100, nullptr);
+    return sim::runWindow(window, showCommand);
 }
