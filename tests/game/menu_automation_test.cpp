@@ -1,16 +1,13 @@
+#include "game/menu_automation.h"
+
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
+#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "game/menu_automation.h"
 #include "platform/clock.h"
 #include "platform/fake/fake_game_windows.h"
 #include "platform/fake/fake_system_info.h"
@@ -18,6 +15,7 @@
 #include "platform/fake/simulated_total_annihilation.h"
 #include "platform/file_append.h"
 #include "protocol/traffic_log.h"
+#include "tests/support/scratch_directory.h"
 
 namespace ardentis::game {
 namespace {
@@ -27,31 +25,31 @@ using platform::SimulatedTotalAnnihilation;
 using Screen = SimulatedTotalAnnihilation::Screen;
 using text::Gbk;
 
-std::filesystem::path freshLogFile() {
-    static std::atomic<int> counter{0};
-    auto path =
-        std::filesystem::temp_directory_path() /
-        ("ardentis-automation-test-" + std::to_string(counter++) + "-" +
-         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".log");
-    std::filesystem::remove(path);
-    return path;
-}
-
-std::intptr_t pointParameter(PixelPoint at) {
-    return static_cast<std::intptr_t>((static_cast<std::uint32_t>(at.y) << 16U) |
-                                      static_cast<std::uint32_t>(at.x));
-}
-
 constexpr PixelPoint kMenu5Click{498, 329};
 constexpr PixelPoint kMenu4Click{482, 414};
 constexpr PixelPoint kMenu44Click{482, 364};
 constexpr PixelPoint kMenu7Click{574, 451};
 
+// A window that shows the colours painted on it, black elsewhere, and ignores messages.
+struct Picture final : platform::SimulatedWindow {
+    [[nodiscard]] platform::Rgb pixel(PixelPoint point) const override {
+        for (const auto& [at, colour] : paint) {
+            if (at == point) {
+                return colour;
+            }
+        }
+        return {};
+    }
+    [[nodiscard]] bool handle(std::uint32_t /*message*/, std::uintptr_t /*wParam*/,
+                              std::intptr_t /*lParam*/) override {
+        return true;
+    }
+    std::vector<std::pair<PixelPoint, platform::Rgb>> paint;
+};
+
 // The automation over a simulated Total Annihilation on a manual clock.
 class MenuAutomation : public ::testing::Test {
   protected:
-    ~MenuAutomation() override { std::filesystem::remove(logFile_); }
-
     // The game opens its window with the launch file of the role, and the automation starts.
     void launch(bool host) {
         game_ = std::make_shared<SimulatedTotalAnnihilation>(
@@ -60,94 +58,108 @@ class MenuAutomation : public ::testing::Test {
         clicker_.Start(host ? TAutoClicker::kHostMode : TAutoClicker::kJoinMode);
     }
     void steps(int count) { loop_.advance(std::chrono::milliseconds(10 * count)); }
-
-    // Button presses sent at the point, whatever the game made of them.
-    [[nodiscard]] int pressesAt(PixelPoint at) const {
+    [[nodiscard]] int sent(std::uint32_t kind, std::optional<PixelPoint> at = {}) const {
         int count = 0;
-        for (const auto& sent : windows_.messages()) {
-            count += sent.message == platform::kWmLButtonDown && sent.lParam == pointParameter(at)
-                         ? 1
-                         : 0;
+        const auto& all = windows_.messages();
+        for (std::size_t i = mark_; i < all.size(); ++i) {
+            const bool there = !at || all[i].lParam == ((at->y << 16) | at->x);
+            count += all[i].message == kind && there ? 1 : 0;
         }
         return count;
     }
-    [[nodiscard]] int messagesOfKind(std::uint32_t kind) const {
-        int count = 0;
-        for (const auto& sent : windows_.messages()) {
-            count += sent.message == kind ? 1 : 0;
-        }
-        return count;
-    }
-    [[nodiscard]] std::vector<std::string> logLines() const {
-        std::ifstream file(logFile_, std::ios::binary);
-        std::stringstream content;
-        content << file.rdbuf();
-        std::vector<std::string> lines;
-        std::string all = content.str();
-        for (std::size_t start = 0; start < all.size();) {
-            const auto end = all.find("\r\n", start);
-            lines.push_back(all.substr(start, end - start));
-            start = end == std::string::npos ? all.size() : end + 2;
-        }
-        return lines;
-    }
-    // Host: the connect dialog, then its own battle room, everyone ready, the battle.
-    void hostIntoBattle() {
-        launch(true);
-        steps(1);  // menu 5: OK
-        steps(1);  // menu 6
-        game_->everyoneReady();
-        steps(1);  // menu 7: start
-        ASSERT_EQ(game_->screen(), Screen::Battle);
-        steps(1);
+    [[nodiscard]] int pressesAt(PixelPoint at) const { return sent(platform::kWmLButtonDown, at); }
+    [[nodiscard]] bool closed() const {
+        return !windows_.isOpen(window_) && !clicker_.running() && sent(platform::kWmClose) == 1;
     }
 
-    std::filesystem::path logFile_ = freshLogFile();
+    testing::ScratchDirectory scratch_;
     platform::ManualEventLoop loop_;
     platform::FakeGameWindows windows_;
     platform::FakeSystemInfo system_;
     platform::SystemClock clock_;
-    protocol::TrafficLog log_{platform::appendFileAt(logFile_), clock_};
+    protocol::TrafficLog log_{platform::appendFileAt(scratch_ / "client.log"), clock_};
     int startCalls_ = 0;
+    std::size_t mark_ = 0;  // messages sent before it do not count
     TAutoClicker clicker_{loop_, windows_, system_, log_, [this] { ++startCalls_; }};
     std::shared_ptr<SimulatedTotalAnnihilation> game_;
     platform::WindowHandle window_ = platform::kNoWindow;
 };
 
+// Each menu screen, shown to a fresh automation or to one that has seen menu 6 (the battle
+// room, so the battle may start), or that was started anew since: the menu it is read as and
+// its one answer.
+TEST_F(MenuAutomation, EachScreenIsReadAsItsMenuAndAnsweredOnce) {
+    enum class Before { Fresh, Menu6, NewStart };
+    const struct Case {
+        const char* name;
+        bool host;
+        Before before;
+        Screen screen;
+        int menu;
+        std::optional<PixelPoint> press;
+        bool closes;
+    } cases[] = {
+        {"main menu", true, Before::Fresh, Screen::MainMenu, 2, {}, false},
+        {"multiplayer", true, Before::Fresh, Screen::Multiplayer, 3, {}, false},
+        {"host's game list", true, Before::Fresh, Screen::GameList, 4, {}, false},
+        {"joiner's game list", false, Before::Fresh, Screen::GameList, 4, kMenu4Click, false},
+        {"join failed", false, Before::Fresh, Screen::JoinFailed, 44, kMenu44Click, false},
+        {"connect", true, Before::Fresh, Screen::Connect, 5, kMenu5Click, false},
+        {"battle room", false, Before::Fresh, Screen::Battleroom, 6, {}, false},
+        {"menu 7 before menu 6", true, Before::Fresh, Screen::BattleroomReady, -8, {}, false},
+        {"score", true, Before::Fresh, Screen::Score, 8, {}, true},
+        {"battle", true, Before::Fresh, Screen::Battle, -8, {}, false},
+        {"ready room", true, Before::Menu6, Screen::BattleroomReady, 7, kMenu7Click, false},
+        {"multiplayer after", true, Before::Menu6, Screen::Multiplayer, 3, {}, true},
+        {"game list after", false, Before::Menu6, Screen::GameList, 4, {}, true},
+        {"join failed after", true, Before::Menu6, Screen::JoinFailed, 44, {}, true},
+        {"menu 6 then new start", true, Before::NewStart, Screen::BattleroomReady, -8, {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        windows_.close(window_);
+        mark_ = windows_.messages().size();
+        startCalls_ = 0;
+        launch(c.host);
+        if (c.before != Before::Fresh) {
+            game_->show(Screen::Battleroom);
+            steps(1);
+            if (c.before == Before::NewStart) {
+                clicker_.Start(TAutoClicker::kHostMode);
+            }
+        }
+        game_->show(c.screen);
+        steps(1);
+        EXPECT_EQ(clicker_.lastMenuIndex, c.menu);
+        EXPECT_EQ(sent(platform::kWmLButtonDown), c.press ? 1 : 0);
+        EXPECT_EQ(c.press ? pressesAt(*c.press) : 0, c.press ? 1 : 0);
+        EXPECT_EQ(closed(), c.closes);
+        EXPECT_EQ(startCalls_, c.before != Before::Fresh || c.menu == 6 ? 1 : 0);
+    }
+}
+
 TEST_F(MenuAutomation, HostDrivesItsGameIntoTheBattleAndClosesItAtTheScore) {
-    hostIntoBattle();
+    clicker_.Start(TAutoClicker::kHostMode);
+    steps(20);  // no window yet: it looks again at every step
+    EXPECT_EQ(clicker_.lastMenuIndex, TAutoClicker::kNoWindow);
+    launch(true);
+    steps(2);  // menu 5: OK; menu 6
+    game_->everyoneReady();
+    steps(2);  // menu 7: start; the battle
+    ASSERT_EQ(game_->screen(), Screen::Battle);
     EXPECT_EQ(pressesAt(kMenu5Click), 1);
     EXPECT_EQ(pressesAt(kMenu7Click), 1);
     EXPECT_EQ(startCalls_, 1);
-    EXPECT_TRUE(clicker_.battleStarted);
+    EXPECT_FALSE(system_.parameterCalls().empty()) << "the task keys are not back on";
     steps(100);  // the battle shows no menu: nothing is sent
-    EXPECT_EQ(messagesOfKind(platform::kWmClose), 0);
+    EXPECT_EQ(windows_.messages().size(), 4U);
     game_->endBattle();
-    steps(1);
-    EXPECT_FALSE(windows_.isOpen(window_));
-    EXPECT_FALSE(clicker_.running());
     steps(100);
-    EXPECT_EQ(messagesOfKind(platform::kWmClose), 1);
-}
-
-TEST_F(MenuAutomation, HostLeavesTheMainMenuAndTheGameListAlone) {
-    launch(true);
-    for (const auto& [screen, index] : {std::pair{Screen::MainMenu, 2}, {Screen::GameList, 4}}) {
-        game_->show(screen);
-        steps(5);
-        EXPECT_EQ(clicker_.lastMenuIndex, index);
-    }
-    EXPECT_TRUE(windows_.messages().empty());
-}
-
-TEST_F(MenuAutomation, JoinerFollowsTheConnectDialogTheGameListAndTheHostsBattleRoom) {
-    launch(false);
-    steps(3);
-    EXPECT_EQ(pressesAt(kMenu5Click), 1);
-    EXPECT_EQ(pressesAt(kMenu4Click), 1);
-    EXPECT_EQ(game_->screen(), Screen::Battleroom);
-    EXPECT_TRUE(clicker_.battleStarted);
-    EXPECT_EQ(startCalls_, 1);  // every role calls it; the room sends only for its host
+    EXPECT_TRUE(closed());
+    EXPECT_EQ(testing::lines(testing::readFile(scratch_ / "client.log")),
+              (std::vector<std::string>{"run TA in Menuindex:-1", "run TA in Menuindex:5",
+                                        "run TA in Menuindex:6", "run TA in Menuindex:7",
+                                        "run TA in Menuindex:-8", "run TA in Menuindex:8"}));
 }
 
 TEST_F(MenuAutomation, FailedJoinIsRetriedFourTimesThenTheGameIsClosed) {
@@ -157,84 +169,32 @@ TEST_F(MenuAutomation, FailedJoinIsRetriedFourTimesThenTheGameIsClosed) {
     ASSERT_EQ(game_->screen(), Screen::JoinFailed);
     steps(4);
     EXPECT_EQ(pressesAt(kMenu44Click), 4);
-    EXPECT_EQ(clicker_.menu44Clicks, 4);
     EXPECT_TRUE(windows_.isOpen(window_));
-    steps(1);
-    EXPECT_FALSE(windows_.isOpen(window_));
-    EXPECT_FALSE(clicker_.running());
+    steps(10);
+    EXPECT_TRUE(closed());
     EXPECT_EQ(pressesAt(kMenu44Click), 4);
 }
 
-TEST_F(MenuAutomation, Menu7IsNotRecognisedBeforeMenu6) {
-    launch(true);
-    game_->show(Screen::BattleroomReady);
-    steps(10);
-    EXPECT_EQ(clicker_.lastMenuIndex, TAutoClicker::kNoMenu);
-    EXPECT_TRUE(windows_.messages().empty());
-    game_->show(Screen::Battleroom);
-    steps(1);
-    game_->everyoneReady();
-    steps(1);
-    EXPECT_EQ(pressesAt(kMenu7Click), 1);
-    EXPECT_EQ(game_->screen(), Screen::Battle);
-}
-
-// The game's picture with some of the probes painted over.
-class Overpainted final : public platform::SimulatedWindow {
-  public:
-    explicit Overpainted(std::shared_ptr<SimulatedTotalAnnihilation> game)
-        : game_(std::move(game)) {}
-    [[nodiscard]] platform::Rgb pixel(PixelPoint point) const override {
-        for (const auto& [at, colour] : paint) {
-            if (at == point) {
-                return colour;
-            }
-        }
-        return game_->pixel(point);
-    }
-    [[nodiscard]] bool handle(std::uint32_t message, std::uintptr_t wParam,
-                              std::intptr_t lParam) override {
-        return game_->handle(message, wParam, lParam);
-    }
-    std::vector<std::pair<PixelPoint, platform::Rgb>> paint;
-
-  private:
-    std::shared_ptr<SimulatedTotalAnnihilation> game_;
-};
-
 TEST_F(MenuAutomation, Menu7NeedsTheFirstColourAtProbes10To12) {
-    game_ = std::make_shared<SimulatedTotalAnnihilation>(
-        SimulatedTotalAnnihilation::Setup{true, Gbk("5.1.2.3"), Gbk("ab")});
-    const auto picture = std::make_shared<Overpainted>(game_);
+    const auto& probes = TAutoClicker::probes();
+    const auto picture = std::make_shared<Picture>();
+    for (std::size_t i = 10; i <= 15; ++i) {  // menu 6: the battle may start
+        picture->paint.emplace_back(probes[i].at, *probes[i].a);
+    }
     window_ = windows_.open(Gbk("Total Annihilation"), picture);
     clicker_.Start(TAutoClicker::kHostMode);
-    steps(2);  // menu 5's OK, then menu 6: the battle may start
-    ASSERT_EQ(clicker_.lastMenuIndex, 6);
-
-    // Probes 10 and 12 in their second colour, 11 in its first, 13 to 15 in none of theirs:
-    // menu 6's test fails on 13 to 15, and menu 7's must fail on 10 and 12.
-    game_->show(Screen::Battle);
-    const auto& probes = TAutoClicker::probes();
-    picture->paint = {
-        {probes[10].at, *probes[10].b},          {probes[11].at, *probes[11].a},
-        {probes[12].at, *probes[12].b},          {probes[13].at, platform::Rgb{1, 2, 3}},
-        {probes[14].at, platform::Rgb{1, 2, 3}}, {probes[15].at, platform::Rgb{1, 2, 3}}};
-    steps(3);
-    EXPECT_EQ(clicker_.lastMenuIndex, TAutoClicker::kNoMenu);
-    EXPECT_EQ(pressesAt(kMenu7Click), 0);
-
-    picture->paint[0].second = *probes[10].a;
-    picture->paint[2].second = *probes[12].a;
     steps(1);
-    EXPECT_EQ(clicker_.lastMenuIndex, 7);  // the same picture with the first colours is menu 7
-}
-
-TEST_F(MenuAutomation, ANewStartForgetsThatMenu6WasSeen) {
-    hostIntoBattle();
-    clicker_.Start(TAutoClicker::kHostMode);
-    game_->show(Screen::BattleroomReady);
-    steps(5);
-    EXPECT_EQ(clicker_.lastMenuIndex, TAutoClicker::kNoMenu);
+    ASSERT_EQ(clicker_.lastMenuIndex, 6);
+    // One of probes 10 to 12 in its second colour, which menu 6 takes, the others in their
+    // first, and 13 to 15 in none of theirs: not menu 6, and menu 7 only with no second colour.
+    for (std::size_t second = 10; second <= 13; ++second) {
+        picture->paint.clear();
+        for (std::size_t i = 10; i <= 12; ++i) {
+            picture->paint.emplace_back(probes[i].at, i == second ? *probes[i].b : *probes[i].a);
+        }
+        steps(1);
+        EXPECT_EQ(clicker_.lastMenuIndex, second == 13 ? 7 : TAutoClicker::kNoMenu) << second;
+    }
     EXPECT_EQ(pressesAt(kMenu7Click), 1);
 }
 
@@ -245,49 +205,11 @@ TEST_F(MenuAutomation, Menu7ClickRepeatsUntilAnotherMenuClearsIt) {
     game_->setIgnoresClicks(true);
     steps(3);
     EXPECT_EQ(pressesAt(kMenu7Click), 3);
-    EXPECT_FALSE(system_.parameterCalls().empty());  // the task keys are back on
-    game_->show(Screen::Connect);                    // menu 5 clears the pending click
+    game_->show(Screen::Connect);  // menu 5 clears the pending click
     steps(1);
     game_->show(Screen::BattleroomReady);
     steps(3);
     EXPECT_EQ(pressesAt(kMenu7Click), 3);
-}
-
-class AfterTheBattle : public MenuAutomation, public ::testing::WithParamInterface<Screen> {};
-
-TEST_P(AfterTheBattle, MenuClosesTheGameAndStopsTheAutomation) {
-    hostIntoBattle();
-    game_->show(GetParam());
-    steps(1);
-    EXPECT_FALSE(windows_.isOpen(window_));
-    EXPECT_FALSE(clicker_.running());
-    EXPECT_EQ(messagesOfKind(platform::kWmClose), 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(Menus3And4And44, AfterTheBattle,
-                         ::testing::Values(Screen::Multiplayer, Screen::GameList,
-                                           Screen::JoinFailed));
-
-TEST_F(MenuAutomation, OneLogLinePerChangeOfMenu) {
-    launch(true);
-    game_->setIgnoresClicks(true);
-    steps(3);  // 5, 5, 5
-    game_->show(Screen::Battleroom);
-    steps(4);  // 6 ...
-    game_->show(Screen::Battle);
-    steps(2);  // -8
-    EXPECT_EQ(logLines(),
-              (std::vector<std::string>{"run TA in Menuindex:5", "run TA in Menuindex:6",
-                                        "run TA in Menuindex:-8"}));
-}
-
-TEST_F(MenuAutomation, NoWindowGivesMinusOneAndSendsNothing) {
-    clicker_.Start(TAutoClicker::kHostMode);
-    steps(20);
-    EXPECT_EQ(clicker_.lastMenuIndex, TAutoClicker::kNoWindow);
-    EXPECT_EQ(logLines(), (std::vector<std::string>{"run TA in Menuindex:-1"}));
-    EXPECT_TRUE(windows_.messages().empty());
-    EXPECT_TRUE(clicker_.running());
 }
 
 }  // namespace

@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <algorithm>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
+#include "game/game_end.h"
 #include "game/recorder_report.h"
 #include "game/ta_watcher.h"
 #include "platform/clock.h"
@@ -20,6 +18,7 @@
 #include "platform/file_append.h"
 #include "protocol/traffic_log.h"
 #include "tests/game/recording_room.h"
+#include "tests/support/scratch_directory.h"
 
 namespace ardentis::game {
 namespace {
@@ -37,113 +36,70 @@ RecorderSnapshot snapshotOf(platform::FakeSharedMemory& memory) {
 }
 
 TEST(RecorderReport, NamesThePlayersCutToNineteenAndPlayerOnesAllies) {
-    const struct {
-        std::vector<std::pair<int, const char*>> players;
-        int ally;  // 0: none
-        const char* report;
-    } cases[] = {
-        {{{1, "ab"}, {2, "cd"}, {4, "ef"}},
-         4,
-         "3 players reported by Recorder; ab, cd, ef; Player:ab is allied with: ef"},
-        {{{1, "ab"}, {10, "zz"}},
-         0,
-         "2 players reported by Recorder; ab, zz; Player:ab, allied no one."},
-        {{{1, "abcdefghijklmnopqrstuvwxyz"}},
-         0,
-         "1 players reported by Recorder; abcdefghijklmnopqrs; Player:abcdefghijklmnopqrs, allied "
-         "no one."},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.report);
-        platform::FakeSharedMemory memory;
-        platform::SimulatedRecorder recorder(memory);
-        for (const auto& [slot, name] : c.players) {
-            recorder.setPlayer(slot, name);
-        }
-        if (c.ally != 0) {
-            recorder.setAllied(c.ally, true);
-        }
-        EXPECT_EQ(recorderReport(snapshotOf(memory)), Gbk(c.report));
-    }
-}
-
-TEST(RecorderState, OnlyOneAndThreeMeanRecording) {
     platform::FakeSharedMemory memory;
     platform::SimulatedRecorder recorder(memory);
-    for (const int state : {-1, 0, 1, 2, 3, 4, 256 + 1}) {
-        recorder.setState(state);
-        EXPECT_EQ(recorderRecording(snapshotOf(memory)), state == 1 || state == 3) << state;
-        EXPECT_EQ(recorderState(snapshotOf(memory)), state);
+    for (const auto& [slot, name] : {std::pair{1, "ab"}, {2, "cd"}, {4, "ef"}, {10, "zz"}}) {
+        recorder.setPlayer(slot, name);
     }
+    recorder.setAllied(2, true);
+    recorder.setAllied(4, true);
+    const std::string players = "4 players reported by Recorder; ab, cd, ef, zz; Player:ab";
+    EXPECT_EQ(recorderReport(snapshotOf(memory)), Gbk(players + " is allied with: cd, ef"));
+    recorder.setAllied(2, false);
+    recorder.setAllied(4, false);
+    EXPECT_EQ(recorderReport(snapshotOf(memory)), Gbk(players + ", allied no one."));
+    // A length byte past 19, which stops the name at the next slot, reads 19 characters.
+    RecorderSnapshot snapshot{};
+    snapshot[148] = std::byte{40};
+    std::fill(snapshot.begin() + 149, snapshot.begin() + 168, std::byte{0x78});  // x
+    const std::string name(19, 'x');
+    EXPECT_EQ(recorderReport(snapshot), Gbk("1 players reported by Recorder; " + name +
+                                            "; Player:" + name + ", allied no one."));
 }
 
-std::filesystem::path freshLogFile() {
-    static std::atomic<int> counter{0};
-    auto path =
-        std::filesystem::temp_directory_path() /
-        ("ardentis-recorder-test-" + std::to_string(counter++) + "-" +
-         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".log");
-    std::filesystem::remove(path);
-    return path;
-}
-
+// TTAHook on a manual clock over a running game, its traffic log in a scratch file.
 class RecorderWatch : public ::testing::Test {
   protected:
-    RecorderWatch() {
-        window_ = windows_.open(Gbk("Total Annihilation"),
-                                std::make_shared<platform::SimulatedTotalAnnihilation>(
-                                    platform::SimulatedTotalAnnihilation::Setup{}));
-    }
-    ~RecorderWatch() override { std::filesystem::remove(logFile_); }
-
-    [[nodiscard]] int reportLines() const {
-        std::ifstream file(logFile_, std::ios::binary);
-        std::stringstream content;
-        content << file.rdbuf();
-        const std::string all = content.str();
-        int count = 0;
-        for (auto at = all.find("players reported by Recorder"); at != std::string::npos;
-             at = all.find("players reported by Recorder", at + 1)) {
-            ++count;
-        }
-        return count;
+    [[nodiscard]] std::size_t reportLines() const {
+        return testing::lines(testing::readFile(scratch_ / "client.log")).size();
     }
 
-    std::filesystem::path logFile_ = freshLogFile();
+    testing::ScratchDirectory scratch_;
     platform::ManualEventLoop loop_;
     platform::FakeGameWindows windows_;
     platform::FakeSharedMemory memory_;
     platform::FakeSystemInfo system_;
     platform::SystemClock clock_;
-    protocol::TrafficLog log_{platform::appendFileAt(logFile_), clock_};
+    protocol::TrafficLog log_{platform::appendFileAt(scratch_ / "client.log"), clock_};
     ardentis::testing::RecordingRoom room_;
     TTAHook hook_{loop_, windows_, memory_, system_, log_, room_};
-    platform::WindowHandle window_ = platform::kNoWindow;
+    platform::WindowHandle window_ = windows_.open(
+        Gbk("Total Annihilation"), std::make_shared<platform::SimulatedTotalAnnihilation>(
+                                       platform::SimulatedTotalAnnihilation::Setup{}));
 };
 
-TEST_F(RecorderWatch, NoRecorderIsTriedAgainEverySecond) {
+TEST_F(RecorderWatch, RecorderIsOpenedOnceReadWhileItRecordsAndTheGameEndStopsBoth) {
     hook_.Start();
     loop_.advance(3000ms);
     EXPECT_FALSE(hook_.recorderOpen());
     platform::SimulatedRecorder recorder(memory_);
-    loop_.advance(1000ms);
-    EXPECT_TRUE(hook_.recorderOpen());
-    EXPECT_EQ(memory_.openCount(), 1);
-    loop_.advance(3000ms);
+    recorder.setPlayer(1, "ab");
+    // Only states 1 and 3 mean recording; the state is a whole int32.
+    for (const auto& [state, reading] :
+         {std::pair{0, false}, {3, true}, {2, false}, {256 + 1, false}, {-1, false}, {1, true}}) {
+        recorder.setState(state);
+        loop_.advance(1000ms);
+        EXPECT_EQ(hook_.reading(), reading) << state;
+    }
     EXPECT_EQ(memory_.openCount(), 1);  // open once, kept
-}
-
-TEST_F(RecorderWatch, ReaderRunsWhileTheRecorderRecords) {
-    platform::SimulatedRecorder recorder(memory_);
-    hook_.Start();
-    loop_.advance(1000ms);
-    EXPECT_FALSE(hook_.reading());  // state 0
-    recorder.setState(3);
-    loop_.advance(1000ms);
-    EXPECT_TRUE(hook_.reading());
-    recorder.setState(2);
-    loop_.advance(1000ms);
+    windows_.close(window_);
+    loop_.advance(3000ms);
+    EXPECT_FALSE(hook_.watching());
     EXPECT_FALSE(hook_.reading());
+    EXPECT_EQ(room_.notices, std::vector<Gbk>{returnNotice(Gbk("alice"))});
+    EXPECT_GE(room_.clearCalls, 1);
+    // The reader ran after states 3 and 1 were seen: a snapshot is logged when it changes.
+    EXPECT_EQ(reportLines(), 2U);
 }
 
 TEST_F(RecorderWatch, TheEverySecondCheckKeepsTheReadersRhythm) {
@@ -152,22 +108,10 @@ TEST_F(RecorderWatch, TheEverySecondCheckKeepsTheReadersRhythm) {
     recorder.setPlayer(1, "ab");
     hook_.Start();
     loop_.advance(1950ms);
-    ASSERT_EQ(reportLines(), 1);
+    ASSERT_EQ(reportLines(), 1U);
     recorder.setPlayer(2, "cd");
     loop_.advance(50ms);  // the reader's step at 2000 ms is due with the watch's
-    EXPECT_EQ(reportLines(), 2);
-}
-
-TEST_F(RecorderWatch, GameEndStopsBothTimers) {
-    platform::SimulatedRecorder recorder(memory_);
-    recorder.setState(1);
-    hook_.Start();
-    loop_.advance(1000ms);
-    windows_.close(window_);
-    loop_.advance(1000ms);
-    EXPECT_FALSE(hook_.watching());
-    EXPECT_FALSE(hook_.reading());
-    ASSERT_EQ(room_.notices.size(), 1U);
+    EXPECT_EQ(reportLines(), 2U);
 }
 
 }  // namespace
