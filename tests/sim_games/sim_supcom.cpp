@@ -98,7 +98,5 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR comman
     }
     SetTimer(window, sim::kGameOverTimer,
              static_cast<UINT>(sim::fromEnvironment("ARDENTIS_SIM_SC_GAME_MS", 3000)), nullptr);
-    const int exitCode = sim::runWindow(window, showCommand);
-    WSACleanup();
-    return exitCode;
+    return sim::runWindow(window, showCommand);  // Winsock ends with the process
 }
