@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include "tests/app/app_fixture.h"
 
 #include <chrono>
@@ -24,86 +22,6 @@ void clearSettings() {
 }
 
 }  // namespace
-
-std::wstring textOf(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-std::wstring itemText(HWND dialog, int controlId) {
-    HWND item = GetDlgItem(dialog, controlId);
-    EXPECT_NE(item, nullptr) << "no control " << controlId;
-    return item != nullptr ? textOf(item) : std::wstring(L"<missing>");
-}
-
-SIZE clientSize(HWND window) {
-    RECT client{};
-    GetClientRect(window, &client);
-    return SIZE{client.right - client.left, client.bottom - client.top};
-}
-
-bool hasStyle(HWND window, long style) {
-    return (GetWindowLongPtrW(window, GWL_STYLE) & style) == style;
-}
-
-bool hasExStyle(HWND window, long style) {
-    return (GetWindowLongPtrW(window, GWL_EXSTYLE) & style) == style;
-}
-
-std::vector<std::wstring> columnHeadings(HWND list) {
-    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    const auto count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
-    std::vector<std::wstring> headings;
-    for (int index = 0; index < count; ++index) {
-        wchar_t buffer[64]{};
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT;
-        column.pszText = buffer;
-        column.cchTextMax = 64;
-        SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(index),
-                     reinterpret_cast<LPARAM>(&column));
-        headings.emplace_back(buffer);
-    }
-    return headings;
-}
-
-std::vector<std::wstring> tabTexts(HWND tabs) {
-    const auto count = static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
-    std::vector<std::wstring> texts;
-    for (int index = 0; index < count; ++index) {
-        wchar_t buffer[64]{};
-        TCITEMW item{};
-        item.mask = TCIF_TEXT;
-        item.pszText = buffer;
-        item.cchTextMax = 64;
-        SendMessageW(tabs, TCM_GETITEMW, static_cast<WPARAM>(index),
-                     reinterpret_cast<LPARAM>(&item));
-        texts.emplace_back(buffer);
-    }
-    return texts;
-}
-
-std::vector<std::wstring> comboItems(HWND combo) {
-    const auto count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-    std::vector<std::wstring> items;
-    for (int index = 0; index < count; ++index) {
-        const auto length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index),
-                     reinterpret_cast<LPARAM>(text.data()));
-        text.resize(static_cast<std::size_t>(length));
-        items.push_back(text);
-    }
-    return items;
-}
-
-TrackRange trackRange(HWND trackbar) {
-    return TrackRange{static_cast<long>(SendMessageW(trackbar, TBM_GETRANGEMIN, 0, 0)),
-                      static_cast<long>(SendMessageW(trackbar, TBM_GETRANGEMAX, 0, 0)),
-                      static_cast<long>(SendMessageW(trackbar, TBM_GETPOS, 0, 0))};
-}
 
 bool saveScreenshot(HWND window, const std::string& file) {
     // The client area: without a window manager nobody draws the frame.
@@ -163,16 +81,8 @@ AppFixture::~AppFixture() {
     clearSettings();
 }
 
-void AppFixture::start() {
-    app->start();
-}
-
 bool AppFixture::pumpUntil(const std::function<bool()>& done, int limitMs) {
     return app->loop.runUntil(done, std::chrono::milliseconds(limitMs));
-}
-
-void AppFixture::pumpFor(int ms) {
-    app->loop.runUntil([] { return false; }, std::chrono::milliseconds(ms));
 }
 
 }  // namespace ardentis::app::testing

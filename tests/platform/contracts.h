@@ -17,9 +17,8 @@
 
 namespace ardentis::testing {
 
-// One suite per interface of platform/, run against a world around the fake and around the
-// real implementation. The world prepares and observes what the interface cannot (another
-// program's registry entry, a window, a held port), so that fake and real cannot drift.
+// One suite per interface, run against a world around the fake and one around the real
+// implementation; the world prepares and observes what the interface cannot.
 template <class World>
 class Contract : public ::testing::TestWithParam<std::unique_ptr<World> (*)()> {
   protected:

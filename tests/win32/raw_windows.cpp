@@ -60,10 +60,6 @@ RawColourWindow::~RawColourWindow() {
     DeleteObject(state_->brush);
 }
 
-bool RawColourWindow::exists() const {
-    return IsWindow(state_->window) != 0;
-}
-
 void RawColourWindow::pump() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {

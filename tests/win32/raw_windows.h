@@ -19,7 +19,6 @@ class RawColourWindow {
     RawColourWindow(const RawColourWindow&) = delete;
     RawColourWindow& operator=(const RawColourWindow&) = delete;
 
-    [[nodiscard]] bool exists() const;
     // Handles the messages waiting for this thread (painting among them).
     static void pump();
     // The left-button messages the window received, as "down x y" / "up x y".

@@ -44,9 +44,7 @@ TEST(Win32EventLoopTimer, DisabledOrStoppedInItsHandlerTimerStaysSilentWhileAnot
         stopped->setEnabled(false);
     });
     const auto other = loop.createTimer(15, true, [&] { ++ticks; });
-
     ASSERT_TRUE(loop.runUntil([&] { return ticks >= 5; }, kLimit));
-
     EXPECT_EQ(silentTicks, 0);
     EXPECT_EQ(stoppedTicks, 1);
 }
@@ -55,6 +53,7 @@ TEST(Win32EventLoopPost, WorkFromAnotherThreadRunsOnTheLoopThreadInOrder) {
     Win32EventLoop loop;
     const auto loopThread = std::this_thread::get_id();
     std::vector<int> order;
+    std::vector<int> expected;
     bool allOnLoopThread = true;
     std::thread poster([&] {
         for (int i = 0; i < 100; ++i) {
@@ -62,16 +61,13 @@ TEST(Win32EventLoopPost, WorkFromAnotherThreadRunsOnTheLoopThreadInOrder) {
                 order.push_back(i);
                 allOnLoopThread = allOnLoopThread && std::this_thread::get_id() == loopThread;
             });
+            expected.push_back(i);
         }
     });
     poster.join();
-
     ASSERT_TRUE(loop.runUntil([&] { return order.size() == 100; }, kLimit));
-
     EXPECT_TRUE(allOnLoopThread);
-    for (int i = 0; i < 100; ++i) {
-        EXPECT_EQ(order[static_cast<std::size_t>(i)], i);
-    }
+    EXPECT_EQ(order, expected);
 }
 
 TEST(Win32EventLoopPost, ThrowingWorkReachesThePumpAndTheRestStillRuns) {
@@ -79,7 +75,6 @@ TEST(Win32EventLoopPost, ThrowingWorkReachesThePumpAndTheRestStillRuns) {
     bool later = false;
     loop.post([] { throw std::runtime_error("posted work failed"); });
     loop.post([&] { later = true; });
-
     EXPECT_THROW((void)loop.runUntil([] { return false; }, kLimit), std::runtime_error);
     EXPECT_TRUE(loop.runUntil([&] { return later; }, kLimit));
 }
@@ -87,24 +82,8 @@ TEST(Win32EventLoopPost, ThrowingWorkReachesThePumpAndTheRestStillRuns) {
 TEST(Win32EventLoopRun, QuitMetWhilePumpingIsLeftForTheOuterLoop) {
     Win32EventLoop loop;
     loop.post([] { Win32EventLoop::quit(3); });
-
     EXPECT_FALSE(loop.runUntil([] { return false; }, kLimit));
     EXPECT_EQ(loop.run(), 3);
-}
-
-HWND findInfoBox(DWORD thread) {
-    HWND found = nullptr;
-    EnumThreadWindows(
-        thread,
-        [](HWND window, LPARAM lParam) {
-            if (wideText(window) == L"Ardentis" && IsWindowVisible(window)) {
-                *reinterpret_cast<HWND*>(lParam) = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
 }
 
 protocol::LobbyMessage numbered(int number) {
@@ -176,7 +155,7 @@ TEST(Win32EventLoopRun, RecordsArrivingUnderABoxFromAReadEventWaitUntilItCloses)
         HWND shown = nullptr;
         for (int tries = 0; shown == nullptr && tries < 500; ++tries) {
             std::this_thread::sleep_for(10ms);
-            shown = findInfoBox(windowThread);
+            shown = findShown(windowThread, L"Ardentis");
         }
         if (shown == nullptr) {
             return;

@@ -21,20 +21,6 @@ constexpr int kFileTypeList = 0x470;  // cmb1
 constexpr int kFileNameBox = 0x47c;   // cmb13
 constexpr int kGiveUpTicks = 500;
 
-struct Found {
-    const wchar_t* caption;
-    HWND window = nullptr;
-};
-
-BOOL CALLBACK findByCaption(HWND window, LPARAM lParam) {
-    auto& found = *reinterpret_cast<Found*>(lParam);
-    if (wideText(window) == found.caption && IsWindowVisible(window)) {
-        found.window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // The modal loops of the boxes dispatch this thread's timers, so a timer of the event loop
 // finds the box once it is up and plays the user. Gives up (and leaves the box to the
 // test's time limit) only if the box never comes.
@@ -48,12 +34,10 @@ class ModalDriver {
 
   private:
     void look() {
-        Found found{caption_};
-        EnumThreadWindows(GetCurrentThreadId(), &findByCaption, reinterpret_cast<LPARAM>(&found));
-        if (found.window != nullptr) {
+        if (HWND box = findShown(GetCurrentThreadId(), caption_); box != nullptr) {
             timer_->setEnabled(false);
             acted_ = true;
-            act_(found.window);
+            act_(box);
         } else if (++ticks_ > kGiveUpTicks) {
             timer_->setEnabled(false);
         }
@@ -78,9 +62,7 @@ TEST_F(InfoBoxTest, ShowsTheMessageWithOneOkButtonAndTheProgramsCaption) {
         SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
     });
     win32::Win32InfoBox info(dialog.handle());
-
     info.showInfo(g("房间中已经开始战斗了，请战后再来!"));
-
     ASSERT_TRUE(user.acted());
     EXPECT_EQ(shownText, L"房间中已经开始战斗了，请战后再来!");
     EXPECT_EQ(owner, dialog.handle());
@@ -88,7 +70,7 @@ TEST_F(InfoBoxTest, ShowsTheMessageWithOneOkButtonAndTheProgramsCaption) {
 
 using PasswordPromptTest = ControlsDialogTest;
 
-TEST_F(PasswordPromptTest, OkReturnsTheTypedPasswordFromAMaskedEdit) {
+TEST_F(PasswordPromptTest, OkReturnsTheTypedPasswordFromAMaskedEditAndCancelGivesNothing) {
     std::wstring prompt;
     bool masked = false;
     ModalDriver user(L"请输入密码", [&](HWND box) {
@@ -101,26 +83,17 @@ TEST_F(PasswordPromptTest, OkReturnsTheTypedPasswordFromAMaskedEdit) {
         SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
     });
     win32::Win32PasswordPrompt passwords(dialog.handle());
-
-    const auto answer = passwords.ask(g("请输入密码"), g("请输入房间密码"));
-
+    EXPECT_EQ(passwords.ask(g("请输入密码"), g("请输入房间密码")), g("密码12"));
     ASSERT_TRUE(user.acted());
     EXPECT_EQ(prompt, L"请输入房间密码");
     EXPECT_TRUE(masked);
-    EXPECT_EQ(answer, g("密码12"));
-}
 
-TEST_F(PasswordPromptTest, CancelGivesNothing) {
-    ModalDriver user(L"请输入密码", [](HWND box) {
+    ModalDriver cancelling(L"请输入密码", [](HWND box) {
         SetDlgItemTextW(box, win32::Win32PasswordPrompt::kPasswordId, L"abc");
         SendMessageW(GetDlgItem(box, IDCANCEL), BM_CLICK, 0, 0);
     });
-    win32::Win32PasswordPrompt passwords(dialog.handle());
-
-    const auto answer = passwords.ask(g("请输入密码"), g("请输入房间密码"));
-
-    ASSERT_TRUE(user.acted());
-    EXPECT_EQ(answer, std::nullopt);
+    EXPECT_EQ(passwords.ask(g("请输入密码"), g("请输入房间密码")), std::nullopt);
+    EXPECT_TRUE(cancelling.acted());
 }
 
 using OpenFileDialogTest = ControlsDialogTest;
@@ -140,13 +113,10 @@ TEST_F(OpenFileDialogTest, ReturnsTheChosenFileAndShowsTitleAndFilter) {
         PostMessageW(box, WM_COMMAND, IDOK, 0);
     });
     win32::Win32OpenFileDialog files(dialog.handle());
-
     const auto chosen = files.run(g("选择TA所在位置"), g("TA执行文件|totala.exe"));
-
     ASSERT_TRUE(user.acted());
     EXPECT_EQ(firstType, L"TA执行文件");
-    ASSERT_TRUE(chosen.has_value());
-    EXPECT_EQ(*chosen, platform::wideToGbk(path).value());
+    EXPECT_EQ(chosen, platform::wideToGbk(path).value());
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "tests/win32_ui/ui_test_support.h"
 
 #include "tests/win32_ui/test_resource.h"
@@ -9,15 +11,11 @@
 #include "ui/win32/window_text.h"
 
 namespace ardentis::testing {
-namespace {
 
-// The controls dialog's template, once the common control classes are registered.
 int controlsTemplate() {
     win32::initCommonControls();
     return IDD_CONTROLS;
 }
-
-}  // namespace
 
 std::wstring wideText(HWND window) {
     return win32::wideWindowText(window);
@@ -39,6 +37,22 @@ void sendItemNotify(HWND control, unsigned code, int item) {
                  reinterpret_cast<LPARAM>(&notify));
 }
 
+HWND findShown(unsigned long thread, const wchar_t* caption) {
+    std::pair<const wchar_t*, HWND> found{caption, nullptr};
+    EnumThreadWindows(
+        thread,
+        [](HWND window, LPARAM lParam) {
+            auto& [wanted, shown] = *reinterpret_cast<std::pair<const wchar_t*, HWND>*>(lParam);
+            if (wideText(window) == wanted && IsWindowVisible(window) != FALSE) {
+                shown = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found.second;
+}
+
 void runPending() {
     MSG message{};
     // Bounded: a control that keeps posting must not hold the test.
@@ -48,7 +62,7 @@ void runPending() {
     }
 }
 
-ControlsDialogTest::ControlsDialogTest() : dialog(controlsTemplate()) {
+void showDialog(const win32::Dialog& dialog) {
     ShowWindow(dialog.handle(), SW_SHOWNOACTIVATE);
     runPending();
 }

@@ -31,16 +31,21 @@ struct Runs {
 // A notification as the control sends it to its dialog.
 void sendCommand(HWND control, int code);
 void sendItemNotify(HWND control, unsigned code, int item);
+// The shown top-level window of that thread with that caption, or null.
+[[nodiscard]] HWND findShown(unsigned long thread, const wchar_t* caption);
 // Runs the messages already queued for this thread.
 void runPending();
+// The controls dialog of the tests' resources, once the common controls are registered.
+[[nodiscard]] int controlsTemplate();
+void showDialog(const win32::Dialog& dialog);
 
-// The controls dialog of the tests' resources, shown; each test wraps what it needs.
+// The controls dialog, shown; each test wraps what it needs.
 class ControlsDialogTest : public ::testing::Test {
   protected:
-    ControlsDialogTest();
+    ControlsDialogTest() { showDialog(dialog); }
     [[nodiscard]] HWND item(int controlId) const { return dialog.item(controlId); }
 
-    win32::Dialog dialog;
+    win32::Dialog dialog{controlsTemplate()};
 };
 
 }  // namespace ardentis::testing
