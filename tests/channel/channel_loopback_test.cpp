@@ -33,7 +33,7 @@ class ChannelOver : public ::testing::Test {
                 [this] {
                     ++reads;
                     const std::size_t before = received.size();
-                    parts.com.ReceiveStep(dispatch);
+                    rig.com.ReceiveStep(dispatch);
                     EXPECT_LE(received.size(), before + kRecordSize) << "two records in one event";
                 },
             .onDisconnect =
@@ -46,7 +46,7 @@ class ChannelOver : public ::testing::Test {
                     events.push_back(std::string("error ") + e.api);
                 },
         });
-        // Small parts and would-blocks, so that a scripted send is cut anywhere.
+        // Small rig and would-blocks, so that a scripted send is cut anywhere.
         std::vector<int> steps;
         for (int i = 0; i < 2000; ++i) {
             steps.push_back(i % 7 == 3 ? platform::ScriptedSocket::kBlock : 37 + i % 50);
@@ -106,7 +106,7 @@ class ChannelOver : public ::testing::Test {
     bool fakeClosing = false;
     std::size_t stalledAt = 0;
     platform::ClientSocket& socket = real ? static_cast<platform::ClientSocket&>(os) : fake;
-    ChannelParts parts{socket};
+    ChannelRig rig{socket};
     std::function<void()> onRecord;
     std::vector<std::byte> received;  // every dispatched record, in order
     protocol::TCcom::Dispatch dispatch = [this](const protocol::LobbyMessage& message) {
@@ -150,16 +150,16 @@ TEST_P(SocketContract, RecordsArriveWholeOnePerReadEventAndAShortOneWaitsForItsL
     EXPECT_EQ(socket.bytesWaiting(), kRecordSize - 1);
     EXPECT_LE(reads, 2) << "a fragment the handler left is raised again before more comes";
     EXPECT_TRUE(received.empty());
-    EXPECT_TRUE(parts.logLines().empty());
+    EXPECT_TRUE(rig.logLines().empty());
 
     peerSend(stream.subspan(kRecordSize - 1));
     ASSERT_TRUE(pumpUntil([this] { return received.size() == 2 * kRecordSize; }));
     EXPECT_EQ(received, bytes);
     EXPECT_EQ(socket.bytesWaiting(), 0U);
-    EXPECT_EQ(parts.logLines().size(), 2U);
+    EXPECT_EQ(rig.logLines().size(), 2U);
 }
 
-TEST_P(SocketContract, RecordsSentBeforeThePeerClosedArriveBeforeTheDisconnectAPartIsDropped) {
+TEST_P(SocketContract, RecordsSentBeforeThePeerClosedArriveBeforeTheDisconnectAFragmentIsDropped) {
     ASSERT_TRUE(connect());
     auto bytes = bytesOf({sampleRecord(4), sampleRecord(5), sampleRecord(6)});
     bytes.resize(2 * kRecordSize + 100);
@@ -176,7 +176,7 @@ TEST_P(SocketContract, TwoThreadsSendWholeRecordsEachInItsOwnOrder) {
     constexpr int kPerThread = 25;
     const auto send = [this](int first) {
         for (int i = first; i < first + kPerThread; ++i) {
-            parts.com.SendRecord(sampleRecord(i));
+            rig.com.SendRecord(sampleRecord(i));
         }
     };
     std::thread chat(send, 200);
@@ -282,7 +282,7 @@ TEST_F(ChannelLoopback, AFullSendBufferMakesTheSendWaitAndKeepsTheOrder) {
     // nothing, until the socket would block; from the attempt after on, the server reads.
     std::vector<std::byte> expected;
     std::vector<std::byte> got;
-    parts.sleeper.setHook([&](int, std::size_t call) {
+    rig.sleeper.setHook([&](int, std::size_t call) {
         for (int sent = 0; call == 0 && sent != platform::ClientSocket::kWouldBlock;) {
             sent = socket.send(chunk);
             expected.insert(expected.end(), chunk.begin(), chunk.begin() + std::max(sent, 0));
@@ -291,7 +291,7 @@ TEST_F(ChannelLoopback, AFullSendBufferMakesTheSendWaitAndKeepsTheOrder) {
         got.insert(got.end(), more.begin(), more.end());
     });
     const auto record = bytesOf({sampleRecord(8)});
-    parts.com.SendRecord(sampleRecord(8));
+    rig.com.SendRecord(sampleRecord(8));
     EXPECT_TRUE(socket.connected()) << "a full buffer is no lost connection";
     expected.insert(expected.end(), record.begin(), record.end());
     const auto rest = peer.receive(expected.size() - std::min(got.size(), expected.size()));

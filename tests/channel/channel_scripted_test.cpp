@@ -44,19 +44,19 @@ void holdSend(std::optional<FlagHold>& hold, ChannelFlags& flags) {
 
 class Channel : public ::testing::Test {
   protected:
-    std::string sendLine(const LobbyMessage& m) const { return parts.line("Send", m); }
-    std::string recvLine(const LobbyMessage& m) const { return parts.line("Recv", m); }
+    std::string sendLine(const LobbyMessage& m) const { return rig.line("Send", m); }
+    std::string recvLine(const LobbyMessage& m) const { return rig.line("Recv", m); }
 
     Connection connection;
     platform::ScriptedSocket& socket = connection.socket;
-    testing::ChannelParts parts{socket};
+    testing::ChannelRig rig{socket};
     Records dispatched;
     TCcom::Dispatch keep = [this](const LobbyMessage& m) { dispatched.push_back(bytesOf({m})); };
 };
 using ChannelSend = Channel;
 using ChannelReceive = Channel;
 
-TEST_F(ChannelSend, PartsAndWouldBlocksGoOutWholeAndEachShortCountIsLoggedOnce) {
+TEST_F(ChannelSend, ShortWritesAndWouldBlocksStillSendTheRecordWholeAndEachShortCountIsLoggedOnce) {
     const std::pair<std::vector<int>, Lines> cases[] = {
         {{200, kBlock}, {"send 200 bytes"}},
         {{kBlock, kBlock, kBlock}, {}},
@@ -67,7 +67,7 @@ TEST_F(ChannelSend, PartsAndWouldBlocksGoOutWholeAndEachShortCountIsLoggedOnce) 
     for (const auto& [script, shortCounts] : cases) {
         SCOPED_TRACE(script.front());
         Connection each;
-        testing::ChannelParts channel(each.socket);
+        testing::ChannelRig channel(each.socket);
         each.socket.scriptSends(script);
         const LobbyMessage message = sampleRecord(3);
         channel.com.SendRecord(message);
@@ -82,7 +82,7 @@ TEST_F(ChannelSend, WaitsWhileTheOtherSendRunsAndGivesUpWhenTheConnectionIsLostM
     for (const bool lost : {false, true}) {
         SCOPED_TRACE(lost ? "lost" : "other send ends");
         Connection each;
-        testing::ChannelParts channel(each.socket);
+        testing::ChannelRig channel(each.socket);
         std::optional<FlagHold> other;
         holdSend(other, channel.flags);
         channel.sleeper.setHook([&](int, std::size_t call) {
@@ -113,14 +113,14 @@ TEST_F(ChannelSend, ASendOverAnotherLobbySocketDoesNotMakeItWait) {
     std::optional<FlagHold> other;
     holdSend(other, otherSocket);
     // Were the flags shared, the send would wait for this one; it ends the wait, not the test.
-    parts.sleeper.setHook([&](int, std::size_t call) {
+    rig.sleeper.setHook([&](int, std::size_t call) {
         if (call == 1) {
             other.reset();
         }
     });
     const LobbyMessage message = sampleRecord(6);
-    parts.com.SendRecord(message);
-    EXPECT_EQ(parts.logLines(), Lines{sendLine(message)});
+    rig.com.SendRecord(message);
+    EXPECT_EQ(rig.logLines(), Lines{sendLine(message)});
 }
 
 TEST_F(Channel, ConnectionLostMidRecordDropsItAndTheNextConnectionSendsAndReceivesAtOnce) {
@@ -128,13 +128,13 @@ TEST_F(Channel, ConnectionLostMidRecordDropsItAndTheNextConnectionSendsAndReceiv
     const std::vector<std::byte> whole = bytesOf({message});
     socket.scriptSends({200});
     socket.dropAfterSent(200);
-    parts.com.SendRecord(message);
+    rig.com.SendRecord(message);
     EXPECT_EQ(socket.sent(), std::vector(whole.begin(), whole.begin() + 200));
     EXPECT_EQ(socket.closeCalls(), 1);
     EXPECT_EQ(connection.disconnects, 1);
 
     Connection receiving;  // the next connection loses the record it reads
-    TCcom com(receiving.socket, parts.flags, parts.base, parts.sleeper);
+    TCcom com(receiving.socket, rig.flags, rig.base, rig.sleeper);
     receiving.socket.feed(whole);
     receiving.socket.scriptReceives({100});
     receiving.socket.dropAfterReceived(100);
@@ -142,34 +142,34 @@ TEST_F(Channel, ConnectionLostMidRecordDropsItAndTheNextConnectionSendsAndReceiv
     EXPECT_TRUE(dispatched.empty());
     EXPECT_EQ(receiving.socket.closeCalls(), 1);
     EXPECT_EQ(receiving.disconnects, 1);
-    EXPECT_EQ(parts.logLines(),
+    EXPECT_EQ(rig.logLines(),
               (Lines{sendLine(message), "send 200 bytes", "received 100 bytes, continue;"}));
 
     Connection next;  // both flags were given back
-    TCcom nextCom(next.socket, parts.flags, parts.base, parts.sleeper);
+    TCcom nextCom(next.socket, rig.flags, rig.base, rig.sleeper);
     next.socket.feed(whole);
     nextCom.SendRecord(message);
     nextCom.ReceiveStep(keep);
     EXPECT_EQ(next.socket.sent(), whole);
     EXPECT_EQ(dispatched, Records{whole});
-    EXPECT_EQ(parts.logLines().size(), 5U) << "the next connection waited";
+    EXPECT_EQ(rig.logLines().size(), 5U) << "the next connection waited";
 }
 
 TEST_F(Channel, ACloseOrADispatcherThatReplacesTheChannelEndsItsStepQuietly) {
     // A connection reset (on the disconnect event, or inside the dispatcher) destroys the
     // channel and its helper while their step is still on the stack.
-    auto helper = std::make_unique<TcBaseFunctions>(parts.log, parts.infoBox);
-    auto com = std::make_unique<TCcom>(socket, parts.flags, *helper, parts.sleeper);
+    auto helper = std::make_unique<TcBaseFunctions>(rig.log, rig.infoBox);
+    auto com = std::make_unique<TCcom>(socket, rig.flags, *helper, rig.sleeper);
     socket.feed(bytesOf({sampleRecord(23)}));
     com->ReceiveStep([&](const LobbyMessage&) {
         com.reset();
         helper.reset();
         throw std::runtime_error("reset");
     });
-    EXPECT_EQ(parts.logLines().back(), "dispatch failed: reset");
+    EXPECT_EQ(rig.logLines().back(), "dispatch failed: reset");
 
-    helper = std::make_unique<TcBaseFunctions>(parts.log, parts.infoBox);
-    com = std::make_unique<TCcom>(socket, parts.flags, *helper, parts.sleeper);
+    helper = std::make_unique<TcBaseFunctions>(rig.log, rig.infoBox);
+    com = std::make_unique<TCcom>(socket, rig.flags, *helper, rig.sleeper);
     socket.setEvents({.onConnect = {},
                       .onRead = {},
                       .onDisconnect = [&] { com.reset(), helper.reset(); },
@@ -188,7 +188,7 @@ TEST_F(ChannelReceive, ShortReadsAStepInsideTheDispatcherOrAFailingOneLeaveTheRe
     int calls = 0;
     const TCcom::Dispatch dispatch = [&](const LobbyMessage& message) {
         if (++calls == 1) {
-            parts.com.ReceiveStep(keep);  // a modal box lets the next read event in
+            rig.com.ReceiveStep(keep);  // a modal box lets the next read event in
             throw std::runtime_error("boom");
         }
         if (calls == 2) {
@@ -197,11 +197,11 @@ TEST_F(ChannelReceive, ShortReadsAStepInsideTheDispatcherOrAFailingOneLeaveTheRe
         keep(message);
     };
     for (int step = 0; step < 3; ++step) {
-        parts.com.ReceiveStep(dispatch);
+        rig.com.ReceiveStep(dispatch);
     }
     EXPECT_EQ(dispatched, Records{bytesOf({records[2]})});
     EXPECT_EQ(
-        parts.logLines(),
+        rig.logLines(),
         (Lines{"received 100 bytes, continue;", "received -1 bytes, continue;",
                "received 276 bytes, continue;", recvLine(records[0]),
                "receive is not ready, continue", "dispatch failed: boom", recvLine(records[1]),

@@ -37,15 +37,15 @@ inline std::vector<std::byte> bytesOf(std::initializer_list<protocol::LobbyMessa
 }
 
 // A record channel over `socket`, with its log, its flags and a sleeper that does not wait.
-struct ChannelParts {
-    explicit ChannelParts(platform::ClientSocket& socket) : com(socket, flags, base, sleeper) {}
-    ~ChannelParts() {
+struct ChannelRig {
+    explicit ChannelRig(platform::ClientSocket& socket) : com(socket, flags, base, sleeper) {}
+    ~ChannelRig() {
         // Whatever happened, the next connection must find both flags free.
         EXPECT_EQ(flags.sendready.load(), 1);
         EXPECT_EQ(flags.recvready.load(), 1);
     }
-    ChannelParts(const ChannelParts&) = delete;
-    ChannelParts& operator=(const ChannelParts&) = delete;
+    ChannelRig(const ChannelRig&) = delete;
+    ChannelRig& operator=(const ChannelRig&) = delete;
 
     [[nodiscard]] std::vector<std::string> logLines() const { return lines(readFile(log.file())); }
     // How a record sent ("Send") or received ("Recv") is logged.
