@@ -9,9 +9,9 @@
 
 namespace ardentis::testing {
 
-// The far end of a real loopback connection, with plain blocking calls: listens on
-// 127.0.0.1 at a port the kernel chooses, accepts one client, sends and receives. Waits
-// are bounded, so a broken client fails the test instead of hanging it.
+// The server end of a real loopback connection, with plain blocking calls: listens on
+// 127.0.0.1 at a port the kernel chooses and accepts one client. Waits are bounded, so a
+// broken client fails the test instead of hanging it.
 class LoopbackPeer {
   public:
     LoopbackPeer();
@@ -22,13 +22,11 @@ class LoopbackPeer {
     [[nodiscard]] std::uint16_t port() const;
     // Waits for the client's connection; false when none came.
     [[nodiscard]] bool accept();
-    void stopListening();
     void send(std::span<const std::byte> bytes);
     // Waits until `count` bytes have come (or the wait ran out) and returns those that came.
     [[nodiscard]] std::vector<std::byte> receive(std::size_t count);
     // Takes whatever has come, up to `limit` bytes, without waiting.
     [[nodiscard]] std::vector<std::byte> receiveWaiting(std::size_t limit);
-    // Closes the connection as a server does.
     void close();
 
   private:

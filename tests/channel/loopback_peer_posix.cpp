@@ -5,16 +5,12 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <stdexcept>
-#include <string>
 
 #include "tests/channel/loopback_peer.h"
 
 namespace ardentis::testing {
 namespace {
-
-constexpr int kWaitMs = 5000;
 
 void closeIfOpen(int& fd) {
     if (fd >= 0) {
@@ -23,35 +19,27 @@ void closeIfOpen(int& fd) {
     }
 }
 
-bool readable(int fd, int waitMs) {
+bool readable(int fd) {
     pollfd watch{.fd = fd, .events = POLLIN, .revents = 0};
-    return ::poll(&watch, 1, waitMs) > 0;
+    return ::poll(&watch, 1, 5000) > 0;
 }
 
 }  // namespace
 
 struct LoopbackPeer::Sockets {
-    int listener = -1;
+    int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int connection = -1;
-    std::uint16_t port = 0;
+    sockaddr_in address{
+        .sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
 };
 
 LoopbackPeer::LoopbackPeer() : sockets_(std::make_unique<Sockets>()) {
-    sockets_->listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (sockets_->listener < 0) {
-        throw std::runtime_error("socket failed");
+    auto* address = reinterpret_cast<sockaddr*>(&sockets_->address);
+    socklen_t length = sizeof sockets_->address;
+    if (::bind(sockets_->listener, address, length) != 0 || ::listen(sockets_->listener, 4) != 0 ||
+        ::getsockname(sockets_->listener, address, &length) != 0) {
+        throw std::runtime_error("listening on loopback failed");
     }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof address;
-    if (::bind(sockets_->listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::listen(sockets_->listener, 4) != 0 ||
-        ::getsockname(sockets_->listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        throw std::runtime_error("listen on loopback failed: " + std::to_string(errno));
-    }
-    sockets_->port = ntohs(address.sin_port);
 }
 
 LoopbackPeer::~LoopbackPeer() {
@@ -60,35 +48,27 @@ LoopbackPeer::~LoopbackPeer() {
 }
 
 std::uint16_t LoopbackPeer::port() const {
-    return sockets_->port;
+    return ntohs(sockets_->address.sin_port);
 }
 
 bool LoopbackPeer::accept() {
-    if (!readable(sockets_->listener, kWaitMs)) {
-        return false;
+    if (readable(sockets_->listener)) {
+        sockets_->connection = ::accept4(sockets_->listener, nullptr, nullptr, SOCK_CLOEXEC);
     }
-    sockets_->connection = ::accept4(sockets_->listener, nullptr, nullptr, SOCK_CLOEXEC);
     return sockets_->connection >= 0;
 }
 
-void LoopbackPeer::stopListening() {
-    closeIfOpen(sockets_->listener);
-}
-
 void LoopbackPeer::send(std::span<const std::byte> bytes) {
-    while (!bytes.empty()) {
-        const ssize_t sent = ::send(sockets_->connection, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent <= 0) {
-            throw std::runtime_error("peer send failed: " + std::to_string(errno));
-        }
-        bytes = bytes.subspan(static_cast<std::size_t>(sent));
+    if (::send(sockets_->connection, bytes.data(), bytes.size(), MSG_NOSIGNAL) !=
+        static_cast<ssize_t>(bytes.size())) {
+        throw std::runtime_error("the peer's send failed");
     }
 }
 
 std::vector<std::byte> LoopbackPeer::receive(std::size_t count) {
     std::vector<std::byte> bytes(count);
     std::size_t got = 0;
-    while (got < count && readable(sockets_->connection, kWaitMs)) {
+    while (got < count && readable(sockets_->connection)) {
         const ssize_t n = ::recv(sockets_->connection, bytes.data() + got, count - got, 0);
         if (n <= 0) {
             break;

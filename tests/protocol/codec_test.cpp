@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstddef>
-#include <ostream>
 #include <set>
 #include <string>
 #include <string_view>
@@ -185,10 +184,6 @@ const TextCase kTexts[] = {
     {"password", sparam(7), 10, 10, false, ROOM_TEXT(password)},
     {"roomref", sparam(8), 20, 20, false, ROOM_TEXT(roomref)},
 };
-
-void PrintTo(const TextCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class CodecText : public testing::TestWithParam<TextCase> {};
 

@@ -79,10 +79,6 @@ bool LoopbackPeer::accept() {
     return sockets_->connection != INVALID_SOCKET;
 }
 
-void LoopbackPeer::stopListening() {
-    closeIfOpen(sockets_->listener);
-}
-
 void LoopbackPeer::send(std::span<const std::byte> bytes) {
     while (!bytes.empty()) {
         const int sent = ::send(sockets_->connection, reinterpret_cast<const char*>(bytes.data()),
