@@ -1,6 +1,6 @@
 # The two commands of the README: `make run` and `make test`.
 # Both install what they need first (scripts/install-deps is quick when nothing is missing).
-.PHONY: run test deps build linux linux-asan windows test-linux test-linux-asan test-windows format clean
+.PHONY: run test fuzz deps build linux linux-asan windows test-linux test-linux-asan test-windows format clean
 
 PRESETS := linux linux-asan windows
 
@@ -13,6 +13,11 @@ test: deps
 	@$(MAKE) --no-print-directory test-linux
 	@$(MAKE) --no-print-directory test-linux-asan
 	@$(MAKE) --no-print-directory test-windows
+
+# Fuzzes every target for FUZZ_SECONDS each (60 by default); a tool, not a test.
+fuzz:
+	@scripts/install-deps fuzz
+	@scripts/fuzz $(FUZZ_SECONDS)
 
 deps:
 	@scripts/install-deps

@@ -14,3 +14,10 @@ if(ARDENTIS_SANITIZE)
                         -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
 endif()
+
+# Everything the fuzz targets reach is instrumented for coverage and checked by the sanitizers.
+if(ARDENTIS_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
