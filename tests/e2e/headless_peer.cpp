@@ -19,15 +19,10 @@ HeadlessPeer::HeadlessPeer(const std::filesystem::path& folder, const text::Gbk&
     : logFile_(folder / (account.bytes() + ".log")), machine_(logFile_) {
     machine_.storeSettings(account, password, text::Gbk("127.0.0.1"), port, true);
     machine_.installGame(text::Gbk("C:\\TA\\"));
-    // A virtual-LAN address only ever written into records; nothing connects to it.
     machine_.setVirtualLanAddress(10, 140, 0, lanHost);
     loop_.addSocket(socket_);
     loop_.addSocket(testSocket_);
     client_ = std::make_unique<forms::HeadlessClient>(machine_, socket_, testSocket_, loop_);
-}
-
-HeadlessPeer::~HeadlessPeer() {
-    client_->client.workers.waitAll();
 }
 
 void HeadlessPeer::start() {

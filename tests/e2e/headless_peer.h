@@ -14,18 +14,18 @@
 
 namespace ardentis::e2e {
 
-// A headless client with real sockets and a real clock, pointed at a server on loopback.
+// A headless client with real sockets and a real clock, pointed at a server on loopback; its
+// virtual-LAN address is 10.140.0.lanHost, only ever written into records.
 class HeadlessPeer {
   public:
     HeadlessPeer(const std::filesystem::path& folder, const text::Gbk& account,
                  const text::Gbk& password, std::uint16_t port, std::uint8_t lanHost);
-    ~HeadlessPeer();
+    ~HeadlessPeer() { client_->client.workers.waitAll(); }
 
     // Program start with automatic log-in; the splash is closed at once.
     void start();
 
     [[nodiscard]] forms::HeadlessClient& ui() { return *client_; }
-    [[nodiscard]] forms::Client& client() { return client_->client; }
     [[nodiscard]] forms::HeadlessMachine& machine() { return machine_; }
     [[nodiscard]] platform::PosixEventLoop& loop() { return loop_; }
     [[nodiscard]] const std::filesystem::path& logFile() const { return logFile_; }

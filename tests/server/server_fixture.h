@@ -2,27 +2,68 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
-#include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "protocol/lobby_message.h"
 #include "server/options.h"
 #include "server/server.h"
-#include "tests/server/test_client.h"
 #include "tests/support/scratch_directory.h"
 
 namespace ardentis::server::testing {
 
+using namespace std::chrono_literals;
 using ardentis::testing::ScratchDirectory;
+using protocol::LobbyMessage;
 
-// Options for a test server: loopback, a port the kernel picks, cheapest hashes and
-// flood limits out of the way unless a test sets them.
+// Every wait in the tests is bounded by this; nothing a test expects takes near as long.
+inline constexpr std::chrono::milliseconds kWait = 5s;
+
+// A blocking client over a real loopback socket, reading whole records with timeouts.
+class TestClient {
+  public:
+    // A receive buffer > 0 (a small one makes a slow reader) is set before connecting.
+    explicit TestClient(std::uint16_t port, int receiveBuffer = 0);
+    ~TestClient() { abort(); }
+    TestClient(const TestClient&) = delete;
+    TestClient& operator=(const TestClient&) = delete;
+
+    // False when the server has closed the connection.
+    bool send(const LobbyMessage& message) { return sendBytes(message.toBytes()); }
+    bool sendBytes(std::span<const std::byte> bytes);
+    // The next record; nothing when none comes within the timeout or the connection ends.
+    [[nodiscard]] std::optional<LobbyMessage> receive(std::chrono::milliseconds timeout = kWait);
+    // Skips records until one matches; every record seen, the match last, goes to `seen`.
+    [[nodiscard]] std::optional<LobbyMessage> waitFor(
+        const std::function<bool(const LobbyMessage&)>& match,
+        std::vector<LobbyMessage>* seen = nullptr);
+    // True when the server closes the connection within kWait (records are skipped).
+    [[nodiscard]] bool waitClosed() {
+        return !waitFor([](auto&) { return false; }) && ended_;
+    }
+    void abort();  // closes at once, as a client that dies
+    [[nodiscard]] int fd() const noexcept { return fd_; }
+
+  private:
+    bool fill(std::chrono::steady_clock::time_point deadline);
+
+    int fd_ = -1;
+    bool ended_ = false;
+    std::vector<std::byte> buffer_;
+};
+
+// Options for a test server: loopback, a port the kernel picks, cheapest hashes and flood limits
+// out of the way unless a test sets them.
 [[nodiscard]] ServerOptions testOptions(const ScratchDirectory& dir);
 
 // Adds an account straight to the database (GBK texts), as `user add` does.
@@ -54,8 +95,8 @@ class RunningServer {
 // A room record (4,0 opens or changes, 4,15 game options) with one player.
 [[nodiscard]] LobbyMessage roomRecord(std::int8_t sub, std::string_view roomno,
                                       std::string_view host, std::int32_t maxplayers = 8);
-// Room sub-commands a client sends: {roomno, account}, chat {line, roomno, account},
-// player state {roomno, account} + state, game start {roomno, address, account}.
+// Room sub-commands a client sends: {roomno, account}, chat {line, roomno, account}, player state
+// {roomno, account} + state, game start {roomno, address, account}.
 enum RoomSub : std::int8_t {
     kChat = 5,
     kJoin = 10,
@@ -80,8 +121,8 @@ enum RoomSub : std::int8_t {
                                                    std::string_view password = "pw");
 // Sends a lobby chat marker line "account>>mark N" and returns it.
 [[nodiscard]] std::string mark(TestClient& sender, std::string_view account);
-// The records `observer` receives up to the last of the markers (any order): every record
-// their senders sent before them has arrived by then. A test failure when one does not come.
+// The records `observer` receives up to the last of the markers (any order): every record their
+// senders sent before them has arrived by then. A test failure when one does not come.
 [[nodiscard]] std::vector<LobbyMessage> upTo(TestClient& observer,
                                              const std::vector<std::string>& lines);
 // True when the client hears its own marker: the server has handled all it sent before.
@@ -96,7 +137,8 @@ class LobbyTest : public ::testing::Test {
     std::unique_ptr<TestClient> user(std::string_view account);
     // `host` opens a room and each joiner joins it; returns when everyone has read past it.
     void openRoom(TestClient& host, std::string_view hostAccount, std::string_view roomno,
-                  std::initializer_list<std::pair<TestClient*, std::string_view>> joiners);
+                  std::initializer_list<std::pair<TestClient*, std::string_view>> joiners,
+                  std::int32_t maxplayers = 8);
 
     ScratchDirectory dir;
     ServerOptions options = testOptions(dir);
