@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
-#include <filesystem>
 #include <ostream>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include "protocol/lobby_message.h"
 #include "protocol/message_kind.h"
 #include "protocol/room_record.h"
+#include "tests/support/scratch_directory.h"
 #include "text/code_page.h"
 #include "text/literal.h"
 #include "ui/forms/headless/headless_client.h"
@@ -31,55 +31,196 @@ inline void PrintTo(const Gbk& value, std::ostream* os) {
 
 namespace ardentis::forms::testing {
 
-using Kind = std::pair<int, int>;
-using Kinds = std::vector<Kind>;
+using Kinds = std::vector<std::pair<int, int>>;
+using Records = std::vector<protocol::LobbyMessage>;
+using Texts = std::vector<text::Gbk>;
+using protocol::LobbyMessage;
+using protocol::RoomRecord;
+using text::Gbk;
+using text::zh;
+namespace sub = protocol::subcommand;
 
+// A whole headless client on scripted sockets and a manual clock; the test plays the
 // server, record by record.
 class HeadlessFixture : public ::testing::Test {
   protected:
     static constexpr const char* kTaDir = "C:\\TA\\";
 
-    HeadlessFixture();
-    ~HeadlessFixture() override;
+    ~HeadlessFixture() override { client_.workers.waitAll(); }
 
-    void startAndConnect(const text::Gbk& account = text::Gbk("alice"));
-    void acceptLogin(const text::Gbk& account = text::Gbk("alice"));
-    void logIn(const text::Gbk& account = text::Gbk("alice"));
-    void receive(const protocol::LobbyMessage& message);
-    std::vector<protocol::LobbyMessage> sentRecords();
+    // Starts the client with stored settings; the splash passes, the socket connects.
+    void start(bool autoLogin, bool connect = false, const Gbk& account = Gbk("alice")) {
+        machine_.storeSettings(account, Gbk("secret"), Gbk("127.0.0.1"), 8888, autoLogin);
+        client_.start();
+        loop_.advance(std::chrono::milliseconds(2000));
+        if (connect) {
+            socket_.completeConnect();
+        }
+    }
+    void acceptLogin(const Gbk& account = Gbk("alice")) {
+        LobbyMessage answer = userRecord(account, zh<"大厅">());
+        answer.setKind(protocol::command::kLogin, sub::kLoginOk);
+        receive(answer);
+    }
+    // Installed game, connected, logged in and listed in the lobby; nothing left unread.
+    void logIn(const Gbk& account = Gbk("alice")) {
+        machine_.installGame(Gbk(kTaDir));
+        start(true, true, account);
+        acceptLogin(account);
+        receive(userRecord(account, zh<"大厅">()));
+        (void)sentRecords();
+    }
+    void receive(const LobbyMessage& message) {
+        socket_.feed(message.toBytes());
+        socket_.raiseRead();
+    }
+    // The records sent since the last call.
+    Records sentRecords() {
+        client_.workers.waitAll();
+        const auto bytes = socket_.sent();
+        Records records;
+        for (; consumed_ + protocol::kRecordSize <= bytes.size();
+             consumed_ += protocol::kRecordSize) {
+            records.push_back(*LobbyMessage::fromBytes(
+                std::span(bytes).subspan(consumed_, protocol::kRecordSize)));
+        }
+        return records;
+    }
 
-    protocol::RoomRecord hostRoom(const std::vector<text::Gbk>& players = {});
-    protocol::RoomRecord joinRoom(const text::Gbk& host, const std::vector<text::Gbk>& others = {});
-    void doubleClickRoom(const text::Gbk& roomno);
-    void doubleClickNothing();
+    // Hosts a room (with `mod` chosen, if given) that `players` then enter.
+    RoomRecord hostRoom(const Texts& players = {}, const Gbk& mod = {}) {
+        machine_.setVirtualLanAddress(10, 140, 3, 4);
+        main_.BitBtn2.click();
+        for (int index = 0; index < battle_.mods.count(); ++index) {
+            if (battle_.mods.item(index) == mod) {
+                battle_.mods.setItemIndex(index);
+            }
+        }
+        battle_.BitBtn1.click();
+        const Records created = ofKind(sentRecords(), sub::kRoomUpdate);
+        EXPECT_EQ(created.size(), 1U) << "the room was not created";
+        const RoomRecord room = created.empty() ? RoomRecord{} : protocol::DecodeRoom(created[0]);
+        receive(roomRecord(room));
+        for (const Gbk& player : players) {
+            receive(userRecord(player, zh<"大厅">()));
+            receive(memberRecord(room.roomno, player));
+        }
+        (void)sentRecords();
+        return room;
+    }
+    // Joins `room` (listed first) with its host and `others` inside.
+    RoomRecord joinRoom(const RoomRecord& room, const Texts& others = {}) {
+        machine_.setVirtualLanAddress(10, 140, 3, 4);
+        receive(roomRecord(room));
+        doubleClickRoom(room.roomno);
+        receive(memberRecord(room.roomno, room.host));
+        for (const Gbk& other : others) {
+            receive(memberRecord(room.roomno, other));
+        }
+        receive(memberRecord(room.roomno, client_.currentUser.account, sub::kRoomEnter));
+        (void)sentRecords();
+        return room;
+    }
+    RoomRecord joinRoom(const Gbk& host, const Texts& others = {}) {
+        return joinRoom(openRoom(host, Gbk("R-") + host), others);
+    }
+    void doubleClickRoom(const Gbk& roomno) {
+        const auto row = main_.lvrooms.findCaption(roomno);
+        ASSERT_TRUE(row.has_value()) << "no row for room " << roomno.bytes();
+        main_.lvrooms.doubleClick(row);
+    }
 
-    [[nodiscard]] static protocol::RoomRecord openRoom(const text::Gbk& host,
-                                                       const text::Gbk& roomno);
-    [[nodiscard]] static protocol::LobbyMessage userRecord(const text::Gbk& account,
-                                                           const text::Gbk& location,
-                                                           std::int8_t sub = 0);
-    [[nodiscard]] static protocol::LobbyMessage roomRecord(const protocol::RoomRecord& room,
-                                                           std::int8_t sub = 0);
-    [[nodiscard]] static protocol::LobbyMessage memberRecord(const text::Gbk& roomno,
-                                                             const text::Gbk& account);
-    [[nodiscard]] static protocol::LobbyMessage roomChat(const text::Gbk& roomno,
-                                                         const text::Gbk& line,
-                                                         const text::Gbk& sender);
-    [[nodiscard]] static protocol::LobbyMessage playerState(const text::Gbk& roomno,
-                                                            const text::Gbk& account,
-                                                            std::int32_t state);
+    static RoomRecord openRoom(const Gbk& host, const Gbk& roomno) {
+        RoomRecord room;
+        room.host = host;
+        room.roomno = roomno;
+        room.comment = zh<"欢迎加入战斗">();
+        room.map = Gbk("Gods of War 2");
+        room.status = Gbk("0");
+        room.modname = Gbk("OTA3.1");
+        room.modcode = Gbk("00");
+        room.maxplayers = 10;
+        room.players = room.los = room.cheat = room.metal = room.energy = 1;
+        room.commander = room.watch = room.mapmode = room.startpos = 2;
+        room.unitlimit = 30;
+        return room;
+    }
+    static LobbyMessage userRecord(const Gbk& account, const Gbk& location,
+                                   std::int8_t subcommand = sub::kUserUpdate) {
+        protocol::UserRecord user;
+        user.account = account;
+        user.nickname = account + Gbk("-nick");
+        user.location = location;
+        LobbyMessage message{};
+        protocol::EncodeUser(user, message);
+        message.setKind(protocol::command::kUser, subcommand);
+        return message;
+    }
+    static LobbyMessage roomRecord(const RoomRecord& room,
+                                   std::int8_t subcommand = sub::kRoomUpdate) {
+        LobbyMessage message{};
+        protocol::EncodeRoom(room, message);
+        message.setKind(protocol::command::kRoom, subcommand);
+        return message;
+    }
+    static LobbyMessage memberRecord(const Gbk& roomno, const Gbk& account,
+                                     std::int8_t subcommand = sub::kRoomMember) {
+        LobbyMessage message = userRecord(account, roomno);
+        message.setKind(protocol::command::kRoom, subcommand);
+        message.sparam9.set(roomno);
+        return message;
+    }
+    // A room record of the text fields and the number most kinds carry.
+    static LobbyMessage roomMessage(std::int8_t subcommand, const Gbk& sparam1,
+                                    const Gbk& sparam2 = {}, const Gbk& sparam3 = {},
+                                    std::int32_t iparam1 = 0) {
+        LobbyMessage message{};
+        message.setKind(protocol::command::kRoom, subcommand);
+        message.sparam1.set(sparam1);
+        message.sparam2.set(sparam2);
+        message.sparam3.set(sparam3);
+        message.iparam1.set(iparam1);
+        return message;
+    }
+    static LobbyMessage roomChat(const Gbk& roomno, const Gbk& line, const Gbk& sender) {
+        return roomMessage(sub::kRoomChat, line, roomno, sender);
+    }
+    static LobbyMessage playerState(const Gbk& roomno, const Gbk& account, std::int32_t state) {
+        return roomMessage(sub::kPlayerState, roomno, account, {}, state);
+    }
 
-    [[nodiscard]] static Kinds kinds(const std::vector<protocol::LobbyMessage>& records);
-    [[nodiscard]] static text::Gbk lastLine(const MemoryMemo& memo);
-    [[nodiscard]] text::Gbk readyMark(const text::Gbk& account) const;
+    static Kinds kinds(const Records& records) {
+        Kinds result;
+        for (const LobbyMessage& record : records) {
+            result.emplace_back(record.command, record.signedSubcommand());
+        }
+        return result;
+    }
+    // The room records of one kind among `records`.
+    static Records ofKind(Records records, int subcommand) {
+        std::erase_if(records, [&](const LobbyMessage& record) {
+            return record.command != protocol::command::kRoom ||
+                   record.signedSubcommand() != subcommand;
+        });
+        return records;
+    }
+    static Gbk lastLine(const MemoryMemo& memo) { return memo.line(memo.lineCount() - 1); }
+    [[nodiscard]] Gbk readyMark(const Gbk& account) const {
+        const auto row = battle_.lvRoom.findCaption(account);
+        return row ? battle_.lvRoom.subItem(*row, 2) : Gbk();
+    }
+    [[nodiscard]] bool inRoom() const { return client_.connection()->lobby.myroom != nullptr; }
 
-    std::filesystem::path logFile_;
-    HeadlessMachine machine_;
+    ardentis::testing::ScratchDirectory scratch_;  // the traffic log's
+    HeadlessMachine machine_{scratch_ / "traffic.log"};
     platform::ScriptedSocket socket_;
     platform::ScriptedSocket testSocket_;
     platform::ManualEventLoop loop_;
-    HeadlessClient headless_;
-    Client& client_;
+    HeadlessClient headless_{machine_, socket_, testSocket_, loop_};
+    Client& client_ = headless_.client;
+    MemoryMainWindow& main_ = headless_.main;
+    MemoryBattleroomWindow& battle_ = headless_.battleroom;
+    Texts& shown_ = machine_.infoBox.shown;
     std::size_t consumed_ = 0;
 };
 

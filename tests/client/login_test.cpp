@@ -1,4 +1,4 @@
-// Start-up, log-in and the ways a connection ends, on the headless client.
+// Start-up, log-in, the options window and the ways a connection ends, on the headless client.
 #include <gtest/gtest.h>
 
 #include "headless_fixture.h"
@@ -10,134 +10,108 @@ namespace {
 
 using platform::RegistryHive;
 using std::chrono::milliseconds;
-using text::Gbk;
-using text::zh;
 
 const Gbk kLost = zh<"失去和服务器的联系,请重新连接!">();
 
-class LoginFixture : public HeadlessFixture {
+class LogIn : public HeadlessFixture {
   protected:
-    // Start-up without automatic log-in: the lobby window shows after the splash.
-    void startWithoutAutoLogin() {
-        machine_.storeSettings(Gbk("alice"), Gbk("secret"), Gbk("127.0.0.1"), 8888, false);
-        client_.start();
-        loop_.advance(milliseconds(2000));
-    }
-    void setOption(const char* name, const char* value) {
+    void setOption(std::string_view name, const Gbk& value) {
         machine_.registry.setText(RegistryHive::CurrentUser, settings::kOptionsSection, name,
-                                  Gbk(value));
+                                  value);
     }
-    MemoryMainWindow& main = headless_.main;
+    void expectLoggedOut() {
+        EXPECT_EQ(main_.BitBtn1.caption(), zh<"连接">());
+        EXPECT_FALSE(main_.BitBtn2.enabled()) << "指挥室 enabled while disconnected";
+        EXPECT_FALSE(inRoom());
+    }
+    void expectLogInRecord(const char* account, const char* password) {
+        const auto sent = sentRecords();
+        ASSERT_EQ(kinds(sent), (Kinds{{0, 0}}));
+        EXPECT_EQ(sent[0].sparam1.text(), Gbk(account));
+        EXPECT_EQ(sent[0].sparam2.text(), Gbk(protocol::des::EncryptHex(password)));
+    }
+    MemoryLoginWindow& login_ = headless_.login;
+    MemoryOptionsWindow& options_ = headless_.options;
 };
 
-class AutomaticLogIn : public LoginFixture {};
-
-TEST_F(AutomaticLogIn, ConnectsAfterTheSplashAndStoresTheAccountOnSuccess) {
+TEST_F(LogIn, AutomaticAfterTheSplashStoresTheAccountOnSuccess) {
     machine_.storeSettings(Gbk("alice"), Gbk("secret"), Gbk("127.0.0.1"), 8888, true);
     client_.start();
     loop_.advance(milliseconds(1999));
     EXPECT_TRUE(socket_.host().empty());
     loop_.advance(milliseconds(1));
     EXPECT_FALSE(headless_.splash.window.visible());
-    EXPECT_TRUE(main.window.visible());
+    EXPECT_TRUE(main_.window.visible());
     EXPECT_EQ(socket_.host(), "127.0.0.1");
     socket_.completeConnect();
-    const auto sent = sentRecords();
-    ASSERT_EQ(kinds(sent), (Kinds{{0, 0}}));
-    EXPECT_EQ(sent[0].sparam1.text(), Gbk("alice"));
-    EXPECT_EQ(sent[0].sparam2.text(), Gbk(protocol::des::EncryptHex("secret")));
-
+    expectLogInRecord("alice", "secret");
     const auto writesBefore = machine_.registry.writes().size();
     acceptLogin();
-    EXPECT_TRUE(machine_.infoBox.shown.empty());
+    EXPECT_TRUE(shown_.empty());
     const auto& writes = machine_.registry.writes();
     ASSERT_EQ(writes.size(), writesBefore + 2);
     EXPECT_EQ(writes[writesBefore].name + writes[writesBefore + 1].name, "usrpwd");
-    EXPECT_EQ(main.BitBtn1.caption(), zh<"断开">());
-    EXPECT_TRUE(main.BitBtn2.enabled());
-    EXPECT_EQ(headless_.options.nick.text(), Gbk("alice-nick"));
+    EXPECT_EQ(main_.BitBtn1.caption(), zh<"断开">());
+    EXPECT_TRUE(main_.BitBtn2.enabled());
+    EXPECT_EQ(options_.nick.text(), Gbk("alice-nick"));
 }
 
-struct Refusal {
-    const char* name;
-    std::int8_t subcommand;
-    Gbk message;  // for the account bob
-};
-
-class LoginRefused : public LoginFixture, public ::testing::WithParamInterface<Refusal> {};
-
-TEST_P(LoginRefused, ShowsItsMessageReopensTheLogInWindowAndEndsTheConnection) {
-    startAndConnect(Gbk("bob"));
-    headless_.options.TabSheet2.setVisible(true);  // as an earlier session left it
-    const auto writesBefore = machine_.registry.writes().size();
-    protocol::LobbyMessage answer{};
-    answer.setKind(protocol::command::kLogin, GetParam().subcommand);
-    receive(answer);
-    EXPECT_EQ(machine_.infoBox.shown, (std::vector<Gbk>{GetParam().message}));
-    EXPECT_TRUE(headless_.login.window.visible());
-    EXPECT_TRUE(headless_.login.BitBtn1.enabled());
-    EXPECT_FALSE(headless_.options.TabSheet2.visible());
-    EXPECT_EQ(socket_.closeCalls(), 1);
-    EXPECT_EQ(main.BitBtn1.caption(), zh<"连接">());
-    EXPECT_FALSE(main.BitBtn2.enabled());
-    EXPECT_TRUE(client_.currentUser.account.empty());
-    EXPECT_EQ(lastLine(main.MemRecev), kLost);
-    EXPECT_EQ(machine_.registry.writes().size(), writesBefore);
+TEST_F(LogIn, RefusedShowsWhyReopensTheLogInWindowAndEndsTheConnection) {
+    const std::pair<std::int8_t, Gbk> refusals[] = {
+        {sub::kLoginBad, zh<"帐号密码不对，登录失败!">()},
+        {sub::kLoginDup, Gbk("bob") + zh<"已经在线，不能重复登录!">()}};
+    start(true, true, Gbk("bob"));
+    for (const auto& [subcommand, message] : refusals) {
+        SCOPED_TRACE(int(subcommand));
+        options_.TabSheet2.setVisible(true);  // as an earlier session left it
+        shown_.clear();
+        const auto writesBefore = machine_.registry.writes().size();
+        const int closes = socket_.closeCalls();
+        LobbyMessage answer{};
+        answer.setKind(protocol::command::kLogin, subcommand);
+        receive(answer);
+        EXPECT_EQ(shown_, Texts{message});
+        EXPECT_TRUE(login_.window.visible() && login_.BitBtn1.enabled());
+        EXPECT_FALSE(options_.TabSheet2.visible());
+        EXPECT_EQ(socket_.closeCalls(), closes + 1);
+        expectLoggedOut();
+        EXPECT_TRUE(client_.currentUser.account.empty());
+        EXPECT_EQ(lastLine(main_.MemRecev), kLost);
+        EXPECT_EQ(machine_.registry.writes().size(), writesBefore);
+        ASSERT_TRUE(login_.BitBtn1.click());
+        socket_.completeConnect();
+        (void)sentRecords();
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(BadAndDup, LoginRefused,
-                         ::testing::Values(Refusal{"Bad", protocol::subcommand::kLoginBad,
-                                                   zh<"帐号密码不对，登录失败!">()},
-                                           Refusal{"Dup", protocol::subcommand::kLoginDup,
-                                                   Gbk("bob") + zh<"已经在线，不能重复登录!">()}),
-                         [](const ::testing::TestParamInfo<Refusal>& refusal) {
-                             return refusal.param.name;
-                         });
-
-class LoginWindow : public LoginFixture {};
-
-TEST_F(LoginWindow, CancelSendsNothingAndOkConnectsWithTheTypedAccount) {
-    startWithoutAutoLogin();
-    ASSERT_TRUE(main.BitBtn1.click());
-    EXPECT_FALSE(main.BitBtn1.enabled());
-    ASSERT_TRUE(headless_.login.BitBtn2.click());
-    EXPECT_TRUE(main.BitBtn1.enabled());
+TEST_F(LogIn, WindowsCancelSendsNothingAndOkConnectsWithTheTypedAccount) {
+    start(false);
+    ASSERT_TRUE(main_.BitBtn1.click());
+    EXPECT_FALSE(main_.BitBtn1.enabled());
+    ASSERT_TRUE(login_.BitBtn2.click());
+    EXPECT_TRUE(main_.BitBtn1.enabled());
     EXPECT_TRUE(socket_.host().empty());
-    main.BitBtn1.click();
-    headless_.login.usr.type(Gbk("carol"));
-    headless_.login.pwd.type(Gbk("pw"));
-    ASSERT_TRUE(headless_.login.BitBtn1.click());
+    main_.BitBtn1.click();
+    login_.usr.type(Gbk("carol"));
+    login_.pwd.type(Gbk("pw"));
+    ASSERT_TRUE(login_.BitBtn1.click());
     socket_.completeConnect();
-    const auto sent = sentRecords();
-    ASSERT_EQ(sent.size(), 1U);
-    EXPECT_EQ(sent[0].sparam1.text(), Gbk("carol"));
-    EXPECT_EQ(sent[0].sparam2.text(), Gbk(protocol::des::EncryptHex("pw")));
+    expectLogInRecord("carol", "pw");
 }
 
-TEST_F(LoginWindow, ConnectButtonLogsInAgainAtOnceWhenAutomaticLogInIsOn) {
-    logIn();
-    socket_.peerClose();
-    (void)sentRecords();
-    ASSERT_TRUE(main.BitBtn1.click());
-    EXPECT_FALSE(headless_.login.window.visible());
-    socket_.completeConnect();
-    EXPECT_EQ(kinds(sentRecords()), (Kinds{{0, 0}}));
-}
-
-class LoginPort : public LoginFixture, public ::testing::WithParamInterface<const char*> {};
+class LoginPort : public LogIn, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(LoginPort, ThatIsNoPortNumberIsNamedAndNothingIsConnected) {
     machine_.storeSettings(Gbk("alice"), Gbk("secret"), Gbk("127.0.0.1"), 8888, false);
-    setOption("port", GetParam());
+    setOption("port", Gbk(GetParam()));
     client_.start();
     loop_.advance(milliseconds(2000));
-    main.BitBtn1.click();
-    ASSERT_TRUE(headless_.login.BitBtn1.click());
+    main_.BitBtn1.click();
+    ASSERT_TRUE(login_.BitBtn1.click());
     EXPECT_TRUE(socket_.host().empty());
-    EXPECT_EQ(machine_.infoBox.shown,
-              (std::vector<Gbk>{zh<"服务器端口 ">() + Gbk(GetParam()) +
-                                zh<" 不是有效的端口号，请在选项中设置服务器端口">()}));
-    EXPECT_TRUE(main.BitBtn1.enabled());
+    EXPECT_EQ(shown_, Texts{zh<"服务器端口 ">() + Gbk(GetParam()) +
+                            zh<" 不是有效的端口号，请在选项中设置服务器端口">()});
+    EXPECT_TRUE(main_.BitBtn1.enabled());
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, LoginPort, ::testing::Values("88a8", "65536", "0", "-1", " 8888"));
@@ -145,20 +119,19 @@ INSTANTIATE_TEST_SUITE_P(Texts, LoginPort, ::testing::Values("88a8", "65536", "0
 // How a connection ends; each way resets the connection state.
 enum class End { UserDisconnect, ServerClose, SocketError };
 
-class ConnectionEnd : public LoginFixture, public ::testing::WithParamInterface<End> {};
+class ConnectionEnd : public LogIn, public ::testing::WithParamInterface<End> {};
 
 TEST_P(ConnectionEnd, EmptiesTheListsForgetsTheRoomSendsNothingAndReloadsTheSettings) {
     logIn();
     receive(userRecord(Gbk("bob"), zh<"大厅">()));
-    receive(roomRecord(openRoom(Gbk("bob"), Gbk("R-bob"))));
     (void)joinRoom(Gbk("carol"));
-    setOption("host", "127.0.0.9");
-    machine_.infoBox.shown.clear();
-    const int lines = main.MemRecev.lineCount();
+    setOption("host", Gbk("127.0.0.9"));
+    shown_.clear();
+    const int lines = main_.MemRecev.lineCount();
     switch (GetParam()) {
         case End::UserDisconnect:
-            main.BitBtn1.click();
-            EXPECT_EQ(main.MemRecev.line(lines), zh<"正在断开连接，请稍候......">());
+            main_.BitBtn1.click();
+            EXPECT_EQ(main_.MemRecev.line(lines), zh<"正在断开连接，请稍候......">());
             break;
         case End::ServerClose:
             socket_.peerClose();
@@ -167,94 +140,180 @@ TEST_P(ConnectionEnd, EmptiesTheListsForgetsTheRoomSendsNothingAndReloadsTheSett
             socket_.failConnect(platform::OsError{"recv", 10054});
             break;
     }
-    EXPECT_EQ(main.lvlobby.rowCount() + main.lvrooms.rowCount(), 0);
+    EXPECT_EQ(main_.lvlobby.rowCount() + main_.lvrooms.rowCount(), 0);
     EXPECT_TRUE(client_.currentUser.account.empty());
-    EXPECT_EQ(client_.connection()->lobby.myroom, nullptr);
     EXPECT_TRUE(client_.connection()->lobby.users.empty());
     EXPECT_TRUE(sentRecords().empty()) << "the old room is dropped, not left";
-    EXPECT_EQ(main.BitBtn1.caption(), zh<"连接">());
-    EXPECT_FALSE(main.BitBtn2.enabled());
-    EXPECT_EQ(lastLine(main.MemRecev), kLost);
+    expectLoggedOut();
+    EXPECT_EQ(lastLine(main_.MemRecev), kLost);
     EXPECT_EQ(client_.options.host, Gbk("127.0.0.9"));
-    EXPECT_EQ(machine_.infoBox.shown,
-              GetParam() != End::SocketError
-                  ? std::vector<Gbk>{}
-                  : std::vector<Gbk>{zh<"不能连接到服务器">() + Gbk("127.0.0.1:8888") +
-                                     zh<"，请尝试在选项中设置服务器地址和端口">()});
+    EXPECT_EQ(shown_, GetParam() != End::SocketError
+                          ? Texts{}
+                          : Texts{zh<"不能连接到服务器">() + Gbk("127.0.0.1:8888") +
+                                  zh<"，请尝试在选项中设置服务器地址和端口">()});
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWay, ConnectionEnd,
                          ::testing::Values(End::UserDisconnect, End::ServerClose,
                                            End::SocketError));
 
-// The connection ends in the middle of one of the client's own steps.
-class EndedMidStep : public LoginFixture {
-  protected:
-    // The next record sent gets 100 bytes out, then the connection is found gone.
-    void loseTheConnectionInTheNextSend() {
-        socket_.scriptSends({100});
-        socket_.dropAfterSent(socket_.sent().size() + 100);
-    }
-    void expectLoggedOutAndNoRoom() {
-        EXPECT_TRUE(client_.currentUser.location.empty()) << "written into the cleared user";
-        EXPECT_FALSE(main.BitBtn2.enabled()) << "指挥室 enabled while disconnected";
-        EXPECT_EQ(main.BitBtn1.caption(), zh<"连接">());
-        EXPECT_EQ(client_.connection()->lobby.myroom, nullptr);
-    }
-};
+// The connection ends in the middle of one of the client's own steps: a room closing
+// stops at the lost leave record, an update of the own room at the lost state record.
+class EndedMidStepOnRoomRecord : public LogIn, public ::testing::WithParamInterface<int> {};
 
-TEST_F(EndedMidStep, RoomClosingStopsAtTheLostLeaveRecord) {
+TEST_P(EndedMidStepOnRoomRecord, WhoseAnswerIsLostLeavesNoRoomAndNoLocation) {
     logIn();
-    const protocol::RoomRecord room = joinRoom(Gbk("bob"));
-    loseTheConnectionInTheNextSend();
-    receive(roomRecord(room, protocol::subcommand::kRoomClosed));
-    expectLoggedOutAndNoRoom();
+    const RoomRecord room = joinRoom(Gbk("bob"));
+    socket_.scriptSends({100});  // the next record gets 100 bytes out, then the line is gone
+    socket_.dropAfterSent(socket_.sent().size() + 100);
+    receive(roomRecord(room, static_cast<std::int8_t>(GetParam())));
+    EXPECT_TRUE(client_.currentUser.location.empty()) << "written into the cleared user";
+    expectLoggedOut();
 }
 
-TEST_F(EndedMidStep, OwnRoomUpdateStopsAtTheLostStateRecord) {
-    logIn();
-    const protocol::RoomRecord room = joinRoom(Gbk("bob"));
-    loseTheConnectionInTheNextSend();
-    receive(roomRecord(room));
-    expectLoggedOutAndNoRoom();
-}
+INSTANTIATE_TEST_SUITE_P(ClosedAndUpdated, EndedMidStepOnRoomRecord,
+                         ::testing::Values(sub::kRoomClosed, sub::kRoomUpdate));
 
-TEST_F(EndedMidStep, AfterTheConnectionEndsInARoomNoRoomCanBeMade) {
+class EndedMidStep : public LogIn {};
+
+TEST_F(EndedMidStep, AfterTheConnectionEndsInARoomNoRoomCanBeMadeAndConnectLogsInAgainAtOnce) {
     logIn();
     (void)joinRoom(Gbk("bob"));
     socket_.peerClose();
-    ASSERT_TRUE(headless_.battleroom.BitBtn3.click());  // 退出
-    EXPECT_FALSE(main.BitBtn2.enabled());
-    headless_.battleroom.window.show();  // even a room window left open can't make one
-    machine_.infoBox.shown.clear();
-    machine_.setVirtualLanAddress(10, 140, 3, 4);
-    ASSERT_TRUE(headless_.battleroom.BitBtn1.click());  // 创建
-    EXPECT_EQ(client_.connection()->lobby.myroom, nullptr);
-    EXPECT_EQ(machine_.infoBox.shown, (std::vector<Gbk>{kLost}));
+    ASSERT_TRUE(battle_.BitBtn3.click());  // 退出
+    EXPECT_FALSE(main_.BitBtn2.enabled());
+    battle_.window.show();  // even a room window left open can't make one
+    shown_.clear();
+    ASSERT_TRUE(battle_.BitBtn1.click());  // 创建
+    EXPECT_FALSE(inRoom());
+    EXPECT_EQ(shown_, Texts{kLost});
 
-    // After the next log-in every room can be joined again.
-    ASSERT_TRUE(main.BitBtn1.click());  // 连接
+    // With automatic log-in on, 连接 logs in at once; then every room can be joined again.
+    ASSERT_TRUE(main_.BitBtn1.click());
+    EXPECT_FALSE(login_.window.visible());
     socket_.completeConnect();
+    expectLogInRecord("alice", "secret");
     acceptLogin();
     receive(roomRecord(openRoom(Gbk("carol"), Gbk("R-carol"))));
-    (void)sentRecords();
     doubleClickRoom(Gbk("R-carol"));
-    EXPECT_EQ(machine_.infoBox.shown.size(), 1U) << "an old room blocks the join";
-    EXPECT_EQ(kinds(sentRecords()), (Kinds{{4, protocol::subcommand::kRoomJoin}}));
+    EXPECT_EQ(shown_.size(), 1U) << "an old room blocks the join";
+    EXPECT_EQ(kinds(sentRecords()), (Kinds{{4, sub::kRoomJoin}}));
 }
 
 TEST_F(EndedMidStep, ConnectionEndingWhileTheRoomPasswordIsAskedJoinsNothing) {
     logIn();
-    protocol::RoomRecord room = openRoom(Gbk("bob"), Gbk("R-bob"));
+    RoomRecord room = openRoom(Gbk("bob"), Gbk("R-bob"));
     room.password = Gbk("pw");
     receive(roomRecord(room));
     machine_.setVirtualLanAddress(10, 140, 3, 4);
     machine_.inputpassword.answers.emplace_back(Gbk("pw"));
     machine_.inputpassword.whileAsking = [this] { socket_.peerClose(); };
     doubleClickRoom(room.roomno);
-    EXPECT_FALSE(headless_.battleroom.window.visible());
-    EXPECT_FALSE(main.BitBtn2.enabled());
-    EXPECT_EQ(client_.connection()->lobby.myroom, nullptr);
+    EXPECT_FALSE(battle_.window.visible());
+    expectLoggedOut();
+}
+
+// What the options window's account page shows of the stored settings.
+struct StoredAccount {
+    const char* name;
+    bool autoLogin;
+    const char* storedPwd;  // as the registry holds it; nullptr: enciphered "secret"
+    const char* shownPwd;
+};
+
+class OptionsFilled : public LogIn, public ::testing::WithParamInterface<StoredAccount> {};
+
+TEST_P(OptionsFilled, FromTheStoredAccount) {
+    machine_.storeSettings(Gbk("alice"), Gbk("secret"), Gbk("127.0.0.1"), 8888,
+                           GetParam().autoLogin);
+    if (GetParam().storedPwd != nullptr) {
+        setOption("pwd", Gbk(GetParam().storedPwd));
+    }
+    client_.start();
+    EXPECT_EQ(options_.usr.text(), Gbk("alice"));
+    EXPECT_EQ(options_.pwd.text(), Gbk(GetParam().shownPwd));
+    EXPECT_EQ(options_.cbauto.checked(), GetParam().autoLogin);
+}
+
+INSTANTIATE_TEST_SUITE_P(Accounts, OptionsFilled,
+                         ::testing::Values(StoredAccount{"AutoLogInOff", false, nullptr, "secret"},
+                                           StoredAccount{"AutoLogInOn", true, nullptr, "secret"},
+                                           StoredAccount{"DamagedPassword", false, "Z1X2", ""},
+                                           StoredAccount{"CutPassword", true, "0123", ""}),
+                         [](const auto& stored) { return stored.param.name; });
+
+// Cancel keeps the edits but stores nothing; OK checks the game directories (the TA check
+// first) and saves each control's value with its polarity.
+TEST_F(LogIn, OptionsWindowChecksAndStoresOnlyOnOk) {
+    start(false);
+    ASSERT_TRUE(main_.BitBtn3.click());
+    const auto writesBefore = machine_.registry.writes().size();
+    auto& w = options_;
+    w.host.type(Gbk("127.0.0.5"));
+    ASSERT_TRUE(w.BitBtn2.click());
+    EXPECT_FALSE(w.window.visible());
+    EXPECT_EQ(client_.options.host, Gbk("127.0.0.1"));
+    main_.BitBtn3.click();
+    EXPECT_EQ(w.host.text(), Gbk("127.0.0.5"));
+
+    w.TADir.type(Gbk("C:\\TA"));  // the file name is joined to it as it stands
+    w.SPCDir.type(Gbk("D:\\SC\\bin\\"));
+    machine_.files.addFile(Gbk("C:\\TA\\totala.exe"));
+    w.BitBtn1.click();
+    machine_.files.addFile(Gbk("C:\\TAtotala.exe"));
+    w.BitBtn1.click();
+    EXPECT_EQ(shown_,
+              (Texts{zh<"您指定了错误的TA安装目录">(), zh<"您指定了错误的最高指挥官安装目录">()}));
+    EXPECT_TRUE(w.window.visible());
+    EXPECT_EQ(machine_.registry.writes().size(), writesBefore);
+
+    machine_.files.addFile(Gbk("D:\\SC\\bin\\supremecommander.exe"));
+    w.TADir.type(Gbk("C:\\TA\\"));
+    w.usr.type(Gbk("bob"));
+    w.pwd.type(Gbk("pw2"));
+    w.cbauto.click();
+    w.checkfile.click();
+    w.port.type(Gbk("9999"));
+    w.rgvnntype.click(1);
+    ASSERT_TRUE(w.BitBtn1.click());
+    EXPECT_EQ(shown_.size(), 2U);
+    EXPECT_FALSE(w.window.visible());
+    const settings::Toptions& o = client_.options;
+    EXPECT_EQ((Texts{o.usr, o.pwd, o.autologin, o.TAdir, o.SPCdir, o.host, o.port, o.checkfile}),
+              (Texts{Gbk("bob"), Gbk("pw2"), Gbk("0"), Gbk("C:\\TA\\"), Gbk("D:\\SC\\bin\\"),
+                     Gbk("127.0.0.5"), Gbk("9999"), Gbk("0")}));
+    EXPECT_EQ(machine_.registry.text(RegistryHive::CurrentUser, settings::kOptionsSection, "usr"),
+              Gbk("bob"))
+        << "not saved";
+    EXPECT_EQ(client_.options.vnntype, 1);
+}
+
+TEST_F(LogIn, OptionsNetworkTestReportsEachOutcomeAndLeavesTheLobbyAlone) {
+    start(false);
+    ASSERT_TRUE(main_.BitBtn3.click());
+    auto& w = options_;
+    w.host.type(Gbk());
+    ASSERT_TRUE(w.BitBtn4.click());
+    EXPECT_TRUE(testSocket_.host().empty());
+    w.host.type(Gbk("127.0.0.1"));
+    w.BitBtn4.setEnabled(true);
+    ASSERT_TRUE(w.BitBtn4.click());
+    EXPECT_EQ(testSocket_.port(), 8888);
+    EXPECT_FALSE(w.BitBtn4.enabled());
+    testSocket_.failConnect(platform::OsError{"connect", 10061});
+    EXPECT_TRUE(w.BitBtn4.enabled());
+    w.port.type(Gbk("8899"));
+    w.BitBtn4.click();
+    EXPECT_EQ(testSocket_.port(), 8899);
+    testSocket_.completeConnect();
+    EXPECT_EQ(shown_,
+              (Texts{zh<"请指定服务器和端口。">(),
+                     zh<"不能和服务器取得联系,服务器地址或端口不对。Errorcode:">() + Gbk("10061"),
+                     zh<"和服务器取得联系,网络设置正确，请保存设置。">()}));
+    EXPECT_EQ(testSocket_.closeCalls(), 2);
+    EXPECT_FALSE(w.BitBtn4.enabled());
+    EXPECT_EQ(socket_.closeCalls(), 0);
+    EXPECT_EQ(client_.options.port, Gbk("8888"));
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "platform/fake/fake_network_info.h"
-#include "tests/support/udp_port_holder.h"
 
 namespace ardentis::settings {
 namespace {
@@ -49,16 +48,6 @@ TEST(LocalAddresses, VirtualLanAddressIsTheFirstWithItsSoftwaresPrefix) {
         EXPECT_EQ(GetVnnAddress(network, entry.vnntype), Gbk(entry.expected))
             << "vnntype " << entry.vnntype << ", first " << int(entry.addresses[0][0]);
     }
-}
-
-// The real sockets: a port held the way a game holds it is not free, and is once released.
-TEST(PortCheck, PortHeldByAnotherSocketIsNotFreeUntilReleased) {
-    const platform::SystemNetworkInfo network;
-    testing::UdpPortHolder holder;
-    EXPECT_FALSE(IsPortFree(network, holder.port()));
-    holder.release();
-    EXPECT_TRUE(IsPortFree(network, holder.port()));
-    EXPECT_TRUE(IsPortFree(network, holder.port()));
 }
 
 }  // namespace

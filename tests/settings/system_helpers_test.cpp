@@ -11,11 +11,7 @@
 namespace ardentis::settings {
 namespace {
 
-using platform::FileVersion;
-using platform::SystemParameterCall;
 using text::Gbk;
-
-using testing::FixedClock;
 
 TEST(UniqueId, SerialHalvesInUpperCaseHexFrameTheDayAndTime) {
     struct Case {
@@ -33,14 +29,14 @@ TEST(UniqueId, SerialHalvesInUpperCaseHexFrameTheDayAndTime) {
     for (const Case& entry : cases) {
         platform::FakeSystemInfo system;
         system.setVolumeSerial(entry.root, entry.serial);
-        EXPECT_EQ(MakeUniqueId(system, FixedClock(entry.time)), Gbk(entry.expected));
+        EXPECT_EQ(MakeUniqueId(system, testing::FixedClock(entry.time)), Gbk(entry.expected));
     }
 }
 
 TEST(FileVersionText, FourPartsFromTheTwoHalvesOrZerosWithoutAVersionResource) {
-    const std::pair<std::optional<FileVersion>, const char*> cases[] = {
-        {FileVersion{0x00010002U, 0x00030004U}, "1.2.3.4"},
-        {FileVersion{0xFFFF0000U, 0x000A00C8U}, "65535.0.10.200"},
+    const std::pair<std::optional<platform::FileVersion>, const char*> cases[] = {
+        {platform::FileVersion{0x00010002U, 0x00030004U}, "1.2.3.4"},
+        {platform::FileVersion{0xFFFF0000U, 0x000A00C8U}, "65535.0.10.200"},
         {std::nullopt, "0.0.0.0"},
     };
     for (const auto& [version, expected] : cases) {
@@ -56,7 +52,7 @@ TEST(TaskKeys, FastTaskSwitchThenScreenSaverRunningAreSetAndAFailureStopsNeither
     system.failParameter(36);
     EXPECT_FALSE(EnableTaskKeys(system).has_value());
     EXPECT_EQ(system.parameterCalls(),
-              (std::vector<SystemParameterCall>{{36, 1}, {97, 1}, {36, 0}, {97, 0}}));
+              (std::vector<platform::SystemParameterCall>{{36, 1}, {97, 1}, {36, 0}, {97, 0}}));
 }
 
 }  // namespace
