@@ -50,10 +50,8 @@ class MemoryWorld final : public ControlWorld {
     forms::MemoryListView list_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Memory, ControlContract,
-                         ::testing::Values(&makeWorld<MemoryWorld, ControlWorld>), WorldName());
-INSTANTIATE_TEST_SUITE_P(Memory, ListViewTest,
-                         ::testing::Values(&makeWorld<MemoryWorld, ControlWorld>), WorldName());
+CONTRACT_WORLD(Memory, ControlContract, MemoryWorld, ControlWorld);
+CONTRACT_WORLD(Memory, ListViewTest, MemoryWorld, ControlWorld);
 
 }  // namespace
 }  // namespace ardentis::testing

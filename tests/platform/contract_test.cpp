@@ -31,21 +31,36 @@ std::string under(std::string_view below) {
 
 // The registry
 
-TEST_P(RegistryContract, CreatingAKeyCreatesItsParentsAndMissingKeysAndValuesAreReported) {
+TEST_P(RegistryContract, KeysComeWithTheirParentsKindsDifferAndAReadOnlyKeyRefusesWrites) {
     auto& registry = world().registry();
     for (int attempt = 0; attempt < 2; ++attempt) {  // opening a missing key creates nothing
         auto key = registry.openKey(RegistryHive::CurrentUser, under("a"));
         ASSERT_FALSE(key.has_value());
         EXPECT_EQ(key.error().fault, RegistryFault::Missing);
     }
-    auto key = registry.createKey(RegistryHive::CurrentUser, under("a\\b\\c"));
+    {
+        auto key = registry.createKey(RegistryHive::CurrentUser, under("a\\b\\c"));
+        ASSERT_TRUE(key.has_value());
+        EXPECT_TRUE(registry.openKey(RegistryHive::CurrentUser, under("a")).has_value());
+        EXPECT_EQ((*key)->readText("absent").error().fault, RegistryFault::Missing);
+        EXPECT_EQ((*key)->readDword("absent").error().fault, RegistryFault::Missing);
+        ASSERT_TRUE((*key)->writeDword("gamma", 0xDEADBEEFU).has_value());
+        ASSERT_TRUE((*key)->writeText("port", Gbk("8888")).has_value());
+        EXPECT_EQ((*key)->readDword("gamma").value_or(0), 0xDEADBEEFU);
+        EXPECT_EQ((*key)->readText("gamma").error().fault, RegistryFault::WrongType);
+        EXPECT_EQ((*key)->readDword("port").error().fault, RegistryFault::WrongType);
+    }
+    const std::string c = under("a\\b\\c");
+    EXPECT_EQ(world().inspect(RegistryHive::CurrentUser, c, "gamma").value().kind, Kind::Dword);
+    auto key = registry.openKey(RegistryHive::CurrentUser, c);
     ASSERT_TRUE(key.has_value());
-    EXPECT_TRUE(registry.openKey(RegistryHive::CurrentUser, under("a")).has_value());
-    EXPECT_EQ((*key)->readText("absent").error().fault, RegistryFault::Missing);
-    EXPECT_EQ((*key)->readDword("absent").error().fault, RegistryFault::Missing);
+    auto written = (*key)->writeText("usr", Gbk("someone"));
+    ASSERT_FALSE(written.has_value());
+    EXPECT_NE(written.error().fault, RegistryFault::Missing);
+    EXPECT_FALSE((*key)->readText("usr").has_value());
 }
 
-TEST_P(RegistryContract, TextIsStoredAsTextOtherProgramsReadAndNamesIgnoreLatinCase) {
+TEST_P(RegistryContract, TextIsWhatOtherProgramsReadAndWriteAndNamesIgnoreLatinCase) {
     const Gbk directory = text::gbk("C:\\游戏\\全面歼灭\\");
     {
         auto key = world().registry().createKey(RegistryHive::CurrentUser, under("Options"));
@@ -62,72 +77,45 @@ TEST_P(RegistryContract, TextIsStoredAsTextOtherProgramsReadAndNamesIgnoreLatinC
     ASSERT_TRUE(again.has_value());
     EXPECT_EQ((*again)->readText("tadir").value_or(Gbk("?")).bytes(), directory.bytes());
     EXPECT_EQ((*again)->readText("pwd").value_or(Gbk("?")), Gbk());  // empty, not missing
-}
-
-TEST_P(RegistryContract, OtherProgramsTextReadsAsGbkWhereThe32BitInstallersWroteIt) {
+    // Where the 32-bit installers wrote, read as GBK.
     world().plantText(RegistryHive::LocalMachine, kScratch, "InstallLocation", "C:\\游戏大厅");
     auto machine = world().registry().openKey(RegistryHive::LocalMachine, kScratch);
     ASSERT_TRUE(machine.has_value());
     EXPECT_EQ((*machine)->readText("InstallLocation").value_or(Gbk()).bytes(),
               "C:\\\xD3\xCE\xCF\xB7\xB4\xF3\xCC\xFC");
-    EXPECT_FALSE(world().registry().openKey(RegistryHive::CurrentUser, kScratch).has_value());
-}
-
-TEST_P(RegistryContract, DwordAndTextAreDifferentKindsAndAKeyOpenedForReadingRefusesWrites) {
-    {
-        auto key = world().registry().createKey(RegistryHive::CurrentUser, kScratch);
-        ASSERT_TRUE(key.has_value());
-        ASSERT_TRUE((*key)->writeDword("gamma", 0xDEADBEEFU).has_value());
-        ASSERT_TRUE((*key)->writeText("port", Gbk("8888")).has_value());
-        EXPECT_EQ((*key)->readDword("gamma").value_or(0), 0xDEADBEEFU);
-        EXPECT_EQ((*key)->readText("gamma").error().fault, RegistryFault::WrongType);
-        EXPECT_EQ((*key)->readDword("port").error().fault, RegistryFault::WrongType);
-    }
-    EXPECT_EQ(world().inspect(RegistryHive::CurrentUser, kScratch, "gamma").value().kind,
-              Kind::Dword);
-    auto key = world().registry().openKey(RegistryHive::CurrentUser, kScratch);
-    ASSERT_TRUE(key.has_value());
-    auto written = (*key)->writeText("usr", Gbk("someone"));
-    ASSERT_FALSE(written.has_value());
-    EXPECT_NE(written.error().fault, RegistryFault::Missing);
-    EXPECT_FALSE((*key)->readText("usr").has_value());
+    EXPECT_FALSE(
+        world().registry().openKey(RegistryHive::LocalMachine, under("Options")).has_value());
 }
 
 // Files
 
-TEST_P(FileContract, FileIsFoundByDirectoryPlusNameAndADirectoryIsNoFile) {
+TEST_P(FileContract, FilesAreFoundByDirectoryPlusNameAndReadAndWrittenWhole) {
+    auto& files = world().files();
     const Gbk root = world().root();
     world().plant(root + Gbk("totala.exe"), "");
     ASSERT_TRUE(world().makeDirectory(root + Gbk("bin")));
-    EXPECT_TRUE(world().files().fileExists(root + Gbk("totala.exe")));
-    EXPECT_FALSE(world().files().fileExists(root + Gbk("taense.exe")));
-    EXPECT_FALSE(world().files().fileExists(root + Gbk("bin")));
-    EXPECT_FALSE(world().files().fileExists(root));
-    EXPECT_FALSE(world().files().fileExists(Gbk()));
+    EXPECT_TRUE(files.fileExists(root + Gbk("totala.exe")));
+    for (const Gbk& none : {root + Gbk("taense.exe"), root + Gbk("bin"), root, Gbk()}) {
+        EXPECT_FALSE(files.fileExists(none)) << none.view();
+    }
     const Gbk chinese = root + text::gbk("最高指挥官");
     if (world().makeDirectory(chinese)) {  // not every file system can hold the name
         const Gbk file = chinese + Gbk(std::string(1, root.view().back())) + Gbk("sc.exe");
         world().plant(file, "");
-        EXPECT_TRUE(world().files().fileExists(file));
+        EXPECT_TRUE(files.fileExists(file));
     }
-}
-
-TEST_P(FileContract, ReadGivesEveryByteAndWriteReplacesALongerFileWhole) {
-    const Gbk path = world().root() + Gbk("tmphost.ini");
-    EXPECT_FALSE(world().files().readFile(path).has_value());
+    const Gbk path = root + Gbk("tmphost.ini");
+    EXPECT_FALSE(files.readFile(path).has_value());
     const std::string content("[totala]\r\n#\x80\xD3\xCE\n\0end", 17);
     world().plant(path, std::string(5000, 'x'));
-    EXPECT_EQ(world().files().readFile(path).value_or("?").size(), 5000U);
-    ASSERT_TRUE(world().files().writeFile(path, content).has_value());
-    EXPECT_EQ(world().files().readFile(path).value_or("<unreadable>"), content);
-}
-
-TEST_P(FileContract, ExecutableDirectoryEndsWithASeparatorAndHoldsTheExecutable) {
-    auto directory = world().files().executableDirectory();
-    ASSERT_TRUE(directory.has_value());
-    ASSERT_FALSE(directory->empty());
-    EXPECT_EQ(directory->view().back(), world().root().view().back());
-    EXPECT_TRUE(world().files().fileExists(*directory + world().executableName()));
+    EXPECT_EQ(files.readFile(path).value_or("?").size(), 5000U);
+    ASSERT_TRUE(files.writeFile(path, content).has_value());
+    EXPECT_EQ(files.readFile(path).value_or("<unreadable>"), content) << "a shorter file whole";
+    // The executable's directory ends with a separator and holds the executable.
+    auto directory = files.executableDirectory();
+    ASSERT_TRUE(directory.has_value() && !directory->empty());
+    EXPECT_EQ(directory->view().back(), root.view().back());
+    EXPECT_TRUE(files.fileExists(*directory + world().executableName()));
 }
 
 // Shared memory
@@ -153,7 +141,7 @@ TEST_P(SharedMemoryContract, ViewSeesTheOwnersBytesAtEachReadUntilTheOwnerCloses
 
 // Game windows
 
-TEST_P(GameWindowsContract, FindsAWindowByItsExactTitleAndReadsItsColour) {
+TEST_P(GameWindowsContract, WindowIsFoundByExactTitleShowsItsColourTakesClicksAndCloses) {
     world().open("Ardentis colour window", Rgb{27, 159, 19});
     auto& windows = world().windows();
     EXPECT_EQ(windows.findWindow(Gbk("Ardentis colour")), platform::kNoWindow);
@@ -162,27 +150,17 @@ TEST_P(GameWindowsContract, FindsAWindowByItsExactTitleAndReadsItsColour) {
     const std::array<platform::PixelPoint, 3> points{{{16, 22}, {517, 382}, {627, 454}}};
     std::array<Rgb, 3> colours{};
     ASSERT_TRUE(windows.readPixels(handle, points, colours).has_value());
-    for (const Rgb& colour : colours) {
-        EXPECT_EQ(colour, (Rgb{27, 159, 19}));
-    }
+    EXPECT_EQ(colours, (std::array<Rgb, 3>{{{27, 159, 19}, {27, 159, 19}, {27, 159, 19}}}));
     EXPECT_FALSE(windows.readPixels(platform::kNoWindow, points, colours).has_value());
-}
 
-TEST_P(GameWindowsContract, ClickArrivesAsDownThenUpAndCloseEndsTheWindow) {
-    world().open("Ardentis click window", Rgb{});
-    auto& windows = world().windows();
-    const auto handle = windows.findWindow(Gbk("Ardentis click window"));
-    ASSERT_NE(handle, platform::kNoWindow);
     const std::intptr_t at = (414 << 16) | 482;
     windows.sendMessage(handle, platform::kWmLButtonDown, 0, at);
     windows.sendMessage(handle, platform::kWmLButtonUp, 0, at);
     EXPECT_EQ(world().mouseLog(), "down 482 414;up 482 414;");
     windows.sendMessage(handle, platform::kWmClose, 0, 0);
     world().settle();
-    EXPECT_EQ(windows.findWindow(Gbk("Ardentis click window")), platform::kNoWindow);
-    std::array<Rgb, 1> colour{};
-    const std::array<platform::PixelPoint, 1> point{{{1, 1}}};
-    EXPECT_FALSE(windows.readPixels(handle, point, colour).has_value());
+    EXPECT_EQ(windows.findWindow(Gbk("Ardentis colour window")), platform::kNoWindow);
+    EXPECT_FALSE(windows.readPixels(handle, points, colours).has_value());
     windows.sendMessage(handle, platform::kWmClose, 0, 0);  // to a window that has gone
 }
 
@@ -192,10 +170,11 @@ TEST_P(SystemInfoContract, SerialVersionAndTheScreenSaverRunningParameter) {
     EXPECT_TRUE(world().system().volumeSerialNumber("c:\\").has_value());
     EXPECT_FALSE(world().system().ownFileVersion().has_value());  // no version resource here
     constexpr std::uint32_t kScreenSaverRunning = 97;
-    ASSERT_TRUE(world().system().setSystemParameter(kScreenSaverRunning, 1).has_value());
-    EXPECT_TRUE(world().screenSaverRunning());
-    ASSERT_TRUE(world().system().setSystemParameter(kScreenSaverRunning, 0).has_value());
-    EXPECT_FALSE(world().screenSaverRunning());
+    for (const bool running : {true, false}) {
+        ASSERT_TRUE(
+            world().system().setSystemParameter(kScreenSaverRunning, running ? 1 : 0).has_value());
+        EXPECT_EQ(world().screenSaverRunning(), running);
+    }
 }
 
 // The network
@@ -204,7 +183,7 @@ TEST_P(NetworkContract, LocalhostIsLoopbackAndAHeldUdpPortIsRefusedUntilReleased
     auto addresses = world().network().localAddresses();
     ASSERT_TRUE(addresses.has_value()) << addresses.error().describe();
     const platform::Ipv4Address loopback{127, 0, 0, 1};
-    EXPECT_NE(std::find(addresses->begin(), addresses->end(), loopback), addresses->end());
+    EXPECT_NE(std::ranges::find(*addresses, loopback), addresses->end());
     const std::uint16_t port = world().holdPort();
     EXPECT_FALSE(world().network().tryBindUdp(port).has_value());
     world().releasePort();
@@ -224,11 +203,8 @@ class FakeRegistryWorld final : public RegistryWorld {
     std::optional<Stored> inspect(RegistryHive hive, const std::string& path,
                                   const std::string& name) override {
         const auto kind = registry_.kindOf(hive, path, name);
-        if (!kind) {
-            return std::nullopt;
-        }
-        if (*kind == platform::RegistryValueKind::Dword) {
-            return Stored{Kind::Dword, {}};
+        if (!kind || *kind == platform::RegistryValueKind::Dword) {
+            return kind ? std::optional<Stored>(Stored{Kind::Dword, {}}) : std::nullopt;
         }
         return Stored{Kind::Text, text::toUtf8(*registry_.text(hive, path, name)).value_or("?")};
     }
@@ -310,13 +286,10 @@ class FakeSystemInfoWorld final : public SystemInfoWorld {
     FakeSystemInfoWorld() { system_.setVolumeSerial("c:\\", 0x1A2B3C4DU); }
     platform::SystemInfo& system() override { return system_; }
     bool screenSaverRunning() const override {
-        for (auto call = system_.parameterCalls().rbegin(); call != system_.parameterCalls().rend();
-             ++call) {
-            if (call->action == 97) {
-                return call->value != 0;
-            }
-        }
-        return false;
+        const auto& calls = system_.parameterCalls();
+        const auto last = std::ranges::find(calls.rbegin(), calls.rend(), 97U,
+                                            [](const auto& call) { return call.action; });
+        return last != calls.rend() && last->value != 0;
     }
 
   private:
@@ -337,23 +310,12 @@ class FakeNetworkWorld final : public NetworkWorld {
     platform::FakeNetworkInfo network_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Fake, RegistryContract,
-                         ::testing::Values(&makeWorld<FakeRegistryWorld, RegistryWorld>),
-                         WorldName());
-INSTANTIATE_TEST_SUITE_P(Fake, FileContract,
-                         ::testing::Values(&makeWorld<FakeFileWorld, FileWorld>), WorldName());
-INSTANTIATE_TEST_SUITE_P(Fake, SharedMemoryContract,
-                         ::testing::Values(&makeWorld<FakeSharedMemoryWorld, SharedMemoryWorld>),
-                         WorldName());
-INSTANTIATE_TEST_SUITE_P(Fake, GameWindowsContract,
-                         ::testing::Values(&makeWorld<FakeGameWindowsWorld, GameWindowsWorld>),
-                         WorldName());
-INSTANTIATE_TEST_SUITE_P(Fake, SystemInfoContract,
-                         ::testing::Values(&makeWorld<FakeSystemInfoWorld, SystemInfoWorld>),
-                         WorldName());
-INSTANTIATE_TEST_SUITE_P(Fake, NetworkContract,
-                         ::testing::Values(&makeWorld<FakeNetworkWorld, NetworkWorld>),
-                         WorldName());
+CONTRACT_WORLD(Fake, RegistryContract, FakeRegistryWorld, RegistryWorld);
+CONTRACT_WORLD(Fake, FileContract, FakeFileWorld, FileWorld);
+CONTRACT_WORLD(Fake, SharedMemoryContract, FakeSharedMemoryWorld, SharedMemoryWorld);
+CONTRACT_WORLD(Fake, GameWindowsContract, FakeGameWindowsWorld, GameWindowsWorld);
+CONTRACT_WORLD(Fake, SystemInfoContract, FakeSystemInfoWorld, SystemInfoWorld);
+CONTRACT_WORLD(Fake, NetworkContract, FakeNetworkWorld, NetworkWorld);
 
 // The machine's own files and network exist on every system.
 
@@ -387,11 +349,8 @@ class SystemNetworkWorld final : public NetworkWorld {
     UdpPortHolder holder_;
 };
 
-INSTANTIATE_TEST_SUITE_P(System, FileContract,
-                         ::testing::Values(&makeWorld<SystemFileWorld, FileWorld>), WorldName());
-INSTANTIATE_TEST_SUITE_P(System, NetworkContract,
-                         ::testing::Values(&makeWorld<SystemNetworkWorld, NetworkWorld>),
-                         WorldName());
+CONTRACT_WORLD(System, FileContract, SystemFileWorld, FileWorld);
+CONTRACT_WORLD(System, NetworkContract, SystemNetworkWorld, NetworkWorld);
 
 }  // namespace
 }  // namespace ardentis::testing

@@ -1,9 +1,6 @@
 // The real Windows implementations under the contracts, with the worlds reached straight
-// through the system.
-#include <vector>
-
+// through the system. The game windows meet real windows in tests/win32_games.
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win32_game_windows.h"
 #include "platform/win32/win32_process_launcher.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shared_memory.h"
@@ -33,8 +30,8 @@ class Win32RegistryWorld final : public RegistryWorld {
     ~Win32RegistryWorld() override { cleanUp(); }
     platform::Registry& registry() override { return registry_; }
     void plantText(RegistryHive hive, const std::string& path, const std::string& name,
-                   const std::string& utf8) override {
-        writeRawText(rawOf(hive), wide(path), wide(name), wide(utf8));
+                   const std::string& text) override {
+        writeRawText(rawOf(hive), wide(path), wide(name), wide(text));
     }
     std::optional<Stored> inspect(RegistryHive hive, const std::string& path,
                                   const std::string& name) override {
@@ -70,27 +67,6 @@ class Win32SharedMemoryWorld final : public SharedMemoryWorld {
     std::unique_ptr<RawMapping> mapping_;
 };
 
-class Win32GameWindowsWorld final : public GameWindowsWorld {
-  public:
-    platform::GameWindows& windows() override { return windows_; }
-    void open(const std::string& title, platform::Rgb colour) override {
-        opened_.push_back(
-            std::make_unique<RawColourWindow>(wide(title), colour.r, colour.g, colour.b));
-    }
-    std::string mouseLog() const override {
-        std::string log;
-        for (const auto& window : opened_) {
-            log += text::toUtf8(platform::wideToGbk(window->mouseLog()).value()).value_or("?");
-        }
-        return log;
-    }
-    void settle() override { RawColourWindow::pump(); }
-
-  private:
-    platform::Win32GameWindows windows_;
-    std::vector<std::unique_ptr<RawColourWindow>> opened_;
-};
-
 class Win32SystemInfoWorld final : public SystemInfoWorld {
   public:
     platform::SystemInfo& system() override { return system_; }
@@ -100,21 +76,12 @@ class Win32SystemInfoWorld final : public SystemInfoWorld {
     platform::Win32SystemInfo system_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Win32, RegistryContract,
-                         ::testing::Values(&makeWorld<Win32RegistryWorld, RegistryWorld>),
-                         WorldName());
-INSTANTIATE_TEST_SUITE_P(Win32, SharedMemoryContract,
-                         ::testing::Values(&makeWorld<Win32SharedMemoryWorld, SharedMemoryWorld>),
-                         WorldName());
-INSTANTIATE_TEST_SUITE_P(Win32, GameWindowsContract,
-                         ::testing::Values(&makeWorld<Win32GameWindowsWorld, GameWindowsWorld>),
-                         WorldName());
-INSTANTIATE_TEST_SUITE_P(Win32, SystemInfoContract,
-                         ::testing::Values(&makeWorld<Win32SystemInfoWorld, SystemInfoWorld>),
-                         WorldName());
+CONTRACT_WORLD(Win32, RegistryContract, Win32RegistryWorld, RegistryWorld);
+CONTRACT_WORLD(Win32, SharedMemoryContract, Win32SharedMemoryWorld, SharedMemoryWorld);
+CONTRACT_WORLD(Win32, SystemInfoContract, Win32SystemInfoWorld, SystemInfoWorld);
 
 // What only the real side can meet: text the wide API cannot be given, a missing program.
-TEST(Win32Registry, BytesThatAreNotGbkAreRefusedNotMangled) {
+TEST(Win32Platform, BytesThatAreNotGbkAreRefusedNotMangledAndAMissingProgramIsReported) {
     Win32RegistryWorld world;
     auto key = world.registry().createKey(RegistryHive::CurrentUser, kScratchKey);
     ASSERT_TRUE(key.has_value());
@@ -122,11 +89,8 @@ TEST(Win32Registry, BytesThatAreNotGbkAreRefusedNotMangled) {
     ASSERT_FALSE(written.has_value());
     EXPECT_EQ(written.error().fault, platform::RegistryFault::Unconvertible);
     EXPECT_FALSE(world.inspect(RegistryHive::CurrentUser, kScratchKey, "TAdir").has_value());
-}
 
-TEST(Win32ProcessLauncher, AMissingExecutableIsReported) {
-    platform::Win32ProcessLauncher launcher;
-    EXPECT_FALSE(launcher
+    EXPECT_FALSE(platform::Win32ProcessLauncher()
                      .shellExecute(Gbk("C:\\no such directory\\totala.exe"), Gbk("-c tmphost.ini"),
                                    platform::WindowMode::Maximized)
                      .has_value());

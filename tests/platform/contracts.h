@@ -107,6 +107,10 @@ struct WorldName {
     }
 };
 
+// Runs Suite against one world.
+#define CONTRACT_WORLD(prefix, Suite, World, Base) \
+    INSTANTIATE_TEST_SUITE_P(prefix, Suite, ::testing::Values(&makeWorld<World, Base>), WorldName())
+
 using RegistryContract = Contract<RegistryWorld>;
 using FileContract = Contract<FileWorld>;
 using SharedMemoryContract = Contract<SharedMemoryWorld>;

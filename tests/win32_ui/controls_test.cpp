@@ -1,18 +1,20 @@
 // The Win32 wrappers under the control contract on the tests' real dialog, and what only
-// Win32 has: the text the window shows through the W API, styles, wrong templates refused,
-// a handler's exception kept out of user32.
+// Win32 has: the text the window shows through the W API, styles, pages on tabs, the
+// window's close, the dialog font and its DPI, a handler's exception kept out of user32.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <array>
+#include <cstdlib>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
 #include "platform/win32/wide_text.h"
 #include "tests/forms/control_contract.h"
-#include "tests/win32_ui/test_resource.h"
 #include "tests/win32_ui/ui_test_support.h"
+#include "ui/win32/dialog_font.h"
 #include "ui/win32/handler_failure.h"
 #include "ui/win32/win32_button.h"
 #include "ui/win32/win32_check_box.h"
@@ -21,8 +23,11 @@
 #include "ui/win32/win32_label.h"
 #include "ui/win32/win32_list_view.h"
 #include "ui/win32/win32_memo.h"
+#include "ui/win32/win32_page.h"
 #include "ui/win32/win32_radio_group.h"
 #include "ui/win32/win32_slider.h"
+#include "ui/win32/win32_tab_control.h"
+#include "ui/win32/win32_window.h"
 
 namespace ardentis::testing {
 namespace {
@@ -30,8 +35,7 @@ namespace {
 using namespace win32;
 
 void type(HWND control, const text::Gbk& typed) {
-    const std::wstring wide = platform::gbkToWideLossy(typed.view());
-    for (const wchar_t c : wide) {
+    for (const wchar_t c : platform::gbkToWideLossy(typed.view())) {
         SendMessageW(control, WM_CHAR, c, 1);
     }
 }
@@ -41,12 +45,26 @@ void key(HWND control, WPARAM key) {
     SendMessageW(control, WM_KEYUP, key, 1);
 }
 
+// A notification as the control sends it to its dialog.
+template <class Notify>
+void notifyParent(HWND control, UINT message, WPARAM wParam, Notify* notify) {
+    SendMessageW(GetParent(control), message, wParam, reinterpret_cast<LPARAM>(notify));
+}
+
 // A click as the user makes it; a disabled button still gets the command Enter sends.
 void click(HWND button) {
     SendMessageW(button, BM_CLICK, 0, 0);
     if (IsWindowEnabled(button) == FALSE) {
-        sendCommand(button, BN_CLICKED);
+        notifyParent(button, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), button);
     }
+}
+
+HFONT fontOf(HWND window) {
+    return reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+}
+
+bool shown(HWND window) {
+    return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 const std::array kMaps{g("Gods of War 2"), g("彗星捕手"), g("Shore to Shore")};
@@ -80,8 +98,7 @@ class Win32World final : public ControlWorld {
     }
     void chooseNextInDropDown() override { key(maps_.handle(), VK_DOWN); }
     void clickRow(int row) override {
-        RECT bounds{};
-        bounds.left = LVIR_BOUNDS;
+        RECT bounds{};  // left = LVIR_BOUNDS
         SendMessageW(list_.handle(), LVM_GETITEMRECT, static_cast<WPARAM>(row),
                      reinterpret_cast<LPARAM>(&bounds));
         const LPARAM point =
@@ -91,7 +108,12 @@ class Win32World final : public ControlWorld {
         SendMessageW(list_.handle(), WM_LBUTTONDOWN, MK_LBUTTON, point);
         runPending();
     }
-    void doubleClickRow(int row) override { sendItemNotify(list_.handle(), NM_DBLCLK, row); }
+    void doubleClickRow(int row) override {
+        NMITEMACTIVATE notify{};
+        notify.hdr = {list_.handle(), IDC_LIST, static_cast<UINT>(NM_DBLCLK)};
+        notify.iItem = row;
+        notifyParent(list_.handle(), WM_NOTIFY, IDC_LIST, &notify);
+    }
 
   private:
     Dialog dialog_{controlsTemplate()};
@@ -106,27 +128,21 @@ class Win32World final : public ControlWorld {
     Win32ListView list_{dialog_, IDC_LIST, kColumns};
 };
 
-INSTANTIATE_TEST_SUITE_P(Win32, ControlContract,
-                         ::testing::Values(&makeWorld<Win32World, ControlWorld>), WorldName());
-INSTANTIATE_TEST_SUITE_P(Win32, ListViewTest,
-                         ::testing::Values(&makeWorld<Win32World, ControlWorld>), WorldName());
+CONTRACT_WORLD(Win32, ControlContract, Win32World, ControlWorld);
+CONTRACT_WORLD(Win32, ListViewTest, Win32World, ControlWorld);
 
 using WrapperTest = ControlsDialogTest;
 
 TEST_F(WrapperTest, TextsShowThroughTheWideApiAndStylesDoWhatTheUserSees) {
-    Win32Button button(dialog, IDC_BUTTON);
-    button.setCaption(g("作战指挥室"));
-    EXPECT_EQ(wideText(button.handle()), L"作战指挥室");
     Win32Label label(dialog, IDC_LABEL);
     label.setCaption(g("用户:张三 R&D"));
-    EXPECT_EQ(wideText(label.handle()), L"用户:张三 R&D");
+    EXPECT_EQ(wideWindowText(label.handle()), L"用户:张三 R&D");
     EXPECT_NE(GetWindowLongPtrW(label.handle(), GWL_STYLE) & SS_NOPREFIX, 0) << "& shows as is";
     Win32Edit password(dialog, IDC_EDIT, EditEcho::Masked);
     EXPECT_EQ(SendMessageW(password.handle(), EM_GETPASSWORDCHAR, 0, 0), L'*');
     SetWindowTextW(password.handle(), L"a\u20A9b");  // the won sign is not in GBK
     EXPECT_EQ(password.text(), g("a?b"));
     Win32ListView rooms(dialog, IDC_LIST, kColumns);
-    EXPECT_EQ(rooms.columnCaption(2), g("准备"));
     rooms.addRow(g("房间"), {g("说明")});
     wchar_t cell[16] = {};
     LVITEMW item{};
@@ -138,7 +154,7 @@ TEST_F(WrapperTest, TextsShowThroughTheWideApiAndStylesDoWhatTheUserSees) {
 
     Win32Memo view(dialog, IDC_VIEW_MEMO, MemoAccess::ReadOnly);
     view.setText(g("上\n下"));
-    EXPECT_EQ(wideText(view.handle()), L"上\r\n下");
+    EXPECT_EQ(wideWindowText(view.handle()), L"上\r\n下");
     std::string longLine;
     for (int i = 0; i < 40; ++i) {
         longLine += "很长的聊天内容";
@@ -158,24 +174,146 @@ TEST_F(WrapperTest, TextsShowThroughTheWideApiAndStylesDoWhatTheUserSees) {
     EXPECT_EQ(runs.count, 1);
 }
 
-TEST_F(WrapperTest, WrongTemplatesAndIdsAreRefused) {
+TEST_F(WrapperTest, WrongTemplatesAndIdsAreRefusedAndAHandlerExceptionStaysOutOfUser32) {
     EXPECT_THROW(Win32CheckBox(dialog, IDC_PLAIN_CHECK), std::invalid_argument);
     EXPECT_THROW(Win32Memo(dialog, IDC_EDIT), std::invalid_argument);
     EXPECT_THROW((void)dialog.item(4242), std::invalid_argument);
     EXPECT_THROW(Dialog(4242), std::runtime_error);
-    Win32Button first(dialog, IDC_BUTTON);
+    Win32Button button(dialog, IDC_BUTTON);
     EXPECT_THROW(Win32Button(dialog, IDC_BUTTON), std::logic_error);
-}
 
-TEST_F(WrapperTest, HandlerExceptionIsReportedAndStaysOutOfUser32) {
     std::string reported;
     setFailureSink([&](const std::string& message) { reported = message; });
-    Win32Button button(dialog, IDC_BUTTON);
     button.onClick.set([] { throw std::runtime_error("boom"); });
     SendMessageW(button.handle(), BM_CLICK, 0, 0);
     setFailureSink(nullptr);
     EXPECT_NE(reported.find("boom"), std::string::npos) << reported;
     EXPECT_TRUE(IsWindow(dialog.handle()));
+}
+
+// Three pages on the tab control, the middle one without its tab at first.
+TEST_F(WrapperTest, OnlyVisiblePagesHaveTabsInOrderAndOnlyTheActiveOneShows) {
+    Win32TabControl tabs{dialog, IDC_TABS};
+    Dialog basicPage{IDD_PAGE, dialog};
+    Dialog optionsPage{IDD_PAGE, dialog};
+    Dialog managePage{IDD_PAGE, dialog};
+    Win32Page basic{tabs, basicPage, 0, g("基本设置")};
+    Win32Page options{tabs, optionsPage, 1, g("选项"), false};
+    Win32Page manage{tabs, managePage, 2, g("房间管理")};
+    const auto tabText = [&](int index) {
+        wchar_t buffer[64] = {};
+        TCITEMW item{TCIF_TEXT, 0, 0, buffer, 64, 0, 0};
+        SendMessageW(tabs.handle(), TCM_GETITEMW, index, reinterpret_cast<LPARAM>(&item));
+        return std::wstring(buffer);
+    };
+    EXPECT_EQ(tabs.tabCount(), 2);
+    EXPECT_EQ(tabText(1), L"房间管理");
+    options.activate();  // no tab: nothing happens
+    EXPECT_TRUE(basic.active());
+    options.setVisible(true);
+    ASSERT_EQ(tabs.tabCount(), 3);
+    EXPECT_EQ(tabText(1), L"选项");
+    EXPECT_TRUE(basic.active());  // showing a tab does not select it
+    // The user's tab change shows that page, and a page's controls route through it.
+    SendMessageW(tabs.handle(), TCM_SETCURSEL, 2, 0);
+    NMHDR change{tabs.handle(), IDC_TABS, static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(dialog.handle(), WM_NOTIFY, IDC_TABS, reinterpret_cast<LPARAM>(&change));
+    EXPECT_TRUE(manage.active() && shown(manage.handle()));
+    EXPECT_FALSE(shown(basic.handle()) || shown(options.handle()));
+    Win32Button start(managePage, IDC_PAGE_BUTTON);
+    Runs runs;
+    runs.wire(start.onClick);
+    SendMessageW(start.handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(runs.count, 1);
+    manage.setVisible(false);  // hiding the active page activates the next tab
+    EXPECT_EQ(tabs.tabCount(), 2);
+    EXPECT_TRUE(options.active() && shown(options.handle()));
+    basic.activate();
+    EXPECT_EQ(SendMessageW(tabs.handle(), TCM_GETCURSEL, 0, 0), 0);
+    EXPECT_TRUE(shown(basic.handle()));
+}
+
+TEST_F(WrapperTest, ShowHideAndAnAllowedSystemCloseRunTheirHandlersOnce) {
+    Win32Window window(dialog);
+    EXPECT_EQ(window.caption(), g("作战指挥室"));
+    window.setCaption(g("Ardentis启动中"));
+    EXPECT_EQ(wideWindowText(window.handle()), L"Ardentis启动中");
+    window.hide();
+    Runs shows;
+    Runs hides;
+    Runs closes;
+    shows.wire(window.onShow);
+    hides.wire(window.onHide);
+    closes.wire(window.onClose);
+    window.show();
+    window.show();
+    EXPECT_TRUE(IsWindowVisible(window.handle()));
+    bool allow = false;
+    int queries = 0;
+    window.onCloseQuery = [&] { return ++queries, allow; };
+    SendMessageW(window.handle(), WM_CLOSE, 0, 0);
+    SendMessageW(window.handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    runPending();
+    EXPECT_EQ(queries, 2);
+    EXPECT_EQ(closes.count + hides.count, 0);
+    EXPECT_TRUE(window.visible());
+    allow = true;
+    SendMessageW(window.handle(), WM_CLOSE, 0, 0);
+    window.hide();
+    EXPECT_EQ(shows.count, 1);
+    EXPECT_EQ(hides.count, 1);
+    EXPECT_EQ(closes.count, 1);
+    EXPECT_FALSE(window.visible());
+    EXPECT_TRUE(IsWindow(window.handle()));  // destroying it is the owner's business
+}
+
+TEST_F(WrapperTest, ChildrenShowTheWindowsFontWhichHoldsTheChineseGlyphs) {
+    HFONT font = dialog.font();
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(fontOf(dialog.item(IDC_LIST)), font);
+    LOGFONTW described{};
+    GetObjectW(font, sizeof described, &described);
+    EXPECT_EQ(std::wstring(described.lfFaceName), chineseFace());
+    // Latin letters and punctuation too: some Chinese faces have none.
+    const std::wstring texts = L"Version: 1.0 (zhangsan) 作战指挥室准备就绪游戏大厅请输入房间密码";
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(screen, font);
+    std::wstring glyphs(texts.size(), L'\0');
+    const DWORD converted =
+        GetGlyphIndicesW(screen, texts.c_str(), static_cast<int>(texts.size()),
+                         reinterpret_cast<WORD*>(glyphs.data()), GGI_MARK_NONEXISTING_GLYPHS);
+    SelectObject(screen, previous);
+    ReleaseDC(nullptr, screen);
+    ASSERT_EQ(converted, texts.size());
+    EXPECT_EQ(glyphs.find(static_cast<wchar_t>(0xFFFF)), std::wstring::npos);
+}
+
+TEST_F(WrapperTest, NewDpiGivesEveryChildAndPageALargerFontAndTheSuggestedPlace) {
+    Dialog page(IDD_PAGE, dialog);
+    LOGFONTW before{};
+    GetObjectW(dialog.font(), sizeof before, &before);
+    RECT suggested{40, 50, 700, 520};
+    SendMessageW(dialog.handle(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&suggested));
+    LOGFONTW after{};
+    GetObjectW(dialog.font(), sizeof after, &after);
+    EXPECT_GT(std::abs(after.lfHeight), std::abs(before.lfHeight));
+    EXPECT_EQ(fontOf(dialog.item(IDC_LABEL)), dialog.font());
+    EXPECT_EQ(fontOf(page.item(IDC_PAGE_LABEL)), dialog.font());
+    RECT placed{};
+    GetWindowRect(dialog.handle(), &placed);
+    EXPECT_EQ(placed.left, 40);
+    EXPECT_EQ(placed.bottom, 520);
+}
+
+TEST(Dialog, APageGoesWithItsParent) {
+    auto parent = std::make_unique<Dialog>(controlsTemplate());
+    Dialog page(IDD_PAGE, *parent);
+    HWND window = page.handle();
+    HWND parentWindow = parent->handle();
+    parent.reset();
+    EXPECT_FALSE(IsWindow(window) || IsWindow(parentWindow));
+    EXPECT_EQ(page.handle(), nullptr);  // and is not destroyed again
 }
 
 }  // namespace

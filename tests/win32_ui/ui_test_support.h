@@ -1,19 +1,21 @@
 #pragma once
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
-#include <string>
 #include <string_view>
+#include <utility>
 
 #include "controls/handler.h"
+#include "tests/win32_ui/test_resource.h"
 #include "text/code_page.h"
-#include "text/gbk.h"
+#include "ui/win32/common_controls.h"
 #include "ui/win32/dialog.h"
-#include "ui/win32/hwnd_fwd.h"
+#include "ui/win32/window_text.h"
 
 namespace ardentis::testing {
 
-// GBK from a UTF-8 literal.
 [[nodiscard]] inline text::Gbk g(std::string_view utf8) {
     return text::gbk(utf8);
 }
@@ -26,25 +28,43 @@ struct Runs {
     }
 };
 
-// What the window holds, read with the W API.
-[[nodiscard]] std::wstring wideText(HWND window);
-// A notification as the control sends it to its dialog.
-void sendCommand(HWND control, int code);
-void sendItemNotify(HWND control, unsigned code, int item);
 // The shown top-level window of that thread with that caption, or null.
-[[nodiscard]] HWND findShown(unsigned long thread, const wchar_t* caption);
-// Runs the messages already queued for this thread.
-void runPending();
-// The controls dialog of the tests' resources, once the common controls are registered.
-[[nodiscard]] int controlsTemplate();
-void showDialog(const win32::Dialog& dialog);
+[[nodiscard]] inline HWND findShown(DWORD thread, const wchar_t* caption) {
+    std::pair<const wchar_t*, HWND> found{caption, nullptr};
+    EnumThreadWindows(
+        thread,
+        [](HWND window, LPARAM lParam) {
+            auto& [wanted, shown] = *reinterpret_cast<std::pair<const wchar_t*, HWND>*>(lParam);
+            if (win32::wideWindowText(window) == wanted && IsWindowVisible(window) != FALSE) {
+                shown = window;
+            }
+            return shown == nullptr ? TRUE : FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found.second;
+}
 
-// The controls dialog, shown; each test wraps what it needs.
+// Runs the messages already queued for this thread; bounded, as a control may keep posting.
+inline void runPending() {
+    MSG message{};
+    for (int i = 0; i < 10000 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE; ++i) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+// The controls dialog of the tests' resources, shown, once the common controls are registered.
+[[nodiscard]] inline int controlsTemplate() {
+    win32::initCommonControls();
+    return IDD_CONTROLS;
+}
+inline void showDialog(const win32::Dialog& dialog) {
+    ShowWindow(dialog.handle(), SW_SHOWNOACTIVATE);
+    runPending();
+}
 class ControlsDialogTest : public ::testing::Test {
   protected:
     ControlsDialogTest() { showDialog(dialog); }
-    [[nodiscard]] HWND item(int controlId) const { return dialog.item(controlId); }
-
     win32::Dialog dialog{controlsTemplate()};
 };
 
