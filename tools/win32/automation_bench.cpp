@@ -145,7 +145,7 @@ int wmain(int argc, wchar_t** argv) {
         points[i] = game::TAutoClicker::probes()[i].at;
     }
     Readings colours{};
-    const auto hwnd = reinterpret_cast<HWND>(window);  // NOLINT(performance-no-int-to-ptr)
+    const auto hwnd = reinterpret_cast<HWND>(window);
     const std::size_t steps = options.steps;
     printHeader(hwnd, steps);
     std::puts(measure("capture: one blit, 29 probes", steps, [&] {
