@@ -1,18 +1,25 @@
 # The two commands of the README: `make run` and `make test`.
 # Both install what they need first (scripts/install-deps is quick when nothing is missing).
-.PHONY: run test fuzz deps build linux linux-asan windows test-linux test-linux-asan test-windows format clean
+.PHONY: run test fuzz deps build linux linux-asan windows test-linux test-linux-asan test-windows tidy format clean
 
 PRESETS := linux linux-asan windows
 
 run: deps
 	@scripts/run
 
+# clang-tidy needs only the two trees' compile databases. It runs beside the builds and
+# tests at the lowest priority, so it takes the cores they leave idle (the Wine tests mostly
+# wait) rather than time of their own; its result counts once they are done.
 test: deps
 	@scripts/check-layers
 	@scripts/check-format
-	@$(MAKE) --no-print-directory test-linux
-	@$(MAKE) --no-print-directory test-linux-asan
-	@$(MAKE) --no-print-directory test-windows
+	@cmake --preset linux >/dev/null && cmake --preset windows >/dev/null
+	@nice -n 19 scripts/check-tidy >build/check-tidy.log 2>&1 & tidy=$$!; \
+	{ $(MAKE) --no-print-directory test-linux && \
+	  $(MAKE) --no-print-directory test-linux-asan && \
+	  $(MAKE) --no-print-directory test-windows; } || \
+	  { status=$$?; kill $$tidy 2>/dev/null; wait $$tidy; exit $$status; }; \
+	if wait $$tidy; then tail -n 1 build/check-tidy.log; else cat build/check-tidy.log >&2; exit 1; fi
 
 # Fuzzes every target for FUZZ_SECONDS each (60 by default); a tool, not a test.
 fuzz:
@@ -38,6 +45,9 @@ test-linux-asan: linux-asan
 # headless client of the linux tree.
 test-windows: linux windows
 	scripts/test-windows
+
+tidy:
+	@scripts/check-tidy
 
 format:
 	git ls-files -co --exclude-standard -- '*.h' '*.cpp' | xargs -r clang-format -i

@@ -19,7 +19,7 @@ std::vector<std::wstring> commandLineArguments() {
     for (int i = 1; i < count; ++i) {
         arguments.emplace_back(words[i]);
     }
-    LocalFree(words);
+    LocalFree(static_cast<HLOCAL>(words));
     return arguments;
 }
 

@@ -1,6 +1,7 @@
 // Resource and control ids of Ardentis.exe, shared by the .rc and the C++ windows.
 // Plain #defines only: windres reads this file too.
 #pragma once
+// NOLINTBEGIN(modernize-macro-to-enum): windres knows no enums
 
 // Application icon, pictures.
 #define IDI_ARDENTIS 1
@@ -130,3 +131,4 @@
 
 // Splash window (TFormslpash).
 #define IDC_SPLASH_IMAGE1 1501
+// NOLINTEND(modernize-macro-to-enum)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <expected>
 #include <functional>
 
@@ -47,7 +48,7 @@ class GameStart {
         text::Gbk vnnip;
     };
 
-    enum class Failure {
+    enum class Failure : std::uint8_t {
         ShellRefused,  // the executable could not be started at all
         NoWindow,      // started, but no window within the limit
     };

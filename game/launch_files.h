@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <expected>
 
 #include "platform/file_system.h"
@@ -35,8 +36,8 @@ inline constexpr const char* kClientIniName = "tmpclient.ini";
 // the current user, the key created when missing.
 [[nodiscard]] std::expected<void, platform::RegistryError> writeGamma(platform::Registry& registry);
 
-enum class Game { TotalAnnihilation, SupremeCommander };
-enum class Role { Host, Joiner };
+enum class Game : std::uint8_t { TotalAnnihilation, SupremeCommander };
+enum class Role : std::uint8_t { Host, Joiner };
 
 // What the executable is started with, and how its window shows.
 struct LaunchCommand {

@@ -24,7 +24,7 @@ std::int32_t readInt(const RecorderSnapshot& snapshot, std::size_t offset) {
 // Player i's name: a length byte (0 = empty slot) and up to 19 characters.
 std::string playerName(const RecorderSnapshot& snapshot, int slot) {
     const std::size_t offset = kNamesOffset + kNameBytes * static_cast<std::size_t>(slot);
-    std::size_t length = static_cast<std::size_t>(snapshot[offset]);
+    auto length = static_cast<std::size_t>(snapshot[offset]);
     length = std::min(length, kNameBytes - 1);
     std::string name;
     for (std::size_t i = 0; i < length; ++i) {

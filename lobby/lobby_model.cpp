@@ -81,9 +81,9 @@ void tclobby::announceMove(const UserRecord& old, const UserRecord& user) {
     const Gbk& account = user.account.gbk();
     if (wasInLobby && newhost == account) {
         c_.MemRecev.addLine(zh<"游戏大厅>>">() + account + zh<"建立了的房间。">());
-    } else if (!wasInLobby && user.location.gbk() == lobby && oldhost == old.account.gbk()) {
-        c_.MemRecev.addLine(zh<"游戏大厅>>">() + account + zh<"返回游戏大厅。">());
-    } else if (!wasInLobby && newhost == lobby && oldhost != old.account.gbk()) {
+    } else if (!wasInLobby && ((user.location.gbk() == lobby && oldhost == old.account.gbk()) ||
+                               (newhost == lobby && oldhost != old.account.gbk()))) {
+        // Back from their own room, which closed, or from someone else's.
         c_.MemRecev.addLine(zh<"游戏大厅>>">() + account + zh<"返回游戏大厅。">());
     } else if (wasInLobby && newhost != lobby && newhost != account) {
         c_.MemRecev.addLine(zh<"游戏大厅>>">() + account + zh<"进入">() + newhost +

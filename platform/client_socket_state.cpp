@@ -9,7 +9,7 @@ namespace ardentis::platform {
 namespace {
 
 // At most this much is taken in ahead of the handler while looking for the peer's close.
-constexpr std::size_t kHeldLimit = 64 * 1024;
+constexpr std::size_t kHeldLimit = std::size_t{64} * 1024;
 
 }  // namespace
 

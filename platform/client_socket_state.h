@@ -47,7 +47,7 @@ class SocketStateMachine : public ClientSocket {
     using Handle = std::uintptr_t;
     static constexpr Handle kNoHandle = ~Handle{0};
 
-    enum class State {
+    enum class State : std::uint8_t {
         Idle,        // no connection
         Connecting,  // connect started, outcome not yet raised
         Connected,
@@ -68,7 +68,7 @@ class SocketStateMachine : public ClientSocket {
     };
 
     // Why the owner thread must look at the socket from its own loop.
-    enum class Wake {
+    enum class Wake : std::uint8_t {
         Closed,   // closed from another thread (called with the lock held)
         Failed,   // open failed before any socket event
         Recheck,  // bytes or the peer's close may be left for another read event

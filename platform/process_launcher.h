@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <expected>
 
 #include "platform/os_error.h"
@@ -9,7 +10,7 @@ namespace ardentis::platform {
 
 // How the started program's first window is shown; the values are the system's show
 // commands.
-enum class WindowMode : int { Normal = 1, Maximized = 3 };
+enum class WindowMode : std::uint8_t { Normal = 1, Maximized = 3 };
 
 // Starts programs through the system shell: its default action on the path, no owner
 // window, no working directory (the program inherits this process's). The process is not

@@ -14,7 +14,7 @@ namespace ardentis::platform {
 // the bytes wait in the socket, and the box's loop does not spin on them.
 class ReadGate {
   public:
-    enum class After {
+    enum class After : std::uint8_t {
         Nothing,      // the handler took bytes; more events come while bytes remain
         RaiseAgain,   // an event arrived while the handler was busy: look again now
         WaitForMore,  // the handler left the bytes; raise again only when more arrive

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <expected>
 #include <memory>
 #include <string_view>
@@ -8,7 +9,7 @@
 
 namespace ardentis::platform {
 
-enum class RegistryHive { CurrentUser, LocalMachine };
+enum class RegistryHive : std::uint8_t { CurrentUser, LocalMachine };
 
 // The system registry. Key paths are code page 936 bytes relative to the hive, with
 // backslashes, compared without regard to the case of A-Z as Windows does.

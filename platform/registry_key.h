@@ -9,7 +9,7 @@
 
 namespace ardentis::platform {
 
-enum class RegistryFault {
+enum class RegistryFault : std::uint8_t {
     Missing,        // no such key or value
     WrongType,      // the value exists but is not of the kind asked for
     Unconvertible,  // the text has no form in code page 936, or the bytes are not valid in it

@@ -32,7 +32,7 @@ class TimerQueue {
   private:
     class QueuedTimer;
 
-    QueuedTimer* first(std::chrono::milliseconds limit) const;
+    [[nodiscard]] QueuedTimer* first(std::chrono::milliseconds limit) const;
 
     Clock clock_;
     std::vector<QueuedTimer*> timers_;  // not owned; each timer removes itself

@@ -35,9 +35,7 @@ struct TextField {
     void set(std::string_view value, std::size_t n = N) noexcept {
         const std::size_t count = std::min({value.size(), n, N});
         bytes.fill('\0');
-        if (count > 0) {  // an empty view may carry a null pointer, which memcpy must not get
-            std::memcpy(bytes.data(), value.data(), count);
-        }
+        std::copy_n(value.begin(), count, bytes.begin());
         length = static_cast<std::uint8_t>(count);
     }
     void set(const text::Gbk& value, std::size_t n = N) noexcept { set(value.view(), n); }

@@ -18,7 +18,7 @@ std::string timeStamp(const platform::LocalTime& time) {
     const int length =
         std::snprintf(buffer.data(), buffer.size(), "%04d-%02d-%02d %02d:%02d:%02d", time.year,
                       time.month, time.day, time.hour, time.minute, time.second);
-    return std::string(buffer.data(), length > 0 ? static_cast<std::size_t>(length) : 0U);
+    return {buffer.data(), length > 0 ? static_cast<std::size_t>(length) : 0U};
 }
 
 }  // namespace

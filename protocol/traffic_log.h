@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 
@@ -10,7 +11,7 @@
 
 namespace ardentis::protocol {
 
-enum class Direction { Send, Recv };
+enum class Direction : std::uint8_t { Send, Recv };
 
 // The plain-text traffic log: every record moved and a few free-text lines, appended in
 // code page 936 with CR LF. The file is opened and closed for every line; a line lands

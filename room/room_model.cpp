@@ -23,7 +23,7 @@ LobbyMessage roomMessage(std::int8_t subcommand) {
 }  // namespace
 
 tcroom tcroom::create(RoomContext& context) {
-    return tcroom(context, context.window.lvRoom);
+    return {context, context.window.lvRoom};
 }
 
 tcroom tcroom::createwith(RoomContext& context, const protocol::RoomRecord& room,

@@ -24,7 +24,7 @@ struct Account {
 };
 
 struct StoreError {
-    enum class Kind { Open, Exists, Query };
+    enum class Kind : std::uint8_t { Open, Exists, Query };
     Kind kind;
     std::string detail;  // SQLite's message, for the log
 };

@@ -67,8 +67,8 @@ void LoginService::check(std::string account, std::string password, std::string 
         answer(std::move(done), std::nullopt);
         return;
     }
-    if (found->has_value()) {
-        verify(std::move(**found), std::move(password), std::move(address), std::move(done));
+    if (std::optional<Account>& stored = *found) {
+        verify(std::move(*stored), std::move(password), std::move(address), std::move(done));
     } else if (options_.autoRegister && isValidAccountName(account)) {
         enrol(std::move(account), std::move(password), std::move(done));
     } else {

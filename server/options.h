@@ -31,7 +31,7 @@ struct ServerOptions {
     std::chrono::seconds keepAliveIdle{60};
 };
 
-enum class CommandKind { Serve, UserAdd, UserList, UserRemove, Help };
+enum class CommandKind : std::uint8_t { Serve, UserAdd, UserList, UserRemove, Help };
 
 struct Command {
     CommandKind kind = CommandKind::Serve;

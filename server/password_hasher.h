@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <expected>
 #include <string>
 #include <string_view>
@@ -7,9 +8,9 @@
 namespace ardentis::server {
 
 // How much work and memory a password hash takes (libsodium's Argon2id presets).
-enum class HashCost { Interactive, Moderate, Minimum };
+enum class HashCost : std::uint8_t { Interactive, Moderate, Minimum };
 
-enum class HashError { OutOfMemory };
+enum class HashError : std::uint8_t { OutOfMemory };
 
 // Memory-hard password hashes. Slow on purpose: call off the event loop.
 class PasswordHasher {

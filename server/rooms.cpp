@@ -101,7 +101,7 @@ void Rooms::leave(Member& member) {
     if (room == nullptr) {
         return;
     }
-    protocol::LobbyMessage out = protocol::LobbyMessage{};
+    auto out = protocol::LobbyMessage{};
     out.setKind(kRoom, sub::kRoomLeave);
     out.sparam1.set(room->record.roomno.view());
     out.sparam2.set(member.user.account.view());

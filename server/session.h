@@ -2,6 +2,7 @@
 
 #include <asio/ip/tcp.hpp>
 #include <asio/steady_timer.hpp>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -44,7 +45,7 @@ class Session : public Peer, public std::enable_shared_from_this<Session> {
     void flush();
 
   private:
-    enum class State { AwaitingLogin, Checking, LoggedIn, Closed };
+    enum class State : std::uint8_t { AwaitingLogin, Checking, LoggedIn, Closed };
 
     void configureSocket();
     void read();

@@ -11,9 +11,9 @@
 
 namespace ardentis::settings {
 
-inline constexpr std::string_view kOptionsKey = "Software\\Morvane\\Ardentis";
-inline constexpr std::string_view kOptionsSection = "Software\\Morvane\\Ardentis\\options";
-inline constexpr std::string_view kRecorderSection = "Software\\Yankspankers\\TA Demo\\options";
+inline constexpr std::string_view kOptionsKey = R"(Software\Morvane\Ardentis)";
+inline constexpr std::string_view kOptionsSection = R"(Software\Morvane\Ardentis\options)";
+inline constexpr std::string_view kRecorderSection = R"(Software\Yankspankers\TA Demo\options)";
 inline constexpr std::string_view kSupremeCommanderUninstall =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
     "{25A1E6A4-2DBD-4AC0-8650-8EA9A45B183D}";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <expected>
 #include <string>
 #include <string_view>
@@ -8,7 +9,7 @@
 
 namespace ardentis::text {
 
-enum class ConversionError {
+enum class ConversionError : std::uint8_t {
     InvalidInput,      // the bytes are not valid in the source encoding
     NotRepresentable,  // a character has no code in the target encoding
     Unavailable,       // the system offers no converter for code page 936

@@ -11,7 +11,7 @@
 
 namespace ardentis::platform {
 
-enum class RegistryValueKind { Text, Dword };
+enum class RegistryValueKind : std::uint8_t { Text, Dword };
 
 // One write made through a key, in the order the writes happened.
 struct RegistryWrite {

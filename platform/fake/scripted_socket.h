@@ -59,7 +59,7 @@ class ScriptedSocket final : public ClientSocket {
     [[nodiscard]] int closeCalls() const;
 
   private:
-    enum class State { Idle, Connecting, Connected, Lost };
+    enum class State : std::uint8_t { Idle, Connecting, Connected, Lost };
 
     [[nodiscard]] SocketEvents events() const;
     static int nextStep(std::deque<int>& steps, std::size_t offered);

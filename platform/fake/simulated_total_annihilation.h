@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -21,7 +22,7 @@ namespace ardentis::platform {
 //   Battle            --the test ends it--> Score (menu 8)
 class SimulatedTotalAnnihilation final : public SimulatedWindow {
   public:
-    enum class Screen {
+    enum class Screen : std::uint8_t {
         Loading,
         MainMenu,         // menu 2
         Multiplayer,      // menu 3

@@ -21,7 +21,10 @@ class Converter {
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    [[nodiscard]] bool valid() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
+    // iconv_open's failure value is this very cast.
+    [[nodiscard]] bool valid() const {
+        return handle_ != reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr)
+    }
 
     // Converts the whole input or reports why not; errno EILSEQ/EINVAL become the error.
     std::expected<std::string, ConversionError> run(std::string_view input,

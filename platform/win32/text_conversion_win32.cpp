@@ -82,7 +82,7 @@ std::wstring gbkToWideLossy(std::string_view gbk) {
     const int length = static_cast<int>(std::min<std::size_t>(gbk.size(), INT_MAX));
     const int needed = MultiByteToWideChar(kCodePage936, 0, gbk.data(), length, nullptr, 0);
     if (needed <= 0) {
-        return std::wstring();
+        return {};
     }
     std::wstring wide(static_cast<std::size_t>(needed), L'\0');
     MultiByteToWideChar(kCodePage936, 0, gbk.data(), length, wide.data(), needed);
@@ -97,7 +97,7 @@ text::Gbk wideToGbkLossy(std::wstring_view wide) {
     const int needed =
         WideCharToMultiByte(kCodePage936, 0, wide.data(), length, nullptr, 0, "?", nullptr);
     if (needed <= 0) {
-        return text::Gbk();
+        return {};
     }
     std::string bytes(static_cast<std::size_t>(needed), '\0');
     WideCharToMultiByte(kCodePage936, 0, wide.data(), length, bytes.data(), needed, "?", nullptr);

@@ -18,7 +18,7 @@ namespace {
 constexpr Rgb kOutside{255, 255, 255};
 
 HWND hwndOf(WindowHandle window) {
-    return reinterpret_cast<HWND>(window);  // NOLINT(performance-no-int-to-ptr)
+    return reinterpret_cast<HWND>(window);
 }
 
 OsError lastError(const char* api) {

@@ -23,7 +23,11 @@ double seconds(std::chrono::steady_clock::duration d) {
 }  // namespace
 
 LoadRun::LoadRun(asio::io_context& io, LoadOptions options, asio::ip::tcp::endpoint server)
-    : io_(io), options_(std::move(options)), server_(server), timer_(io), setupLimit_(io) {}
+    : io_(io),
+      options_(std::move(options)),
+      server_(std::move(server)),
+      timer_(io),
+      setupLimit_(io) {}
 
 std::int64_t LoadRun::nowNs() const {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - origin_).count();

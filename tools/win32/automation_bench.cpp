@@ -99,7 +99,7 @@ bool reachMenu(game::TAutoClicker& clicker, int menu, bool stepping) {
 void printHeader(HWND window, std::size_t steps) {
     using Version = const char*(CDECL*)();
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    const auto version = ntdll != nullptr ? reinterpret_cast<Version>(reinterpret_cast<void*>(
+    const auto version = ntdll != nullptr ? reinterpret_cast<Version>(reinterpret_cast<void (*)()>(
                                                 GetProcAddress(ntdll, "wine_get_version")))
                                           : nullptr;
     const std::string system = version != nullptr ? std::string("Wine ") + version() : "Windows";
@@ -145,7 +145,7 @@ int wmain(int argc, wchar_t** argv) {
         points[i] = game::TAutoClicker::probes()[i].at;
     }
     Readings colours{};
-    const auto hwnd = reinterpret_cast<HWND>(window);  // NOLINT(performance-no-int-to-ptr)
+    const auto hwnd = reinterpret_cast<HWND>(window);
     const std::size_t steps = options.steps;
     printHeader(hwnd, steps);
     std::puts(measure("capture: one blit, 29 probes", steps, [&] {

@@ -27,7 +27,7 @@ std::string StepFigures::line() {
     if (samples_.empty()) {
         return name_ + ": no samples";
     }
-    std::sort(samples_.begin(), samples_.end());
+    std::ranges::sort(samples_);
     const std::size_t n = samples_.size();
     const double median = samples_[n / 2];
     const double p99 = samples_[std::min(n - 1, (n * 99) / 100)];

@@ -31,7 +31,7 @@ bool TClientDataThread::start(std::function<void()> work, Order order) {
             }
             try {
                 work();
-            } catch (...) {
+            } catch (...) {  // NOLINT(bugprone-empty-catch): swallowed on purpose, see below
                 // A worker's failure ends that worker only; nothing crosses the thread.
             }
             if (inTurn) {

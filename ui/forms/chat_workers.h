@@ -14,8 +14,8 @@ namespace ardentis::forms {
 // ones start and all of them when it is destroyed, so none outlives the client.
 class TClientDataThread {
   public:
-    enum class Action { LobbyChat = 1, RoomChat = 2, SoundBB = 3, SoundWarning = 4 };
-    enum class Order {
+    enum class Action : std::uint8_t { LobbyChat = 1, RoomChat = 2, SoundBB = 3, SoundWarning = 4 };
+    enum class Order : std::uint8_t {
         Free,    // runs at once beside every other worker (sounds)
         InTurn,  // runs after every InTurn worker started before it (chat lines keep
                  // the order they were typed in)

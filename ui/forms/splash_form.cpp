@@ -5,16 +5,16 @@ namespace ardentis::forms {
 TFormslpash::TFormslpash(SplashControls controls, platform::EventLoop& loop,
                          std::function<void()> onClosed)
     : c(controls), onClosed_(std::move(onClosed)) {
-    Timer1 = loop.createTimer(kInterval, false, [this] { Timer1Timer(); });
+    Timer1_ = loop.createTimer(kInterval, false, [this] { Timer1Timer(); });
 }
 
 void TFormslpash::Show() {
     c.window.show();
-    Timer1->setEnabled(true);
+    Timer1_->setEnabled(true);
 }
 
 void TFormslpash::Timer1Timer() {
-    Timer1->setEnabled(false);
+    Timer1_->setEnabled(false);
     if (closed_) {
         return;
     }

@@ -24,7 +24,7 @@ class TFormslpash {
     SplashControls c;
 
   private:
-    std::unique_ptr<platform::Timer> Timer1;
+    std::unique_ptr<platform::Timer> Timer1_;
     std::function<void()> onClosed_;
     bool closed_ = false;
 };

@@ -111,7 +111,7 @@ Dialog::Registration Dialog::route(int controlId, ControlRoutes routes) {
         throw std::logic_error("dialog " + std::to_string(templateId_) + ": control " +
                                std::to_string(controlId) + " is routed twice");
     }
-    return Registration(*this, controlId);
+    return {*this, controlId};
 }
 
 Dialog::Registration Dialog::routeClose(std::function<void()> onClose) {
@@ -120,7 +120,7 @@ Dialog::Registration Dialog::routeClose(std::function<void()> onClose) {
                                ": its close request is routed twice");
     }
     onClose_ = std::move(onClose);
-    return Registration(*this, kCloseKey);
+    return {*this, kCloseKey};
 }
 
 void Dialog::unregister(int key) noexcept {

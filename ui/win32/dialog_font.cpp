@@ -56,15 +56,16 @@ bool showsSample(const std::wstring& face) {
     SelectObject(screen, previous);
     ReleaseDC(nullptr, screen);
     return converted == static_cast<DWORD>(kLength) &&
-           std::none_of(glyphs.begin(), glyphs.end(), [](WORD glyph) { return glyph == 0xFFFF; });
+           std::ranges::none_of(glyphs, [](WORD glyph) { return glyph == 0xFFFF; });
 }
 
 NONCLIENTMETRICSW nonClientMetrics(unsigned dpi) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     using ForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
-    // Windows 10 1607 and later; looked up so that older systems still start.
-    static const auto forDpi = reinterpret_cast<ForDpi>(reinterpret_cast<void*>(
+    // Windows 10 1607 and later; looked up so that older systems still start. void(*)()
+    // stands between the function types, as GCC takes it for any of them.
+    static const auto forDpi = reinterpret_cast<ForDpi>(reinterpret_cast<void (*)()>(
         GetProcAddress(GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
     if (forDpi != nullptr &&
         forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi) != FALSE) {
@@ -102,7 +103,7 @@ const std::wstring& chineseFace() {
         }
         const auto anyChinese = findFaces(L"", GB2312_CHARSET);
         candidates.insert(candidates.end(), anyChinese.begin(), anyChinese.end());
-        const auto chosen = std::find_if(candidates.begin(), candidates.end(), showsSample);
+        const auto chosen = std::ranges::find_if(candidates, showsSample);
         return chosen != candidates.end() ? *chosen : std::wstring();
     }();
     return face;
@@ -120,7 +121,7 @@ UniqueFont createMessageFont(unsigned dpi) {
 
 unsigned windowDpi(HWND window) {
     using ForWindow = UINT(WINAPI*)(HWND);
-    static const auto forWindow = reinterpret_cast<ForWindow>(reinterpret_cast<void*>(
+    static const auto forWindow = reinterpret_cast<ForWindow>(reinterpret_cast<void (*)()>(
         GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     if (forWindow != nullptr) {
         if (const UINT dpi = forWindow(window); dpi != 0) {

@@ -26,11 +26,11 @@ int Win32DropDown::count() const {
 
 text::Gbk Win32DropDown::item(int index) const {
     if (index < 0) {
-        return text::Gbk();
+        return {};
     }
     const LRESULT length = SendMessageW(control_, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == CB_ERR || length <= 0) {
-        return text::Gbk();
+        return {};
     }
     std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
     const LRESULT copied = SendMessageW(control_, CB_GETLBTEXT, static_cast<WPARAM>(index),

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cstdint>
+
 #include "controls/edit.h"
 #include "ui/win32/dialog.h"
 
 namespace ardentis::win32 {
 
-enum class EditEcho {
+enum class EditEcho : std::uint8_t {
     Plain,
     Masked,  // every character shows as '*'
 };

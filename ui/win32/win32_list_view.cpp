@@ -116,7 +116,7 @@ text::Gbk Win32ListView::columnCaption(int column) const {
     read.cchTextMax = static_cast<int>(wide.size());
     if (SendMessageW(control_, LVM_GETCOLUMNW, static_cast<WPARAM>(column),
                      reinterpret_cast<LPARAM>(&read)) == FALSE) {
-        return text::Gbk();
+        return {};
     }
     wide.resize(wide.find(L'\0'));
     return platform::wideToGbkLossy(wide);

@@ -107,13 +107,13 @@ int Win32Memo::lineCount() const {
 text::Gbk Win32Memo::line(int index) const {
     const std::wstring all = wideWindowText(control_);
     if (index < 0 || all.empty()) {
-        return text::Gbk();
+        return {};
     }
     std::size_t start = 0;
     for (int skipped = 0; skipped < index; ++skipped) {
         const std::size_t end = all.find(L'\n', start);
         if (end == std::wstring::npos) {
-            return text::Gbk();
+            return {};
         }
         start = end + 1;
     }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cstdint>
+
 #include "controls/memo.h"
 #include "ui/win32/dialog.h"
 
 namespace ardentis::win32 {
 
-enum class MemoAccess { Editable, ReadOnly };
+enum class MemoAccess : std::uint8_t { Editable, ReadOnly };
 
 // A multi-line EDIT (ES_MULTILINE, or a constructor throws std::invalid_argument; a chat
 // input also needs ES_WANTRETURN, a view WS_VSCROLL and ES_AUTOVSCROLL). Lines are the

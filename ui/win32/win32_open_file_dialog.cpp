@@ -20,12 +20,12 @@ constexpr std::size_t kNameCapacity = 32768;
 std::wstring filterList(const text::Gbk& filter) {
     std::wstring list = platform::gbkToWideLossy(filter.view());
     if (list.empty()) {
-        return std::wstring(2, L'\0');
+        return {L'\0', L'\0'};
     }
     if (std::count(list.begin(), list.end(), L'|') % 2 == 0) {
         list += L'|' + list.substr(list.rfind(L'|') + 1);
     }
-    std::replace(list.begin(), list.end(), L'|', L'\0');
+    std::ranges::replace(list, L'|', L'\0');
     list += L'\0';
     list += L'\0';
     return list;

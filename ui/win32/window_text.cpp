@@ -15,7 +15,7 @@ text::Gbk windowText(HWND window) {
 std::wstring wideWindowText(HWND window) {
     const int length = GetWindowTextLengthW(window);
     if (length <= 0) {
-        return std::wstring();
+        return {};
     }
     std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
     const int copied = GetWindowTextW(window, wide.data(), length + 1);
