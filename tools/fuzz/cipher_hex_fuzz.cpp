@@ -16,8 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         const std::string deciphered = des::DecryptHex(hex, key);
         fuzz::check(deciphered.size() <= hex.size() / 2 + 8, "deciphering made bytes up");
-    } catch (const des::CipherError&) {
-        // Not hex: the callers report it.
+    } catch (const des::CipherError& error) {
+        // Not hex: the callers report it, with a reason.
+        fuzz::check(*error.what() != '\0', "a refusal without a reason");
     }
     if (!plain.empty() && plain.back() != '\0') {
         fuzz::check(des::DecryptHex(des::EncryptHex(plain, key), key) == plain,

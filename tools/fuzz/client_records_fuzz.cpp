@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (!input.empty()) {
         std::array<std::byte, protocol::kRecordSize> bytes{};
         const auto part = input.take(bytes.size());
-        std::copy(part.begin(), part.end(), bytes.begin());
+        std::ranges::copy(part, bytes.begin());
         const std::size_t sentBefore = socket.sent().size();
         socket.feed(bytes);
         socket.raiseRead();

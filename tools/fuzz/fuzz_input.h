@@ -39,7 +39,7 @@ class FuzzInput {
     // Bytes up to the next NUL (which is consumed) or the end: one text of several.
     std::string_view text() noexcept {
         const auto* begin = reinterpret_cast<const char*>(bytes_.data());
-        const auto end = std::find(bytes_.begin(), bytes_.end(), std::uint8_t{0});
+        const auto end = std::ranges::find(bytes_, std::uint8_t{0});
         const auto length = static_cast<std::size_t>(end - bytes_.begin());
         bytes_ = bytes_.subspan(std::min(length + 1, bytes_.size()));
         return {begin, length};

@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const protocol::TCcom::Dispatch take = [&](const protocol::LobbyMessage& message) {
         const auto expected = stream.subspan(records * kRecordSize, kRecordSize);
         const auto got = message.toBytes();
-        fuzz::check(std::equal(got.begin(), got.end(), expected.begin(), expected.end()),
+        fuzz::check(std::ranges::equal(got, expected),
                     "a record came out that was not the next one sent");
         ++records;
     };

@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::array<std::byte, protocol::kRecordSize> bytes{};
     fuzz::FuzzInput input(data, size);
     const auto part = input.take(bytes.size());
-    std::copy(part.begin(), part.end(), bytes.begin());
+    std::ranges::copy(part, bytes.begin());
 
     const auto message = protocol::LobbyMessage::fromBytes(bytes);
     fuzz::check(message.has_value(), "a whole record was refused");

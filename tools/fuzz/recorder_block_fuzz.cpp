@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     game::RecorderSnapshot block{};
     fuzz::FuzzInput input(data, size);
     const auto part = input.take(block.size());
-    std::copy(part.begin(), part.end(), block.begin());
+    std::ranges::copy(part, block.begin());
 
     const std::int32_t state = game::recorderState(block);
     fuzz::check(game::recorderRecording(block) == (state == 1 || state == 3),
