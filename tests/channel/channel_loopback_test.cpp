@@ -13,8 +13,8 @@
 
 #include "platform/fake/scripted_socket.h"
 #include "tests/channel/channel_test_support.h"
-#include "tests/channel/loopback_peer.h"
 #include "tests/channel/os_client_socket.h"
+#include "tests/support/loopback_peer.h"
 
 namespace ardentis::testing {
 namespace {

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <mutex>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "platform/append_file.h"
 #include "platform/clock.h"
 #include "platform/info_box.h"
 #include "platform/sleeper.h"
@@ -47,6 +50,16 @@ class RecordingInfoBox final : public platform::InfoBox {
   public:
     void showInfo(const text::Gbk& message) override { shown.push_back(message); }
     std::vector<text::Gbk> shown;
+};
+
+// Keeps nothing: a log no one reads back.
+class DiscardingFile final : public platform::AppendFile {
+  public:
+    [[nodiscard]] bool append(std::string_view /*bytes*/) const noexcept override { return true; }
+    [[nodiscard]] const std::filesystem::path& path() const noexcept override { return path_; }
+
+  private:
+    std::filesystem::path path_;
 };
 
 }  // namespace ardentis::testing

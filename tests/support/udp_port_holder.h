@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace ardentis::testing {
 
@@ -13,12 +14,13 @@ class UdpPortHolder {
     UdpPortHolder(const UdpPortHolder&) = delete;
     UdpPortHolder& operator=(const UdpPortHolder&) = delete;
 
-    [[nodiscard]] std::uint16_t port() const { return port_; }
+    // The port stays known after release().
+    [[nodiscard]] std::uint16_t port() const;
     void release();
 
   private:
-    std::intptr_t socket_ = -1;
-    std::uint16_t port_ = 0;
+    struct Socket;
+    std::unique_ptr<Socket> socket_;
 };
 
 }  // namespace ardentis::testing

@@ -18,7 +18,7 @@
 #include "protocol/connection_helpers.h"
 #include "protocol/record_channel.h"
 #include "protocol/traffic_log.h"
-#include "tests/channel/loopback_peer.h"
+#include "tests/support/loopback_peer.h"
 #include "tests/support/scratch_directory.h"
 #include "tests/win32_ui/ui_test_support.h"
 #include "ui/win32/win32_info_box.h"

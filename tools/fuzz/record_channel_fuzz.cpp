@@ -3,45 +3,17 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
-#include <string_view>
 #include <vector>
 
-#include "platform/clock.h"
 #include "platform/fake/instant_sleeper.h"
 #include "platform/fake/scripted_socket.h"
-#include "platform/info_box.h"
 #include "protocol/channel_flags.h"
 #include "protocol/connection_helpers.h"
 #include "protocol/record_channel.h"
 #include "protocol/traffic_log.h"
+#include "tests/support/doubles.h"
 #include "tools/fuzz/fuzz_input.h"
-
-namespace ardentis::fuzz {
-namespace {
-
-class NoFile final : public platform::AppendFile {
-  public:
-    [[nodiscard]] bool append(std::string_view /*bytes*/) const noexcept override { return true; }
-    [[nodiscard]] const std::filesystem::path& path() const noexcept override { return path_; }
-
-  private:
-    std::filesystem::path path_;
-};
-
-class NoClock final : public platform::Clock {
-  public:
-    [[nodiscard]] platform::LocalTime now() const override { return {}; }
-};
-
-class NoBox final : public platform::InfoBox {
-  public:
-    void showInfo(const text::Gbk& /*message*/) override {}
-};
-
-}  // namespace
-}  // namespace ardentis::fuzz
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace ardentis;
@@ -59,9 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const auto stream = input.rest();
 
-    fuzz::NoClock clock;
-    const protocol::TrafficLog log(std::make_unique<fuzz::NoFile>(), clock);
-    fuzz::NoBox box;
+    const testing::FixedClock clock;
+    const protocol::TrafficLog log(std::make_unique<testing::DiscardingFile>(), clock);
+    testing::RecordingInfoBox box;
     const protocol::TcBaseFunctions base(log, box);
     platform::ScriptedSocket socket;
     socket.open("127.0.0.1", 8888);

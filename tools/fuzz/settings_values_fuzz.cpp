@@ -7,18 +7,13 @@
 
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_registry.h"
-#include "platform/info_box.h"
 #include "settings/options_store.h"
 #include "settings/settings_record.h"
+#include "tests/support/doubles.h"
 #include "tools/fuzz/fuzz_input.h"
 
 namespace ardentis::fuzz {
 namespace {
-
-class NoBox final : public platform::InfoBox {
-  public:
-    void showInfo(const text::Gbk& /*message*/) override {}
-};
 
 bool same(const settings::Toptions& a, const settings::Toptions& b) {
     return a.usr == b.usr && a.pwd == b.pwd && a.TAdir == b.TAdir && a.SPCdir == b.SPCdir &&
@@ -53,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                      "InstallLocation", text::Gbk(input.text()));
 
     platform::FakeFileSystem files;
-    fuzz::NoBox box;
+    testing::RecordingInfoBox box;
     settings::OptionsStore store(registry, files, box);
     settings::Toptions loaded;
     (void)store.LoadOptions(loaded);

@@ -1,0 +1,200 @@
+// The tests' own raw loopback sockets, on POSIX and Winsock alike: the far end of a client's
+// connection, a held UDP port, and the calling thread's CPU time.
+#ifdef _WIN32
+#include <windows.h>
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <time.h>
+#include <unistd.h>
+#endif
+
+#include <stdexcept>
+
+#include "tests/support/loopback_peer.h"
+#include "tests/support/udp_port_holder.h"
+
+namespace ardentis::testing {
+namespace {
+
+#ifdef _WIN32
+using Handle = SOCKET;
+using Length = int;
+const Handle kNone = INVALID_SOCKET;
+constexpr int kNoSignal = 0;
+void closeHandle(Handle handle) {
+    closesocket(handle);
+}
+bool readable(Handle handle, int waitMs) {
+    WSAPOLLFD watch{};
+    watch.fd = handle;
+    watch.events = POLLRDNORM;
+    return WSAPoll(&watch, 1, waitMs) > 0;
+}
+// Winsock counts its users: every object that holds a socket starts and ends its own use.
+struct SocketLibrary {
+    SocketLibrary() {
+        WSADATA data{};
+        if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
+            throw std::runtime_error("WSAStartup failed");
+        }
+    }
+    ~SocketLibrary() { WSACleanup(); }
+    SocketLibrary(const SocketLibrary&) = delete;
+    SocketLibrary& operator=(const SocketLibrary&) = delete;
+};
+#else
+using Handle = int;
+using Length = socklen_t;
+constexpr Handle kNone = -1;
+constexpr int kNoSignal = MSG_NOSIGNAL;
+void closeHandle(Handle handle) {
+    ::close(handle);
+}
+bool readable(Handle handle, int waitMs) {
+    pollfd watch{.fd = handle, .events = POLLIN, .revents = 0};
+    return ::poll(&watch, 1, waitMs) > 0;
+}
+struct SocketLibrary {};
+#endif
+
+constexpr int kWaitMs = 5000;
+
+void closeIfOpen(Handle& handle) {
+    if (handle != kNone) {
+        closeHandle(handle);
+        handle = kNone;
+    }
+}
+
+int clampToInt(std::size_t size) {
+    return size > 0x7fffffff ? 0x7fffffff : static_cast<int>(size);
+}
+
+// A socket bound to `host` at a port the kernel picks, and that port.
+std::pair<Handle, std::uint16_t> bound(int type, std::uint32_t host) {
+    const Handle handle = ::socket(AF_INET, type, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(host);
+    auto* raw = reinterpret_cast<sockaddr*>(&address);
+    Length length = sizeof address;
+    if (handle == kNone || ::bind(handle, raw, length) != 0 ||
+        (type == SOCK_STREAM && ::listen(handle, 4) != 0) ||
+        ::getsockname(handle, raw, &length) != 0) {
+        if (handle != kNone) {
+            closeHandle(handle);
+        }
+        throw std::runtime_error("binding a local socket failed");
+    }
+    return {handle, ntohs(address.sin_port)};
+}
+
+}  // namespace
+
+struct LoopbackPeer::Sockets {
+    SocketLibrary library;
+    std::pair<Handle, std::uint16_t> listener = bound(SOCK_STREAM, INADDR_LOOPBACK);
+    Handle connection = kNone;
+};
+
+LoopbackPeer::LoopbackPeer() : sockets_(std::make_unique<Sockets>()) {}
+
+LoopbackPeer::~LoopbackPeer() {
+    closeIfOpen(sockets_->connection);
+    closeIfOpen(sockets_->listener.first);
+}
+
+std::uint16_t LoopbackPeer::port() const {
+    return sockets_->listener.second;
+}
+
+bool LoopbackPeer::accept() {
+    if (readable(sockets_->listener.first, kWaitMs)) {
+        sockets_->connection = ::accept(sockets_->listener.first, nullptr, nullptr);
+    }
+    return sockets_->connection != kNone;
+}
+
+void LoopbackPeer::send(std::span<const std::byte> bytes) {
+    while (!bytes.empty()) {
+        const auto sent = ::send(sockets_->connection, reinterpret_cast<const char*>(bytes.data()),
+                                 clampToInt(bytes.size()), kNoSignal);
+        if (sent <= 0) {
+            throw std::runtime_error("the peer's send failed");
+        }
+        bytes = bytes.subspan(static_cast<std::size_t>(sent));
+    }
+}
+
+std::vector<std::byte> LoopbackPeer::receive(std::size_t count) {
+    std::vector<std::byte> bytes(count);
+    std::size_t got = 0;
+    while (got < count && readable(sockets_->connection, kWaitMs)) {
+        const auto n = ::recv(sockets_->connection, reinterpret_cast<char*>(bytes.data() + got),
+                              clampToInt(count - got), 0);
+        if (n <= 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+std::vector<std::byte> LoopbackPeer::receiveWaiting(std::size_t limit) {
+    std::vector<std::byte> bytes(readable(sockets_->connection, 0) ? limit : 0);
+    const auto n = bytes.empty()
+                       ? 0
+                       : ::recv(sockets_->connection, reinterpret_cast<char*>(bytes.data()),
+                                clampToInt(limit), 0);
+    bytes.resize(n > 0 ? static_cast<std::size_t>(n) : 0U);
+    return bytes;
+}
+
+void LoopbackPeer::close() {
+    closeIfOpen(sockets_->connection);
+}
+
+std::chrono::nanoseconds threadCpuTime() {
+#ifdef _WIN32
+    FILETIME created{};
+    FILETIME exited{};
+    FILETIME kernel{};
+    FILETIME user{};
+    GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+    const auto ticks = [](const FILETIME& time) {  // in units of 100 ns
+        return (static_cast<long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    return std::chrono::nanoseconds((ticks(kernel) + ticks(user)) * 100);
+#else
+    timespec used{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+    return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
+#endif
+}
+
+struct UdpPortHolder::Socket {
+    SocketLibrary library;
+    std::pair<Handle, std::uint16_t> held = bound(SOCK_DGRAM, INADDR_ANY);
+};
+
+UdpPortHolder::UdpPortHolder() : socket_(std::make_unique<Socket>()) {}
+
+UdpPortHolder::~UdpPortHolder() {
+    release();
+}
+
+std::uint16_t UdpPortHolder::port() const {
+    return socket_->held.second;
+}
+
+void UdpPortHolder::release() {
+    closeIfOpen(socket_->held.first);
+}
+
+}  // namespace ardentis::testing
