@@ -51,15 +51,18 @@ void LoadRun::start() {
 void LoadRun::connectMore() {
     while (loggingIn_ < options_.concurrentLogins && started_ < options_.clients) {
         const std::size_t index = started_++;
-        auto client = std::make_shared<LoadClient>(io_, index,
-                                                   options_.prefix + std::to_string(index), *this);
+        auto client = std::make_shared<LobbyClient>(io_, index,
+                                                    options_.prefix + std::to_string(index), *this);
         clients_.push_back(client);
         ++loggingIn_;
-        client->start(server_, options_.password);
+        client->connect(server_, options_.password);
     }
 }
 
-void LoadRun::onClosed(LoadClient& client) {
+void LoadRun::onClosed(LobbyClient& client) {
+    if (client.closedHere()) {
+        return;  // the run's own doing, counted where it was done
+    }
     if (!client.loggedIn) {
         --loggingIn_;
         ++refused_;
@@ -71,7 +74,7 @@ void LoadRun::onClosed(LoadClient& client) {
     }
 }
 
-void LoadRun::onRecord(LoadClient& client, const protocol::LobbyMessage& message) {
+void LoadRun::onRecord(LobbyClient& client, const protocol::LobbyMessage& message) {
     const std::int8_t kind = message.signedSubcommand();
     if (message.command == cmd::kLobbyChat ||
         (message.command == cmd::kRoom && kind == sub::kRoomChat)) {
@@ -160,7 +163,7 @@ void LoadRun::measure() {
     });
 }
 
-protocol::LobbyMessage LoadRun::chatFrom(const LoadClient& client) const {
+protocol::LobbyMessage LoadRun::chatFrom(const LobbyClient& client) const {
     protocol::LobbyMessage chat{};
     const std::string line = client.account() + ">>T" + std::to_string(nowNs());
     chat.sparam1.set(line);

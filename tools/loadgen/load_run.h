@@ -9,11 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/lobby_client.h"
 #include "tools/loadgen/latency.h"
-#include "tools/loadgen/load_client.h"
 #include "tools/loadgen/load_options.h"
 
 namespace ardentis::loadgen {
+
+using tools::ClientEvents;
+using tools::LobbyClient;
 
 // One load run: log everyone in, seat them, send at the rate for the duration, report.
 class LoadRun : public ClientEvents {
@@ -24,8 +27,8 @@ class LoadRun : public ClientEvents {
     // The report; false when the run could not set up or lost clients.
     [[nodiscard]] bool report();
 
-    void onRecord(LoadClient& client, const protocol::LobbyMessage& message) override;
-    void onClosed(LoadClient& client) override;
+    void onRecord(LobbyClient& client, const protocol::LobbyMessage& message) override;
+    void onClosed(LobbyClient& client) override;
 
   private:
     using Clock = std::chrono::steady_clock;
@@ -36,7 +39,7 @@ class LoadRun : public ClientEvents {
     void tick();
     void finish();
     void timed(const protocol::LobbyMessage& message);
-    [[nodiscard]] protocol::LobbyMessage chatFrom(const LoadClient& client) const;
+    [[nodiscard]] protocol::LobbyMessage chatFrom(const LobbyClient& client) const;
     [[nodiscard]] std::int64_t nowNs() const;
 
     asio::io_context& io_;
@@ -44,7 +47,7 @@ class LoadRun : public ClientEvents {
     asio::ip::tcp::endpoint server_;
     asio::steady_timer timer_;
     asio::steady_timer setupLimit_;
-    std::vector<std::shared_ptr<LoadClient>> clients_;
+    std::vector<std::shared_ptr<LobbyClient>> clients_;
     Clock::time_point origin_ = Clock::now();
     Clock::time_point measureStart_;
     Clock::time_point measureEnd_;
