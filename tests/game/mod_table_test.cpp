@@ -13,19 +13,15 @@ namespace {
 
 using text::Gbk;
 
-// An entry as "code:name;exe|exe", with "*" when the mods file named its code again.
-std::string shown(const TModItem& mod) {
-    std::string text = mod.code.bytes() + ":" + mod.name.bytes() + ";";
-    for (std::size_t i = 0; i < mod.exes.size(); ++i) {
-        text += (i > 0 ? "|" : "") + mod.exes[i].bytes();
-    }
-    return text + (mod.infile ? "*" : "");
-}
-
+// The entries as "code:name;exe|exe", with "*" when the mods file named the code again.
 std::vector<std::string> shown(const TModList& mods) {
     std::vector<std::string> all;
     for (const TModItem& mod : mods.items()) {
-        all.push_back(shown(mod));
+        std::string text = mod.code.bytes() + ":" + mod.name.bytes() + ";";
+        for (std::size_t i = 0; i < mod.exes.size(); ++i) {
+            text += (i > 0 ? "|" : "") + mod.exes[i].bytes();
+        }
+        all.push_back(text + (mod.infile ? "*" : ""));
     }
     return all;
 }
@@ -46,37 +42,36 @@ TEST_F(ModTable, ModsFileLinesAreAddedAfterTheBuiltInsAndNeverChangeOne) {
     const struct {
         const char* file;
         std::vector<std::string> added;
-        const char* marked;  // the built-in code the file repeats
+        const char* marked = "";  // the built-in code the file repeats
     } cases[] = {
-        {"40:My Mod;mymod.exe\r\n", {"40:My Mod;mymod.exe"}, nullptr},
-        {"42:First;first.exe\n42:Second;second.exe\n", {"42:First;first.exe*"}, nullptr},
+        {"40:My Mod;mymod.exe\r\n", {"40:My Mod;mymod.exe"}},
+        {"42:First;first.exe\n42:Second;second.exe\n", {"42:First;first.exe*"}},
         {"00:Another Name;another.exe\n", {}, "00"},
         {"41 :Spaced; a.exe,,b.exe,\n48:Lead;,a.exe",
-         {"41 :Spaced; a.exe||b.exe|", "48:Lead;|a.exe"},
-         nullptr},
-        {"\r\n\n# 40:Commented;c.exe\nno separators\nonly:colon\nonly;semicolon\n\r\n",
-         {},
-         nullptr},
+         {"41 :Spaced; a.exe||b.exe|", "48:Lead;|a.exe"}},
+        {"\r\n\n# 40:Commented;c.exe\nno separators\nonly:colon\nonly;semicolon\n\r\n", {}},
         {"43:A;a.exe\r44:B;b.exe\n45:C;c.exe\r\n46:D;d.exe",
-         {"43:A;a.exe", "44:B;b.exe", "45:C;c.exe", "46:D;d.exe"},
-         nullptr},
+         {"43:A;a.exe", "44:B;b.exe", "45:C;c.exe", "46:D;d.exe"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         modsFile(c.file);
         std::vector<std::string> expected = shown(builtIn);
         for (std::string& mod : expected) {
-            mod += c.marked != nullptr && mod.starts_with(std::string(c.marked) + ":") ? "*" : "";
+            mod += mod.starts_with(std::string(c.marked) + ":") ? "*" : "";
         }
         expected.insert(expected.end(), c.added.begin(), c.added.end());
         EXPECT_EQ(shown(TModList(options_, files_)), expected);
     }
 }
 
-TEST_F(ModTable, CodesCompareAsExactBytesAndNamesIgnoreTheCaseOfLatinLettersOnly) {
+// Codes compare as exact bytes and names ignore the case of Latin letters only. The
+// executable is the first candidate found in its game's directory: one table for every row,
+// the game directories and the files are read at every call.
+TEST_F(ModTable, CodesAndNamesMatchAsTheyShouldAndTheExecutableIsTheFirstFoundInItsDirectory) {
     const auto n = static_cast<int>(TModList(options_, files_).items().size());
     // Two different GBK characters whose lead bytes differ by 0x20, as A and a do.
-    modsFile("40:My Mod;a.exe\n41 :Spaced;b.exe\n50:\xC1\xA1;c.exe\n51:" +
+    modsFile("40:My Mod;first.exe,second.exe\n41 :Spaced;a.exe\n50:\xC1\xA1;c.exe\n51:" +
              text::gbk("大战A").bytes() + ";d.exe\n52:my mod;e.exe\n");
     const TModList mods(options_, files_);
     const std::pair<const char*, int> indices[] = {{"40", n},  {"41 ", n + 1}, {"41", -1},
@@ -94,12 +89,6 @@ TEST_F(ModTable, CodesCompareAsExactBytesAndNamesIgnoreTheCaseOfLatinLettersOnly
     }
     EXPECT_EQ(mods.GetNameByCode(Gbk("41 ")), Gbk("Spaced"));
     EXPECT_EQ(mods.GetNameByCode(Gbk("41")), Gbk());
-}
-
-// One table for every row: the game directories and the files are read at every call.
-TEST_F(ModTable, ExecutableIsTheFirstCandidateFoundInItsGamesDirectory) {
-    modsFile("40:Two;first.exe,second.exe\n41:Alpha;a.exe\n");
-    const TModList mods(options_, files_);
     const struct {
         const char* taDir;
         const char* scDir;
@@ -135,7 +124,7 @@ TEST_F(ModTable, ExecutableIsTheFirstCandidateFoundInItsGamesDirectory) {
     files_.addFile(Gbk("C:\\TA\\second.exe"));
     std::vector<Gbk> list{Gbk("stale")};
     EXPECT_EQ(mods.FillInstalledMods(list), 2);
-    EXPECT_EQ(list, (std::vector<Gbk>{Gbk("Two"), Gbk("Alpha")}));
+    EXPECT_EQ(list, (std::vector<Gbk>{Gbk("My Mod"), Gbk("Spaced")}));
 }
 
 }  // namespace
