@@ -295,9 +295,7 @@ TEST_F(GameStart, SupremeCommanderHostRunsWithoutFileOrRegistryAndSendsOneStartO
     loop_.advance(1000ms);
     const auto records = sentRecords();
     ASSERT_EQ(kinds(records), kEndRecords);
-    EXPECT_EQ(DecodeRoom(records[2]).status, Gbk("0"));
-    EXPECT_FALSE(client_.FormBattleroom.spcHook->watching());
-    EXPECT_FALSE(client_.FormBattleroom.startSent);
+    EXPECT_EQ(DecodeRoom(records[2]).status, Gbk("0")) << "nobody is left in battle";
 }
 
 }  // namespace
