@@ -11,7 +11,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -335,14 +334,11 @@ void drive() {
 
 }  // namespace
 
-int main() {
-    int count = 0;
-    LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
-    for (int i = 1; i < count; ++i) {
-        const std::wstring word = words[i];
+int wmain(int argc, wchar_t** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring word = argv[i];
         arg[word.substr(0, word.find(L'='))] = word.substr(word.find(L'=') + 1);
     }
-    LocalFree(words);
     int status = 0;
     try {
         drive();
