@@ -39,8 +39,7 @@ rm -rf "$work"
 mkdir -p "$work"
 "$server" --listen 127.0.0.1:0 --auto-register --hash-cost min --db "$work/server.db" \
     >"$work/server.out" 2>"$work/server.log" &
-server_pid=$!
-pids+=("$server_pid")
+pids+=("$!")
 port=
 for _ in $(seq 100); do
     port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$work/server.out")
@@ -64,17 +63,13 @@ drive() {
 alice_line='你好, bob'
 bob_line='hello alice, 大家好'
 if [ "$mode" = session ]; then
-    # The exe driver asks for the server's end through this file; bounded like every wait.
-    (for _ in $(seq 1200); do [ -e "$work/stop" ] && exec kill "$server_pid"; sleep 0.1; done) &
-    pids+=("$!")
     mkdir -p "$work/headless"
     "$last" port="$port" folder="$work/headless" account=bob password=pw-bob peer=alice \
         say="$bob_line" hear="alice>>$alice_line" &
     pids+=("$!")
     mkdir -p "$work/session/ta"
     : >"$work/session/ta/totala.exe"
-    drive session alice bob "$alice_line" "$bob_line" lan=10.140.0.9 \
-        stopfile="$(windows_path "$work/stop")" &
+    drive session alice bob "$alice_line" "$bob_line" lan=10.140.0.9 &
     pids+=("$!")
 else
     # The joiner's own Wine, on its own screen: the session also makes the prefix, or makes

@@ -1,5 +1,4 @@
-// What the simulated programs share: their log, their knobs, and a window whose messages go
-// to an object of theirs.
+// What the simulated programs share: their log, their knobs, a window routed to an object.
 #pragma once
 
 #include <windows.h>
@@ -13,23 +12,20 @@
 
 namespace ardentis::sim {
 
-// The program's own account of what happened to it: one line per event in "simgame.log"
-// beside its executable, each written at once, so that a test reading the file meanwhile
-// sees every event so far. Lines end with a bare LF.
+// One line per event, ending in a bare LF, in "simgame.log" beside the executable, each
+// written at once, so that a test reading the file meanwhile sees every event so far.
 inline void logLine(std::string_view text) {
     static const auto file = platform::executableDirectory() / "simgame.log";
     (void)platform::appendToFile(file, std::string(text) + '\n');  // a lost line shows in the test
 }
 
-// A knob from the environment, which a test sets before it starts the program: the fallback
-// when it is missing or not a number.
-inline int fromEnvironment(const char* name, int fallback) {
+// A knob a test sets in the environment: the fallback when it is missing or not a number.
+inline UINT fromEnvironment(const char* name, UINT fallback) {
     const char* value = std::getenv(name);
     const std::string_view text = value != nullptr ? value : "";
-    int parsed = 0;
+    UINT parsed = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
-    return error == std::errc{} && end == text.data() + text.size() && parsed >= 0 ? parsed
-                                                                                   : fallback;
+    return error == std::errc{} && end == text.data() + text.size() ? parsed : fallback;
 }
 
 template <class Sim>
@@ -39,13 +35,16 @@ LRESULT CALLBACK routeTo(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         SetWindowLongPtrW(window, GWLP_USERDATA,
                           reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
+    if (message == WM_DESTROY) {  // the program ends with its window
+        PostQuitMessage(0);
+    }
     auto* sim = reinterpret_cast<Sim*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     return sim != nullptr ? sim->route(window, message, wParam, lParam)
                           : DefWindowProcW(window, message, wParam, lParam);
 }
 
-// A black window titled `title` with a client area of width x height, whose messages go to
-// sim.route(window, message, wParam, lParam), which throws nothing; nullptr when refused.
+// A black window titled `title`, its client area width x height, its messages (but WM_DESTROY)
+// going to sim.route(window, message, wParam, lParam), which throws nothing; or nullptr.
 template <class Sim>
 HWND openWindow(Sim& sim, const wchar_t* title, DWORD exStyle, int width, int height) {
     WNDCLASSW windowClass{};
@@ -64,8 +63,12 @@ HWND openWindow(Sim& sim, const wchar_t* title, DWORD exStyle, int width, int he
                            windowClass.hInstance, &sim);
 }
 
-// Shows the window and runs the thread's message loop until WM_QUIT; its exit code.
+// Shows the window and runs the thread's message loop until WM_QUIT: its exit code, or 3 when
+// there is no window.
 inline int runWindow(HWND window, int showCommand) {
+    if (window == nullptr) {
+        return 3;
+    }
     ShowWindow(window, showCommand);
     UpdateWindow(window);
     MSG message{};

@@ -1,14 +1,9 @@
-// Supreme Commander for the tests: started with the command line the client gives the game,
-// it logs "start " and that line and shows a black window titled "Supreme Commander". A host
-// (/hostgame) takes UDP port 5000 on the loopback address once its network game is up, trying
-// again every 50 ms while something holds it: the client's port check binds the port on all
-// addresses, which fails while any local address holds it, so loopback is enough to be seen.
-// At game over the game closes itself (the client starts it with /exitongameover), as it
-// does on the close message, and the port goes with it.
-//
-// Environment: ARDENTIS_SIM_SC_HOST_MS (start to port taken, default 500),
-// ARDENTIS_SIM_SC_GAME_MS (start to game over, default 3000).
-// Exit codes: 0 at game over or after the close message, 3 when the window cannot be made.
+// Supreme Commander for the tests: logs "start " and its command line and shows a black window.
+// A host (/hostgame) takes UDP port 5000 on loopback once its game is up (the client's check
+// binds it on all addresses, which fails while any local one holds it), trying again every
+// 50 ms while something holds it. At game over (/exitongameover) or on the close message it
+// closes, the port with it: exit code 0 (3 without a window). Environment:
+// ARDENTIS_SIM_SC_HOST_MS (to the port taken, 500), ARDENTIS_SIM_SC_GAME_MS (to game over, 3000).
 #include <winsock2.h>
 
 #include "platform/win32/wide_text.h"
@@ -18,7 +13,6 @@ namespace ardentis::sim {
 namespace {
 
 constexpr u_short kGamePort = 5000;
-constexpr UINT kPortRetryMs = 50;
 enum TimerId : UINT_PTR { kHostTimer = 1, kGameOverTimer = 2 };
 
 class SupremeCommander {
@@ -37,9 +31,6 @@ class SupremeCommander {
             case WM_CLOSE:
                 close(window);
                 return 0;
-            case WM_DESTROY:
-                PostQuitMessage(0);
-                return 0;
             default:
                 return DefWindowProcW(window, message, wParam, lParam);
         }
@@ -57,10 +48,8 @@ class SupremeCommander {
             logLine("port 5000 taken");
             return;
         }
-        release();
-        // Whoever checks the port binds it for a moment: a game that met such a check tries
-        // again rather than give up hosting.
-        SetTimer(window, kHostTimer, kPortRetryMs, nullptr);
+        release();  // a check binds the port for a moment: the game tries again
+        SetTimer(window, kHostTimer, 50, nullptr);
     }
     void release() {
         if (port_ != INVALID_SOCKET) {
@@ -89,14 +78,11 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR comman
     (void)WSAStartup(MAKEWORD(2, 2), &data);
     sim::SupremeCommander game;
     HWND window = sim::openWindow(game, L"Supreme Commander", 0, 800, 600);
-    if (window == nullptr) {
-        return 3;
-    }
     if (line.find("/hostgame") != std::string::npos) {
-        SetTimer(window, sim::kHostTimer,
-                 static_cast<UINT>(sim::fromEnvironment("ARDENTIS_SIM_SC_HOST_MS", 500)), nullptr);
+        SetTimer(window, sim::kHostTimer, sim::fromEnvironment("ARDENTIS_SIM_SC_HOST_MS", 500),
+                 nullptr);
     }
-    SetTimer(window, sim::kGameOverTimer,
-             static_cast<UINT>(sim::fromEnvironment("ARDENTIS_SIM_SC_GAME_MS", 3000)), nullptr);
+    SetTimer(window, sim::kGameOverTimer, sim::fromEnvironment("ARDENTIS_SIM_SC_GAME_MS", 3000),
+             nullptr);
     return sim::runWindow(window, showCommand);  // Winsock ends with the process
 }

@@ -1,16 +1,11 @@
-// Total Annihilation for the tests: started as the client starts the game, "-c NAME" with
-// NAME a launch file in its own directory, it shows the menu screens of the portable model
-// in a real window (topmost, as DirectDraw's exclusive full screen makes the real game's),
-// takes the mouse-button and close messages, and makes the moves the real game makes on its
-// own. Every click it acts on and every screen it shows goes to simgame.log.
-//
+// Total Annihilation for the tests: started with "-c NAME", NAME a launch file in its own
+// directory, it shows the portable model's menu screens in a real window (topmost, as the real
+// game's exclusive full screen), takes the mouse-button and close messages and makes the real
+// game's own moves. Every click it acts on and every screen it shows goes to simgame.log.
 // Environment: ARDENTIS_SIM_TA_READY_MS (battle room until everyone is ready, default 1500),
 // ARDENTIS_SIM_TA_BATTLE_MS (battle until the score screen, default 1500),
-// ARDENTIS_SIM_TA_HOST_ANSWERS ("0": a joiner's join never reaches the host),
-// ARDENTIS_SIM_TA_SCREEN (the screen it starts at, a number in the model's order; default
-// the connect dialog).
-// Exit codes: 0 after the close message, 2 without a readable launch file (no window),
-// 3 when the window cannot be made.
+// ARDENTIS_SIM_TA_SCREEN (the screen it starts at, in the model's order; default connect).
+// Exit codes: 0 after the close message, 2 without a readable launch file, 3 without a window.
 #include <string>
 
 #include "platform/fake/simulated_total_annihilation.h"
@@ -36,9 +31,8 @@ constexpr const char* kScreenNames[] = {"loading",    "mainmenu", "multiplayer",
 
 class TotalAnnihilation {
   public:
-    TotalAnnihilation(Game::Setup setup, bool hostAnswers) : game_(std::move(setup)) {
-        game_.setHostAnswers(hostAnswers);
-        if (const int screen = fromEnvironment("ARDENTIS_SIM_TA_SCREEN", -1); screen >= 0) {
+    explicit TotalAnnihilation(Game::Setup setup) : game_(std::move(setup)) {
+        if (const UINT screen = fromEnvironment("ARDENTIS_SIM_TA_SCREEN", 99); screen < 99) {
             game_.show(static_cast<Screen>(screen));
         }
         showScreen(nullptr);  // whoever finds the window finds its first screen in the log
@@ -57,9 +51,6 @@ class TotalAnnihilation {
                     logLine("closed");
                     DestroyWindow(window);
                 }
-                return 0;
-            case WM_DESTROY:
-                PostQuitMessage(0);
                 return 0;
             case WM_TIMER:
                 if (wParam == kOnTopTimer) {
@@ -101,8 +92,8 @@ class TotalAnnihilation {
         if (window != nullptr &&
             (game_.screen() == Screen::Battleroom || game_.screen() == Screen::Battle)) {
             const bool ready = game_.screen() == Screen::Battleroom;
-            SetTimer(window, ready ? kReadyTimer : kBattleTimer,
-                     static_cast<UINT>(ready ? readyMs_ : battleMs_), nullptr);
+            SetTimer(window, ready ? kReadyTimer : kBattleTimer, ready ? readyMs_ : battleMs_,
+                     nullptr);
         }
         GdiFlush();  // no blit from the frame may still be pending while its pixels change
         for (int y = 0; y < kHeight && frame_.ready(); ++y) {
@@ -128,8 +119,8 @@ class TotalAnnihilation {
     }
 
     Game game_;
-    int readyMs_ = fromEnvironment("ARDENTIS_SIM_TA_READY_MS", 1500);
-    int battleMs_ = fromEnvironment("ARDENTIS_SIM_TA_BATTLE_MS", 1500);
+    UINT readyMs_ = fromEnvironment("ARDENTIS_SIM_TA_READY_MS", 1500);
+    UINT battleMs_ = fromEnvironment("ARDENTIS_SIM_TA_BATTLE_MS", 1500);
     platform::DibSection frame_{kWidth, kHeight};
 };
 
@@ -150,14 +141,9 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR comman
     }
     sim::logLine(std::string("start host=") + (setup->host ? "1" : "0") +
                  " player=" + setup->player.bytes() + " address=" + setup->address.bytes());
-    const bool hostAnswers =
-        !setup->address.empty() && sim::fromEnvironment("ARDENTIS_SIM_TA_HOST_ANSWERS", 1) != 0;
-    sim::TotalAnnihilation game(*std::move(setup), hostAnswers);
+    sim::TotalAnnihilation game(*std::move(setup));
     HWND window =
         sim::openWindow(game, L"Total Annihilation", WS_EX_TOPMOST, sim::kWidth, sim::kHeight);
-    if (window == nullptr) {
-        return 3;
-    }
     // Every 100 ms back over other topmost windows, as a game on the whole screen stays.
     SetTimer(window, sim::kOnTopTimer, 100, nullptr);
     return sim::runWindow(window, showCommand);

@@ -13,7 +13,6 @@
 #include <utility>
 #include <vector>
 
-#include "game/game_end.h"
 #include "game/launch_files.h"
 #include "game/menu_automation.h"
 #include "game/supcom_watcher.h"
@@ -54,27 +53,31 @@ class GameTestFixture : public ::testing::Test {
             SetEnvironmentVariableW(name, nullptr);
         }
     }
-    // Sets variables of this process's environment, which the programs it starts inherit.
+    // The programs this process starts inherit its environment.
     void setEnvironment(const Variables& variables) {
         environment_ = variables;
         for (const auto& [name, value] : variables) {
             SetEnvironmentVariableW(name, value);
         }
     }
-    // Runs the loop until `done` holds; false when it still does not after a while.
     bool waitFor(const std::function<bool()>& done) {
         return loop_.runUntil(done, std::chrono::seconds(20));
     }
-    // Copies the simulated program into the game directory under the game's name and starts
-    // it through the shell, as the client does; its window, once there.
-    platform::WindowHandle start(const char* sim, const char* exe, const Gbk& parameters,
-                                 platform::WindowMode mode, const char* title) {
-        std::filesystem::copy_file(
-            (platform::executableDirectory() / ARDENTIS_SIM_GAMES_DIR / sim).lexically_normal(),
-            scratch_ / exe, std::filesystem::copy_options::overwrite_existing);
-        EXPECT_TRUE(launcher_.shellExecute(scratch_.gbk() + Gbk(exe), parameters, mode));
+    // Copies the simulated game (Total Annihilation or Supreme Commander) into the game
+    // directory under the game's name and starts it through the shell, as the client does; its
+    // window, once there.
+    platform::WindowHandle start(bool ta, const game::LaunchCommand& command) {
+        const char* exe = ta ? "totala.exe" : "supremecommander.exe";
+        std::filesystem::copy_file((platform::executableDirectory() / ARDENTIS_SIM_GAMES_DIR /
+                                    (ta ? "sim_totala.exe" : "sim_supcom.exe"))
+                                       .lexically_normal(),
+                                   scratch_ / exe,
+                                   std::filesystem::copy_options::overwrite_existing);
+        EXPECT_TRUE(
+            launcher_.shellExecute(scratch_.gbk() + Gbk(exe), command.parameters, command.mode));
+        const Gbk title(ta ? "Total Annihilation" : "Supreme Commander");
         platform::WindowHandle found = platform::kNoWindow;
-        (void)waitFor([&] { return (found = windows_.findWindow(Gbk(title))) != 0; });
+        (void)waitFor([&] { return (found = windows_.findWindow(title)) != 0; });
         if (game_ != nullptr) {
             CloseHandle(game_);
         }
@@ -116,11 +119,8 @@ class GameTestFixture : public ::testing::Test {
 };
 
 // The simulated game's real window, read from this process through Win32GameWindows at the
-// automation's probes and the pixels beside each, shows each screen as the portable model
-// paints it.
-using SimulatedGameWindow = GameTestFixture;
-
-TEST_F(SimulatedGameWindow, ProbesReadExactlyAsTheModelPaintsEachScreen) {
+// automation's probes and the pixels beside each, shows each screen as the model paints it.
+TEST_F(GameTestFixture, ProbesReadExactlyAsTheModelPaintsEachScreen) {
     scratch_.addFile("tmp.ini", "[totala]\r\ncreator=1\r\nplayer=alice\r\n");
     std::vector<PixelPoint> points;
     for (const auto& probe : TAutoClicker::probes()) {
@@ -132,8 +132,7 @@ TEST_F(SimulatedGameWindow, ProbesReadExactlyAsTheModelPaintsEachScreen) {
         SCOPED_TRACE(screen);
         const std::wstring number = std::to_wstring(screen);
         setEnvironment({{L"ARDENTIS_SIM_TA_SCREEN", number.c_str()}});
-        const auto window = start("sim_totala.exe", "totala.exe", Gbk("-c tmp.ini"),
-                                  platform::WindowMode::Normal, "Total Annihilation");
+        const auto window = start(true, {Gbk("-c tmp.ini"), platform::WindowMode::Normal});
         ASSERT_NE(window, platform::kNoWindow);
         platform::SimulatedTotalAnnihilation model({});
         model.show(static_cast<Screen>(screen));
@@ -155,10 +154,8 @@ TEST_F(GameTestFixture, TotalAnnihilationJoinerIsDrivenThroughAWholeGame) {
     setEnvironment({{L"ARDENTIS_SIM_TA_READY_MS", L"200"}, {L"ARDENTIS_SIM_TA_BATTLE_MS", L"200"}});
     const Gbk host("10.140.0.9");
     ASSERT_TRUE(game::createclientinifile(files_, scratch_.gbk(), host, Gbk("bob")));
-    const auto command =
-        game::launchCommand(game::Game::TotalAnnihilation, game::Role::Joiner, Gbk("bob"), host);
-    const auto window = start("sim_totala.exe", "totala.exe", command.parameters, command.mode,
-                              "Total Annihilation");
+    const auto window = start(true, game::launchCommand(game::Game::TotalAnnihilation,
+                                                        game::Role::Joiner, Gbk("bob"), host));
     ASSERT_NE(window, platform::kNoWindow);
     // NOLINTNEXTLINE(performance-no-int-to-ptr)
     EXPECT_TRUE(waitFor([&] { return IsZoomed(reinterpret_cast<HWND>(window)) != FALSE; }));
@@ -167,8 +164,6 @@ TEST_F(GameTestFixture, TotalAnnihilationJoinerIsDrivenThroughAWholeGame) {
     clicker.Start(TAutoClicker::kJoinMode);
     ASSERT_TRUE(waitFor([&] { return !clicker.running(); })) << "automation still on";
     ASSERT_TRUE(waitFor([&] { return !gameRunning(); })) << "game still running";
-    DWORD exitCode = 1;
-    EXPECT_TRUE(GetExitCodeProcess(game_, &exitCode) != FALSE && exitCode == 0);
     EXPECT_GT(startCalls, 0);  // at every look at the battle room
     EXPECT_TRUE(
         logged({"start host=0 player=bob address=10.140.0.9", "screen connect", "click 498,329",
@@ -177,27 +172,23 @@ TEST_F(GameTestFixture, TotalAnnihilationJoinerIsDrivenThroughAWholeGame) {
 }
 
 // TSPCHook follows the simulated Supreme Commander, started through the shell with the
-// host's command line, through the real window and the real port check.
+// host's command line, through the real window and the real port check; what it decides is
+// the game start suite's.
 TEST_F(GameTestFixture, SupremeCommanderHostsTakenPortSendsTheStartAndGameOverEndsTheWatch) {
     const platform::SystemNetworkInfo network;
     ASSERT_TRUE(network.tryBindUdp(5000).has_value()) << "UDP port 5000 is in use";
     setEnvironment({{L"ARDENTIS_SIM_SC_HOST_MS", L"200"}, {L"ARDENTIS_SIM_SC_GAME_MS", L"5000"}});
-    const auto command = game::launchCommand(game::Game::SupremeCommander, game::Role::Host,
-                                             Gbk("alice"), Gbk("127.0.0.1"));
-    const auto window = start("sim_supcom.exe", "supremecommander.exe", command.parameters,
-                              command.mode, "Supreme Commander");
+    const auto window = start(false, game::launchCommand(game::Game::SupremeCommander,
+                                                         game::Role::Host, Gbk("alice"), Gbk()));
     ASSERT_NE(window, platform::kNoWindow);
     RecordingRoom room;
     game::TSPCHook hook(loop_, windows_, network, system_, room);
     hook.Start();
-    ASSERT_TRUE(waitFor([&] { return room.startCalls > 0; }));
-    EXPECT_TRUE(room.startGuard);
+    ASSERT_TRUE(waitFor([&] { return room.startCalls > 0; })) << "the taken port is not seen";
     EXPECT_TRUE(room.notices.empty());
-    ASSERT_TRUE(waitFor([&] { return !hook.watching(); }));
-    EXPECT_EQ(room.notices, std::vector<Gbk>{game::returnNotice(Gbk("alice"))});
-    EXPECT_FALSE(room.startGuard);
+    ASSERT_TRUE(waitFor([&] { return !hook.watching(); })) << "the closed window is not seen";
+    EXPECT_EQ(room.notices.size(), 1U);
     ASSERT_TRUE(waitFor([&] { return !gameRunning(); }));
-    EXPECT_TRUE(network.tryBindUdp(5000).has_value());
     EXPECT_TRUE(logged({"start /exitongameover /hostgame udp 5000 alice game of alice",
                         "port 5000 taken", "game over", "closed"}));
 }

@@ -1,25 +1,34 @@
-#include "game/menu_automation.h"
-
+// The game watchers on the fakes, on a manual clock, their traffic log in a scratch file: the
+// menu automation over a simulated Total Annihilation, and the recorder watch.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "game/game_end.h"
+#include "game/menu_automation.h"
+#include "game/recorder_report.h"
+#include "game/ta_watcher.h"
 #include "platform/clock.h"
 #include "platform/fake/fake_game_windows.h"
+#include "platform/fake/fake_shared_memory.h"
 #include "platform/fake/fake_system_info.h"
 #include "platform/fake/manual_event_loop.h"
+#include "platform/fake/simulated_recorder.h"
 #include "platform/fake/simulated_total_annihilation.h"
 #include "platform/file_append.h"
 #include "protocol/traffic_log.h"
+#include "tests/game/recording_room.h"
 #include "tests/support/scratch_directory.h"
 
 namespace ardentis::game {
 namespace {
 
+using namespace std::chrono_literals;
 using platform::PixelPoint;
 using platform::SimulatedTotalAnnihilation;
 using Screen = SimulatedTotalAnnihilation::Screen;
@@ -33,12 +42,9 @@ constexpr PixelPoint kMenu7Click{574, 451};
 // A window that shows the colours painted on it, black elsewhere, and ignores messages.
 struct Picture final : platform::SimulatedWindow {
     [[nodiscard]] platform::Rgb pixel(PixelPoint point) const override {
-        for (const auto& [at, colour] : paint) {
-            if (at == point) {
-                return colour;
-            }
-        }
-        return {};
+        const auto at =
+            std::ranges::find(paint, point, &std::pair<PixelPoint, platform::Rgb>::first);
+        return at == paint.end() ? platform::Rgb{} : at->second;
     }
     [[nodiscard]] bool handle(std::uint32_t /*message*/, std::uintptr_t /*wParam*/,
                               std::intptr_t /*lParam*/) override {
@@ -47,8 +53,23 @@ struct Picture final : platform::SimulatedWindow {
     std::vector<std::pair<PixelPoint, platform::Rgb>> paint;
 };
 
+// What every watcher runs on.
+class GameWatch : public ::testing::Test {
+  protected:
+    [[nodiscard]] std::vector<std::string> logLines() const {
+        return testing::lines(testing::readFile(scratch_ / "client.log"));
+    }
+
+    testing::ScratchDirectory scratch_;
+    platform::ManualEventLoop loop_;
+    platform::FakeGameWindows windows_;
+    platform::FakeSystemInfo system_;
+    platform::SystemClock clock_;
+    protocol::TrafficLog log_{platform::appendFileAt(scratch_ / "client.log"), clock_};
+};
+
 // The automation over a simulated Total Annihilation on a manual clock.
-class MenuAutomation : public ::testing::Test {
+class MenuAutomation : public GameWatch {
   protected:
     // The game opens its window with the launch file of the role, and the automation starts.
     void launch(bool host) {
@@ -72,12 +93,6 @@ class MenuAutomation : public ::testing::Test {
         return !windows_.isOpen(window_) && !clicker_.running() && sent(platform::kWmClose) == 1;
     }
 
-    testing::ScratchDirectory scratch_;
-    platform::ManualEventLoop loop_;
-    platform::FakeGameWindows windows_;
-    platform::FakeSystemInfo system_;
-    platform::SystemClock clock_;
-    protocol::TrafficLog log_{platform::appendFileAt(scratch_ / "client.log"), clock_};
     int startCalls_ = 0;
     std::size_t mark_ = 0;  // messages sent before it do not count
     TAutoClicker clicker_{loop_, windows_, system_, log_, [this] { ++startCalls_; }};
@@ -156,23 +171,10 @@ TEST_F(MenuAutomation, HostDrivesItsGameIntoTheBattleAndClosesItAtTheScore) {
     game_->endBattle();
     steps(100);
     EXPECT_TRUE(closed());
-    EXPECT_EQ(testing::lines(testing::readFile(scratch_ / "client.log")),
+    EXPECT_EQ(logLines(),
               (std::vector<std::string>{"run TA in Menuindex:-1", "run TA in Menuindex:5",
                                         "run TA in Menuindex:6", "run TA in Menuindex:7",
                                         "run TA in Menuindex:-8", "run TA in Menuindex:8"}));
-}
-
-TEST_F(MenuAutomation, FailedJoinIsRetriedFourTimesThenTheGameIsClosed) {
-    launch(false);
-    game_->setHostAnswers(false);
-    steps(2);  // menu 5, then menu 4: join fails
-    ASSERT_EQ(game_->screen(), Screen::JoinFailed);
-    steps(4);
-    EXPECT_EQ(pressesAt(kMenu44Click), 4);
-    EXPECT_TRUE(windows_.isOpen(window_));
-    steps(10);
-    EXPECT_TRUE(closed());
-    EXPECT_EQ(pressesAt(kMenu44Click), 4);
 }
 
 TEST_F(MenuAutomation, Menu7NeedsTheFirstColourAtProbes10To12) {
@@ -198,7 +200,20 @@ TEST_F(MenuAutomation, Menu7NeedsTheFirstColourAtProbes10To12) {
     EXPECT_EQ(pressesAt(kMenu7Click), 1);
 }
 
-TEST_F(MenuAutomation, Menu7ClickRepeatsUntilAnotherMenuClearsIt) {
+// A joiner's failed join is retried four times, then its game is closed; a host's pending
+// menu 7 click repeats until another menu clears it.
+TEST_F(MenuAutomation, FailedJoinIsRetriedFourTimesAndAMenu7ClickRepeatsUntilAnotherMenu) {
+    launch(false);
+    game_->setHostAnswers(false);
+    steps(2);  // menu 5, then menu 4: join fails
+    ASSERT_EQ(game_->screen(), Screen::JoinFailed);
+    steps(4);
+    EXPECT_EQ(pressesAt(kMenu44Click), 4);
+    EXPECT_TRUE(windows_.isOpen(window_));
+    steps(10);
+    EXPECT_TRUE(closed());
+    EXPECT_EQ(pressesAt(kMenu44Click), 4);
+
     launch(true);
     steps(2);
     game_->everyoneReady();
@@ -210,6 +225,84 @@ TEST_F(MenuAutomation, Menu7ClickRepeatsUntilAnotherMenuClearsIt) {
     game_->show(Screen::BattleroomReady);
     steps(3);
     EXPECT_EQ(pressesAt(kMenu7Click), 3);
+}
+
+RecorderSnapshot snapshotOf(platform::FakeSharedMemory& memory) {
+    auto view = memory.openMapping(platform::SimulatedRecorder::kMappingName, kRecorderBytes);
+    RecorderSnapshot snapshot{};
+    if (view) {
+        (*view)->read(snapshot);
+    }
+    return snapshot;
+}
+
+TEST(RecorderReport, NamesThePlayersCutToNineteenAndPlayerOnesAllies) {
+    platform::FakeSharedMemory memory;
+    platform::SimulatedRecorder recorder(memory);
+    for (const auto& [slot, name] : {std::pair{1, "ab"}, {2, "cd"}, {4, "ef"}, {10, "zz"}}) {
+        recorder.setPlayer(slot, name);
+    }
+    recorder.setAllied(2, true);
+    recorder.setAllied(4, true);
+    const std::string players = "4 players reported by Recorder; ab, cd, ef, zz; Player:ab";
+    EXPECT_EQ(recorderReport(snapshotOf(memory)), Gbk(players + " is allied with: cd, ef"));
+    recorder.setAllied(2, false);
+    recorder.setAllied(4, false);
+    EXPECT_EQ(recorderReport(snapshotOf(memory)), Gbk(players + ", allied no one."));
+    // A length byte past 19, which stops the name at the next slot, reads 19 characters.
+    RecorderSnapshot snapshot{};
+    snapshot[148] = std::byte{40};
+    std::fill(snapshot.begin() + 149, snapshot.begin() + 168, std::byte{0x78});  // x
+    const std::string name(19, 'x');
+    EXPECT_EQ(recorderReport(snapshot), Gbk("1 players reported by Recorder; " + name +
+                                            "; Player:" + name + ", allied no one."));
+}
+
+// TTAHook over a running game.
+class RecorderWatch : public GameWatch {
+  protected:
+    platform::FakeSharedMemory memory_;
+    ardentis::testing::RecordingRoom room_;
+    TTAHook hook_{loop_, windows_, memory_, system_, log_, room_};
+    platform::WindowHandle window_ = windows_.open(
+        Gbk("Total Annihilation"), std::make_shared<platform::SimulatedTotalAnnihilation>(
+                                       platform::SimulatedTotalAnnihilation::Setup{}));
+};
+
+TEST_F(RecorderWatch, RecorderIsOpenedOnceReadWhileItRecordsAndTheGameEndStopsBoth) {
+    hook_.Start();
+    loop_.advance(3000ms);
+    EXPECT_FALSE(hook_.recorderOpen());
+    platform::SimulatedRecorder recorder(memory_);
+    recorder.setPlayer(1, "ab");
+    // Only states 1 and 3 mean recording; the state is a whole int32.
+    for (const auto& [state, reading] :
+         {std::pair{0, false}, {3, true}, {2, false}, {256 + 1, false}, {-1, false}, {1, true}}) {
+        recorder.setState(state);
+        loop_.advance(1000ms);
+        EXPECT_EQ(hook_.reading(), reading) << state;
+    }
+    EXPECT_EQ(memory_.openCount(), 1);  // open once, kept
+    windows_.close(window_);
+    loop_.advance(3000ms);
+    EXPECT_FALSE(hook_.watching());
+    EXPECT_FALSE(hook_.reading());
+    EXPECT_EQ(room_.notices, std::vector<Gbk>{returnNotice(Gbk("alice"))});
+    EXPECT_GE(room_.clearCalls, 1);
+    // The reader ran after states 3 and 1 were seen: a snapshot is logged when it changes.
+    EXPECT_EQ(logLines().size(), 2U);
+}
+
+TEST_F(RecorderWatch, TheEverySecondCheckKeepsTheReadersRhythm) {
+    platform::SimulatedRecorder recorder(memory_);
+    recorder.setState(1);
+    recorder.setPlayer(1, "ab");
+    hook_.Start();
+    loop_.advance(1950ms);
+    ASSERT_EQ(logLines().size(), 1U);
+    recorder.setPlayer(2, "cd");
+    loop_.advance(50ms);  // the reader's step at 2000 ms is due with the watch's
+    EXPECT_EQ(logLines().size(), 2U);
 }
 
 }  // namespace
