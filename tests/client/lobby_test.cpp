@@ -40,7 +40,7 @@ Gbk announce(const char* account, const Gbk& rest) {
 
 // A user's record arrives twice: first from `from`, then from `to`. R1 (bob's) and R2 (carol's)
 // are listed; R9 is no room the client knows.
-TEST_F(Lobby, AnnouncesASecondRecordOfAUserAsAMoveAtMostOnce) {
+TEST_F(Lobby, ListsFollowTheRecordsAndASecondRecordOfAUserIsAMoveAnnouncedAtMostOnce) {
     struct Move {
         const char* account;
         Gbk from;
@@ -77,18 +77,15 @@ TEST_F(Lobby, AnnouncesASecondRecordOfAUserAsAMoveAtMostOnce) {
         EXPECT_EQ(main_.lvlobby.subItem(*row, 2), move.to);
         receive(userRecord(Gbk(move.account), kLobby, 1));  // gone: his next record is a first
     }
-}
 
-// Users come, chat, rename and go; a room row shows state, count, password mark, host and
-// network, and is updated in place; a full room names its host.
-TEST_F(Lobby, ListsFollowTheRecords) {
-    logIn();
+    // Users come, chat, rename and go; a room row shows state, count, password mark, host and
+    // network, and is updated in place; a full room names its host.
     receive(userRecord(Gbk("bob"), kLobby));
     ASSERT_EQ(main_.lvlobby.rowCount(), 2);
-    LobbyMessage chat{};
-    chat.setKind(1, 7);
-    chat.sparam1.set(Gbk("bob>>hi"));
-    receive(chat);
+    LobbyMessage said{};
+    said.setKind(1, 7);
+    said.sparam1.set(Gbk("bob>>hi"));
+    receive(said);
     EXPECT_EQ(lastLine(main_.MemRecev), Gbk("bob>>hi"));
     receive(userRecord(Gbk("bob"), kLobby, 1));
     EXPECT_EQ(main_.lvlobby.rowCount(), 1);
@@ -102,7 +99,7 @@ TEST_F(Lobby, ListsFollowTheRecords) {
     EXPECT_EQ(client_.currentUser.nickname, Gbk("Queen"));
     EXPECT_EQ(main_.lvlobby.subItem(0, 1), Gbk("Queen"));
 
-    RoomRecord room = openRoom(Gbk("bob"), Gbk("R1"));
+    RoomRecord room = openRoom(Gbk("bob"), Gbk("R1"));  // listed first
     room.players = 3;
     room.maxplayers = 8;
     room.status = Gbk("1");
@@ -115,7 +112,7 @@ TEST_F(Lobby, ListsFollowTheRecords) {
               (Texts{zh<"战斗中">(), Gbk("3/8"), Gbk("******"), Gbk("bob"), Gbk("HAMACHI")}));
     room.status = Gbk("0");
     receive(roomRecord(room));
-    ASSERT_EQ(rooms.rowCount(), 1);
+    ASSERT_EQ(rooms.rowCount(), 2);
     EXPECT_EQ(rooms.subItem(0, 1), zh<"讨论中">());
     receive(memberRecord(Gbk("R-none"), Gbk("bob")));  // a member of no known room
     EXPECT_FALSE(inRoom());
