@@ -1,5 +1,6 @@
-// The lobby window on the headless client: the user and room lists, moves announced in
-// the chat, the checks before a join, chat lines typed and received, alert sounds.
+// The lobby and the battle room on the headless client: the user and room lists, moves announced
+// in the chat, the checks before a join, chat lines typed and received, who may start, what the
+// options send and show, what the server's room records do and the ways out of a room.
 #include <gtest/gtest.h>
 
 #include <future>
@@ -9,21 +10,37 @@
 #include <thread>
 
 #include "headless_fixture.h"
+#include "settings/options_store.h"
 
 namespace ardentis::forms::testing {
 namespace {
 
+using protocol::DecodeRoom;
+
+const Gbk kReady = zh<"就绪">();
+const Gbk kWaiting = zh<"等待">();
 const Gbk kLobby = zh<"大厅">();
+const Gbk kCommandRoom = zh<"作战指挥室>>">();
+const Kinds kOptions{{4, 15}};
+const Kinds kOptionsAndRoom{{4, 15}, {4, 0}};
+
+class Lobby : public HeadlessFixture {
+  protected:
+    [[nodiscard]] bool startEnabled() const { return battle_.BitBtn2.enabled(); }
+    [[nodiscard]] std::vector<int> radios() const {
+        const auto& w = battle_;
+        return {w.RGcommander.itemIndex(), w.rglos.itemIndex(),     w.rgwatch.itemIndex(),
+                w.RGcheat.itemIndex(),     w.RGMapmode.itemIndex(), w.rgpos.itemIndex()};
+    }
+};
 
 Gbk announce(const char* account, const Gbk& rest) {
     return zh<"游戏大厅>>">() + Gbk(account) + rest;
 }
 
-class Lobby : public HeadlessFixture {};
-
-// A user's record arrives twice: first from `from`, then from `to`. R1 (bob's) and R2
-// (carol's) are listed; R9 is no room the client knows.
-TEST_F(Lobby, SecondRecordOfAUserAnnouncesHisMoveAtMostOnce) {
+// A user's record arrives twice: first from `from`, then from `to`. R1 (bob's) and R2 (carol's)
+// are listed; R9 is no room the client knows.
+TEST_F(Lobby, ListsFollowTheRecordsAndASecondRecordOfAUserIsAMoveAnnouncedAtMostOnce) {
     struct Move {
         const char* account;
         Gbk from;
@@ -60,16 +77,15 @@ TEST_F(Lobby, SecondRecordOfAUserAnnouncesHisMoveAtMostOnce) {
         EXPECT_EQ(main_.lvlobby.subItem(*row, 2), move.to);
         receive(userRecord(Gbk(move.account), kLobby, 1));  // gone: his next record is a first
     }
-}
 
-TEST_F(Lobby, UsersComeAndGoAndChatArrives) {
-    logIn();
+    // Users come, chat, rename and go; a room row shows state, count, password mark, host and
+    // network, and is updated in place; a full room names its host.
     receive(userRecord(Gbk("bob"), kLobby));
     ASSERT_EQ(main_.lvlobby.rowCount(), 2);
-    LobbyMessage chat{};
-    chat.setKind(1, 7);
-    chat.sparam1.set(Gbk("bob>>hi"));
-    receive(chat);
+    LobbyMessage said{};
+    said.setKind(1, 7);
+    said.sparam1.set(Gbk("bob>>hi"));
+    receive(said);
     EXPECT_EQ(lastLine(main_.MemRecev), Gbk("bob>>hi"));
     receive(userRecord(Gbk("bob"), kLobby, 1));
     EXPECT_EQ(main_.lvlobby.rowCount(), 1);
@@ -82,11 +98,8 @@ TEST_F(Lobby, UsersComeAndGoAndChatArrives) {
     receive(renamed);
     EXPECT_EQ(client_.currentUser.nickname, Gbk("Queen"));
     EXPECT_EQ(main_.lvlobby.subItem(0, 1), Gbk("Queen"));
-}
 
-TEST_F(Lobby, RoomRowShowsStateCountPasswordMarkAndNetworkNameAFullRoomItsHost) {
-    logIn();
-    RoomRecord room = openRoom(Gbk("bob"), Gbk("R1"));
+    RoomRecord room = openRoom(Gbk("bob"), Gbk("R1"));  // listed first
     room.players = 3;
     room.maxplayers = 8;
     room.status = Gbk("1");
@@ -99,7 +112,7 @@ TEST_F(Lobby, RoomRowShowsStateCountPasswordMarkAndNetworkNameAFullRoomItsHost) 
               (Texts{zh<"战斗中">(), Gbk("3/8"), Gbk("******"), Gbk("bob"), Gbk("HAMACHI")}));
     room.status = Gbk("0");
     receive(roomRecord(room));
-    ASSERT_EQ(rooms.rowCount(), 1);
+    ASSERT_EQ(rooms.rowCount(), 2);
     EXPECT_EQ(rooms.subItem(0, 1), zh<"讨论中">());
     receive(memberRecord(Gbk("R-none"), Gbk("bob")));  // a member of no known room
     EXPECT_FALSE(inRoom());
@@ -108,9 +121,10 @@ TEST_F(Lobby, RoomRowShowsStateCountPasswordMarkAndNetworkNameAFullRoomItsHost) 
     EXPECT_EQ(shown_, Texts{zh<"房间">() + Gbk("bob") + zh<"的房间人数已满,不能进入!">()});
 }
 
-// Each room fails its check and every check after it, so that only the order of the
-// checks decides which message is shown. The address is looked up at each double-click.
-TEST_F(Lobby, FirstFailingJoinCheckSpeaksAndNothingIsSent) {
+// Each room fails its check and every check after it, so that only the order of the checks
+// decides which message is shown. The address is looked up at each double-click. A cancel of the
+// password sends nothing, the right one joins.
+TEST_F(Lobby, JoinsAfterTheChecksInTheirOrder) {
     struct Check {
         const char* roomno;
         std::int8_t nettype;
@@ -130,10 +144,12 @@ TEST_F(Lobby, FirstFailingJoinCheckSpeaksAndNothingIsSent) {
         {"UnknownMod", 0, "0", "ZZ", notInstalled("Homebrew")},  // named by the row
         {"WrongPassword", 0, "0", "00", zh<"密码输入错误。">()}};
     logIn();
-    machine_.inputpassword.answers.emplace_back(Gbk("wrong"));
+    auto& password = machine_.inputpassword;
+    password.answers.emplace_back(Gbk("wrong"));
+    RoomRecord room;
     for (const Check& check : checks) {
         SCOPED_TRACE(check.roomno);
-        RoomRecord room = openRoom(Gbk("bob"), Gbk(check.roomno));
+        room = openRoom(Gbk("bob"), Gbk(check.roomno));
         room.nettype = check.nettype;
         room.status = Gbk(check.status);
         room.modcode = Gbk(check.modcode);
@@ -147,24 +163,14 @@ TEST_F(Lobby, FirstFailingJoinCheckSpeaksAndNothingIsSent) {
         EXPECT_FALSE(battle_.window.visible());
         machine_.setVirtualLanAddress(10, 140, 3, 4);
     }
-}
-
-TEST_F(Lobby, PasswordIsAskedOnlyForALockedRoomAndACancelSendsNothing) {
-    logIn();
-    machine_.setVirtualLanAddress(10, 140, 3, 4);
-    RoomRecord room = openRoom(Gbk("bob"), Gbk("R-bob"));
-    room.password = Gbk("secret");
-    receive(roomRecord(room));
     main_.lvrooms.doubleClick(std::nullopt);
-    EXPECT_TRUE(machine_.inputpassword.asked.empty());
-    machine_.inputpassword.answers.emplace_back(std::nullopt);
+    shown_.clear();
+    password.answers.emplace_back(std::nullopt);
     doubleClickRoom(room.roomno);
-    ASSERT_EQ(machine_.inputpassword.asked.size(), 1U);
-    EXPECT_EQ(machine_.inputpassword.asked[0].second, zh<"请输入房间密码">());
-    EXPECT_TRUE(shown_.empty());
-    EXPECT_TRUE(sentRecords().empty());
-
-    machine_.inputpassword.answers.emplace_back(Gbk("secret"));
+    ASSERT_EQ(password.asked.size(), 2U);
+    EXPECT_EQ(password.asked[1].second, zh<"请输入房间密码">());
+    EXPECT_TRUE(shown_.empty() && sentRecords().empty()) << "a cancel";
+    password.answers.emplace_back(Gbk("secret"));
     doubleClickRoom(room.roomno);
     const auto sent = sentRecords();
     ASSERT_EQ(kinds(sent), (Kinds{{4, 10}}));
@@ -173,45 +179,6 @@ TEST_F(Lobby, PasswordIsAskedOnlyForALockedRoomAndACancelSendsNothing) {
     EXPECT_TRUE(battle_.window.visible());
     EXPECT_FALSE(battle_.BitBtn1.enabled());
     EXPECT_FALSE(main_.BitBtn2.enabled());
-}
-
-// Marks in any case play their sounds, one line's after each other, none cut off.
-TEST_F(Lobby, OnlyTheOwnRoomsChatLinesAreShownAndActedOnMarksInAnyCaseSound) {
-    logIn();
-    const Gbk loaded = zh<"作战指挥室>>">() + zh<"开始进入战场">() + Gbk(" !BB !WARNING");
-    receive(roomChat(Gbk("R-carol"), loaded, Gbk("carol")));  // outside any room
-    const RoomRecord room = joinRoom(Gbk("bob"));
-    const int roomLines = battle_.MemRecev.lineCount();
-    const int lobbyLines = main_.MemRecev.lineCount();
-    receive(roomChat(Gbk("R-carol"), loaded, Gbk("carol")));
-    EXPECT_EQ(battle_.MemRecev.lineCount(), roomLines);
-    EXPECT_EQ(main_.MemRecev.lineCount(), lobbyLines);
-    EXPECT_TRUE(battle_.CheckBox1.enabled());
-    EXPECT_TRUE(sentRecords().empty());
-    EXPECT_TRUE(machine_.sound.played().empty());
-    main_.lvrooms.doubleClick(std::nullopt);  // in a room even a click on nothing asks to leave
-    EXPECT_EQ(shown_, Texts{zh<"要进入新房间请先退出目前所在房间!">()});
-
-    const std::pair<const char*, std::vector<std::string>> lines[] = {
-        {"bob>>wake up !bb", {"BB"}},
-        {"bob>>!BB and !WARNING", {"BB", "WARNING"}},
-        {"bob>>!Warning", {"WARNING"}},
-        {"bob>>bb warning !b b", {}}};
-    std::vector<std::string> played;
-    for (const auto& [line, sounds] : lines) {
-        receive(roomChat(room.roomno, Gbk(line), Gbk("bob")));
-        client_.workers.waitAll();
-        played.insert(played.end(), sounds.begin(), sounds.end());
-        EXPECT_EQ(machine_.sound.played(), played) << line;
-    }
-    EXPECT_TRUE(machine_.sound.cut().empty()) << "a sound was cut off by the next";
-
-    receive(roomChat(room.roomno, Gbk("bob>>") + zh<"开始进入战场">(), Gbk("bob")));
-    EXPECT_EQ(lastLine(battle_.MemRecev), Gbk("bob>>") + zh<"开始进入战场">());
-    EXPECT_TRUE(battle_.CheckBox1.enabled()) << "a chat line saying so";
-    receive(roomChat(room.roomno, zh<"作战指挥室>>">() + Gbk("bob") + zh<"开始进入战场">(),
-                     Gbk("bob")));
-    EXPECT_FALSE(battle_.CheckBox1.enabled());
 }
 
 TEST_F(Lobby, EnterSendsTheCompletedLinesInOrderCutToTheFieldAndInARoomToTheRoom) {
@@ -261,6 +228,291 @@ TEST(ChatWorkers, AThreadThatCannotStartHoldsNoTurnForLaterLines) {
     ASSERT_TRUE(workers.start([&ran] { ran.set_value(); }, TClientDataThread::Order::InTurn));
     EXPECT_EQ(ran.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready)
         << "the next line waited for a worker that never started";
+}
+
+using Room = Lobby;
+
+TEST_F(Room, CreationWithoutTheModIsRefused) {
+    start(true, true);
+    acceptLogin();
+    (void)sentRecords();
+    machine_.setVirtualLanAddress(10, 140, 3, 4);
+    main_.BitBtn2.click();
+    battle_.BitBtn1.click();
+    EXPECT_EQ(shown_, Texts{zh<"你还没有安装">() + zh<"，请到">() +
+                            Gbk("http://ardentis.invalid/") + zh<"下载对应的mod版本。">()});
+    EXPECT_TRUE(sentRecords().empty());
+    EXPECT_TRUE(battle_.BitBtn1.enabled());
+}
+
+// A joiner before, alice creates a room: it carries fixed option values whatever the controls
+// show, until her first change; then radios and sliders send the options, the rest also the
+// room. Players enter, get ready and leave; the start needs a second row and every row ready.
+TEST_F(Room, CreatorWhoWasAJoinerSendsHerOptionsAndMayStartOnlyWhenAllAreReady) {
+    logIn();
+    (void)joinRoom(Gbk("dave"));
+    battle_.BitBtn3.click();
+    receive(roomRecord(openRoom(Gbk("dave"), Gbk("R-dave")), sub::kRoomClosed));
+    (void)sentRecords();
+    client_.options.vnntype = 1;
+    ASSERT_TRUE(main_.BitBtn2.click());
+    auto& w = battle_;
+    w.rglos.click(2);
+    w.rgwatch.click(0);
+    w.Trackmetal.drag(7);
+    w.Trackplayers.drag(6);
+    w.MapList.choose(2);
+    w.pwd.type(Gbk("pw"));
+    w.gamecomments.setText(Gbk("come"));
+    EXPECT_TRUE(sentRecords().empty()) << "no room yet: option changes send nothing";
+    ASSERT_TRUE(w.BitBtn1.click());  // no virtual-LAN address
+    EXPECT_EQ(shown_, Texts{zh<"请确保您在选项中选择的虚拟局域网软件保持在线！">()});
+    EXPECT_TRUE(sentRecords().empty());
+    EXPECT_FALSE(inRoom());
+
+    machine_.setVirtualLanAddress(5, 6, 7, 8);
+    ASSERT_TRUE(w.BitBtn1.click());
+    auto sent = sentRecords();
+    ASSERT_EQ(kinds(sent), (Kinds{{4, 0}, {2, 0}}));
+    RoomRecord room = DecodeRoom(sent[0]);
+    EXPECT_EQ((std::vector<int>{room.commander, room.los, room.watch, room.cheat, room.mapmode,
+                                room.startpos, room.unitlimit, room.metal, room.energy,
+                                room.maxplayers, room.nettype}),
+              (std::vector<int>{2, 1, 2, 1, 2, 2, 30, 1, 1, 6, 1}));
+    EXPECT_EQ((Texts{room.host, room.map, room.password, room.comment, room.modcode}),
+              (Texts{Gbk("alice"), Gbk("Shore to Shore"), Gbk("pw"), Gbk("come"), Gbk("00")}));
+    EXPECT_EQ(room.roomno.size(), 19U);
+    EXPECT_EQ(protocol::DecodeUser(sent[1]).location, room.roomno.gbk());
+    EXPECT_FALSE(w.BitBtn1.enabled() || w.mods.enabled());
+    receive(roomRecord(room));
+    EXPECT_EQ(readyMark(Gbk("alice")), kReady);
+    EXPECT_TRUE(w.BitBtn2.visible());
+    EXPECT_FALSE(startEnabled()) << "the creator alone";
+
+    w.RGcommander.click(0);
+    sent = sentRecords();
+    ASSERT_EQ(kinds(sent), kOptions);
+    const RoomRecord changed = DecodeRoom(sent[0]);
+    EXPECT_EQ((std::vector<int>{changed.commander, changed.los, changed.metal, changed.nettype}),
+              (std::vector<int>{1, 3, 7, 1}));
+    EXPECT_EQ(changed.roomref, room.roomno.gbk());
+    for (MemoryRadioGroup* group : {&w.rglos, &w.rgwatch, &w.RGcheat, &w.RGMapmode, &w.rgpos}) {
+        ASSERT_TRUE(group->click(group->itemIndex() == 0 ? 1 : 0));
+        EXPECT_EQ(kinds(sentRecords()), kOptions);
+    }
+    for (MemorySlider* slider : {&w.Trackulimited, &w.Trackmetal, &w.Trackenergy}) {
+        ASSERT_TRUE(slider->drag(5));
+        EXPECT_EQ(kinds(sentRecords()), kOptions);
+    }
+    ASSERT_TRUE(w.Trackplayers.drag(8));
+    sent = sentRecords();
+    ASSERT_EQ(kinds(sent), kOptionsAndRoom);
+    EXPECT_EQ(DecodeRoom(sent[1]).maxplayers, 8);
+    w.MapList.choose(1);
+    sent = sentRecords();
+    ASSERT_EQ(kinds(sent), kOptionsAndRoom);
+    EXPECT_EQ(DecodeRoom(sent[1]).map, Gbk("Comet Catcher"));
+
+    receive(userRecord(Gbk("bob"), kLobby));
+    receive(memberRecord(room.roomno, Gbk("bob")));
+    receive(memberRecord(room.roomno, Gbk("carol")));
+    EXPECT_EQ(readyMark(Gbk("carol")), kReady) << "shown ready until his state arrives";
+    EXPECT_TRUE(startEnabled());
+    const int lines = w.MemRecev.lineCount();
+    receive(memberRecord(room.roomno, Gbk("bob")));  // a second entry: no row, no line
+    EXPECT_EQ(w.lvRoom.rowCount(), 3);
+    EXPECT_EQ(w.MemRecev.lineCount(), lines);
+    (void)sentRecords();
+    shown_.clear();
+    w.Trackplayers.drag(2);  // below the players: refused and the correction sent
+    EXPECT_EQ(shown_, Texts{zh<"玩家数量不能再少了。">()});
+    EXPECT_EQ(w.Trackplayers.position(), 3);
+    sent = sentRecords();
+    ASSERT_EQ(kinds(sent), kOptionsAndRoom);
+    EXPECT_EQ(DecodeRoom(sent[0]).maxplayers, 3);
+
+    // Her own options coming back are ignored; an update of another room touches nothing.
+    const auto before = radios();
+    const int map = w.MapList.itemIndex();
+    RoomRecord echo = room;
+    echo.commander = 3;
+    echo.map = Gbk("Ice Age");
+    echo.metal = 9;
+    receive(roomRecord(echo, sub::kRoomOptions));
+    EXPECT_EQ(radios(), before);
+    EXPECT_EQ(w.MapList.itemIndex(), map);
+    EXPECT_EQ(w.Trackmetal.position(), 5);
+    RoomRecord other = openRoom(Gbk("erin"), Gbk("R-erin"));
+    receive(roomRecord(other));
+    other.comment = Gbk("changed");
+    receive(roomRecord(other));
+    EXPECT_TRUE(sentRecords().empty());
+    EXPECT_TRUE(startEnabled());
+    EXPECT_EQ(main_.lvrooms.subItem(1, 2), Gbk("changed"));
+
+    struct Step {
+        const char* account;
+        const char* roomno;  // nullptr: the own room
+        int state;
+        Gbk mark;
+        bool start;
+    };
+    const Step steps[] = {{"carol", nullptr, 1, kWaiting, false},
+                          {"carol", nullptr, 0, kReady, true},
+                          {"bob", nullptr, -1, zh<"战斗">(), false},
+                          {"bob", nullptr, 5, kWaiting, false},
+                          {"bob", "R-elsewhere", 0, kWaiting, false}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(std::string(step.account) + " " + std::to_string(step.state));
+        receive(playerState(step.roomno ? Gbk(step.roomno) : room.roomno.gbk(), Gbk(step.account),
+                            step.state));
+        EXPECT_EQ(readyMark(Gbk(step.account)), step.mark);
+        EXPECT_EQ(startEnabled(), step.start);
+    }
+    for (const char* leaver : {"bob", "carol"}) {  // bob waits; then alice is alone
+        receive(roomMessage(sub::kRoomLeave, room.roomno, Gbk(leaver)));
+        EXPECT_FALSE(w.lvRoom.findCaption(Gbk(leaver)).has_value());
+        EXPECT_EQ(lastLine(w.MemRecev), kCommandRoom + Gbk(leaver) + zh<"离开作战指挥室。">());
+        EXPECT_EQ(startEnabled(), leaver == std::string("bob")) << leaver;
+    }
+    // An update of her own room marks her ready again.
+    (void)sentRecords();
+    receive(roomRecord(room));
+    sent = sentRecords();
+    ASSERT_EQ(kinds(sent), (Kinds{{4, 16}, {4, 16}, {2, 0}}));
+    EXPECT_EQ((std::vector<int>{sent[0].iparam1.get(), sent[1].iparam1.get()}),
+              (std::vector<int>{0, 0}));
+    EXPECT_TRUE(w.CheckBox1.checked());
+    EXPECT_FALSE(w.CheckBox1.visible());
+}
+
+// bob's room as a joiner: what it shows and sends, what the room chat does, and the ways out.
+TEST_F(Room, JoinerShowsTheHostsOptionsHearsTheRoomChatAndLeavesEveryWay) {
+    logIn();
+    const Gbk loaded = kCommandRoom + zh<"开始进入战场">() + Gbk(" !BB !WARNING");
+    receive(roomChat(Gbk("R-carol"), loaded, Gbk("carol")));  // outside any room
+    RoomRecord room = joinRoom(Gbk("bob"), {Gbk("carol")});
+    auto& w = battle_;
+    EXPECT_EQ((Texts{readyMark(Gbk("bob")), readyMark(Gbk("carol")), readyMark(Gbk("alice"))}),
+              (Texts{kReady, kWaiting, kWaiting}));
+    EXPECT_EQ(lastLine(w.MemRecev), kCommandRoom + Gbk("alice") + zh<"进入作战指挥室。">());
+    EXPECT_EQ(client_.currentUser.location, room.roomno.gbk());
+    EXPECT_FALSE(w.BitBtn2.visible() || w.RGcommander.enabled());
+    ASSERT_TRUE(w.MapList.choose(1));
+    auto sent = sentRecords();
+    ASSERT_EQ(kinds(sent), (Kinds{{4, 5}}));
+    EXPECT_EQ(sent[0].sparam1.text(), kCommandRoom + Gbk("alice") + zh<"建议使用">() +
+                                          Gbk("Comet Catcher") + zh<"这张地图。">());
+    EXPECT_EQ(sent[0].sparam2.text(), room.roomno.gbk());
+    for (const int state : {0, 1}) {
+        w.CheckBox1.click();
+        sent = sentRecords();
+        ASSERT_EQ(kinds(sent), (Kinds{{4, 16}}));
+        EXPECT_EQ(sent[0].sparam2.text(), Gbk("alice"));
+        EXPECT_EQ(sent[0].iparam1.get(), state);
+        EXPECT_EQ(readyMark(Gbk("alice")), state == 0 ? kReady : kWaiting);
+    }
+
+    const Gbk mod = w.mods.text();
+    room.comment = Gbk("fast game");
+    room.map = Gbk("comet CATCHER");  // the case of a map name does not matter
+    room.password = Gbk("pw");
+    room.modcode = Gbk("ZZ");  // unknown: the mod selection stays
+    room.maxplayers = 4;
+    room.commander = room.los = 3;
+    room.metal = 5;
+    receive(roomRecord(room, sub::kRoomOptions));
+    EXPECT_EQ(
+        (Texts{w.gamecomments.text(), w.MapList.text(), w.pwd.text(), w.mods.text(),
+               w.lplayers.caption(), w.Lmetal.caption()}),
+        (Texts{Gbk("fast game"), Gbk("Comet Catcher"), Gbk("pw"), mod, Gbk("4"), Gbk("5000")}));
+    EXPECT_EQ(radios(), (std::vector<int>{2, 2, 1, 0, 1, 1}));
+    EXPECT_TRUE(sentRecords().empty());
+    room.maxplayers = 2;  // below the players: refused on his window too
+    receive(roomRecord(room, sub::kRoomOptions));
+    EXPECT_EQ(shown_, Texts{zh<"玩家数量不能再少了。">()});
+    EXPECT_EQ(w.Trackplayers.position(), 3);
+    EXPECT_TRUE(sentRecords().empty());
+
+    // A missing map is announced and the ready mark withdrawn.
+    ASSERT_TRUE(w.CheckBox1.click());
+    (void)sentRecords();
+    room.map = Gbk("Ice Age");
+    receive(roomRecord(room, sub::kRoomOptions));
+    sent = sentRecords();
+    ASSERT_GE(sent.size(), 2U);
+    EXPECT_EQ(sent[0].sparam1.text(),
+              kCommandRoom + Gbk("alice") + zh<"没有">() + Gbk("Ice Age") + zh<"这个地图。">());
+    EXPECT_EQ(kinds({sent.back()}), (Kinds{{4, 16}}));
+    EXPECT_EQ(sent.back().iparam1.get(), 1);
+    EXPECT_FALSE(w.CheckBox1.checked());
+    EXPECT_EQ(readyMark(Gbk("alice")), kWaiting);
+    EXPECT_EQ(w.MapList.text(), Gbk("Comet Catcher")) << "the choice is kept";
+
+    // Only the own room's chat lines are shown and acted on; marks in any case play their
+    // sounds, one line's after each other, none cut off.
+    const int lobbyLines = main_.MemRecev.lineCount();
+    const int roomLines = w.MemRecev.lineCount();
+    receive(roomChat(Gbk("R-carol"), loaded, Gbk("carol")));
+    EXPECT_EQ(main_.MemRecev.lineCount() * 1000 + w.MemRecev.lineCount(),
+              lobbyLines * 1000 + roomLines);
+    EXPECT_TRUE(w.CheckBox1.enabled());
+    EXPECT_TRUE(sentRecords().empty());
+    EXPECT_TRUE(machine_.sound.played().empty());
+    shown_.clear();
+    main_.lvrooms.doubleClick(std::nullopt);  // in a room even a click on nothing asks to leave
+    EXPECT_EQ(shown_, Texts{zh<"要进入新房间请先退出目前所在房间!">()});
+    const std::pair<const char*, std::vector<std::string>> lines[] = {
+        {"bob>>wake up !bb", {"BB"}},
+        {"bob>>!BB and !WARNING", {"BB", "WARNING"}},
+        {"bob>>!Warning", {"WARNING"}},
+        {"bob>>bb warning !b b", {}}};
+    std::vector<std::string> played;
+    for (const auto& [line, sounds] : lines) {
+        receive(roomChat(room.roomno, Gbk(line), Gbk("bob")));
+        client_.workers.waitAll();
+        played.insert(played.end(), sounds.begin(), sounds.end());
+        EXPECT_EQ(machine_.sound.played(), played) << line;
+    }
+    EXPECT_TRUE(machine_.sound.cut().empty()) << "a sound was cut off by the next";
+    receive(roomChat(room.roomno, Gbk("bob>>") + zh<"开始进入战场">(), Gbk("bob")));
+    EXPECT_EQ(lastLine(w.MemRecev), Gbk("bob>>") + zh<"开始进入战场">());
+    EXPECT_TRUE(w.CheckBox1.enabled()) << "a chat line saying so";
+    receive(roomChat(room.roomno, kCommandRoom + Gbk("bob") + zh<"开始进入战场">(), Gbk("bob")));
+    EXPECT_FALSE(w.CheckBox1.enabled());
+
+    // Another room closing loses its row; the own room closing leaves and empties the window.
+    const RoomRecord other = openRoom(Gbk("carol"), Gbk("R-carol"));
+    receive(roomRecord(other));
+    receive(roomRecord(other, sub::kRoomClosed));
+    EXPECT_TRUE(sentRecords().empty());
+    EXPECT_TRUE(w.window.visible());
+    EXPECT_FALSE(main_.lvrooms.findCaption(other.roomno).has_value());
+    w.MemSend.type(Gbk("half a line"));
+    receive(roomRecord(room, sub::kRoomClosed));
+    sent = sentRecords();
+    ASSERT_EQ(kinds(sent), (Kinds{{4, 12}, {2, 0}}));
+    EXPECT_EQ(sent[0].sparam2.text(), Gbk("alice"));
+    EXPECT_FALSE(w.window.visible());
+    EXPECT_EQ(w.lvRoom.rowCount() + w.MemRecev.lineCount() + w.MemSend.lineCount() +
+                  main_.lvrooms.rowCount(),
+              0);
+    EXPECT_FALSE(inRoom());
+    EXPECT_EQ(main_.prompt.caption(), zh<"用户:">() + Gbk("alice") + zh<" 位置:">() + kLobby);
+
+    // The system close is refused; either 退出 leaves the room.
+    for (MemoryButton* exit : {&w.BitBtn3, &main_.BitBtn4}) {
+        room = joinRoom(Gbk("dave"));
+        EXPECT_FALSE(w.window.requestClose() || main_.window.requestClose());
+        EXPECT_TRUE(sentRecords().empty());
+        ASSERT_TRUE(exit->click());
+        sent = sentRecords();
+        ASSERT_EQ(kinds(sent), (Kinds{{4, 12}, {2, 0}}));
+        EXPECT_EQ(sent[0].sparam1.text(), room.roomno.gbk());
+        EXPECT_EQ(protocol::DecodeUser(sent[1]).location, kLobby);
+        EXPECT_FALSE(inRoom());
+        receive(roomRecord(room, sub::kRoomClosed));
+    }
 }
 
 }  // namespace

@@ -34,38 +34,26 @@ class LogIn : public HeadlessFixture {
     MemoryOptionsWindow& options_ = headless_.options;
 };
 
-TEST_F(LogIn, AutomaticAfterTheSplashStoresTheAccountOnSuccess) {
-    machine_.storeSettings(Gbk("alice"), Gbk("secret"), Gbk("127.0.0.1"), 8888, true);
+// Each refusal shows why, reopens the log-in window, ends the connection and stores nothing; the
+// account typed there then logs in and is stored.
+TEST_F(LogIn, AutomaticAfterTheSplashRefusedTwiceThenTypedAndStored) {
+    machine_.storeSettings(Gbk("bob"), Gbk("secret"), Gbk("127.0.0.1"), 8888, true);
     client_.start();
     loop_.advance(milliseconds(1999));
-    EXPECT_TRUE(socket_.host().empty());
+    EXPECT_TRUE(socket_.host().empty()) << "connected before the splash ended";
     loop_.advance(milliseconds(1));
     EXPECT_FALSE(headless_.splash.window.visible());
-    EXPECT_TRUE(main_.window.visible());
     EXPECT_EQ(socket_.host(), "127.0.0.1");
     socket_.completeConnect();
-    expectLogInRecord("alice", "secret");
-    const auto writesBefore = machine_.registry.writes().size();
-    acceptLogin();
-    EXPECT_TRUE(shown_.empty());
-    const auto& writes = machine_.registry.writes();
-    ASSERT_EQ(writes.size(), writesBefore + 2);
-    EXPECT_EQ(writes[writesBefore].name + writes[writesBefore + 1].name, "usrpwd");
-    EXPECT_EQ(main_.BitBtn1.caption(), zh<"断开">());
-    EXPECT_TRUE(main_.BitBtn2.enabled());
-    EXPECT_EQ(options_.nick.text(), Gbk("alice-nick"));
-}
-
-TEST_F(LogIn, RefusedShowsWhyReopensTheLogInWindowAndEndsTheConnection) {
+    expectLogInRecord("bob", "secret");
     const std::pair<std::int8_t, Gbk> refusals[] = {
         {sub::kLoginBad, zh<"帐号密码不对，登录失败!">()},
-        {sub::kLoginDup, Gbk("bob") + zh<"已经在线，不能重复登录!">()}};
-    start(true, true, Gbk("bob"));
+        {sub::kLoginDup, Gbk("carol") + zh<"已经在线，不能重复登录!">()}};  // as typed
+    const auto writesBefore = machine_.registry.writes().size();
     for (const auto& [subcommand, message] : refusals) {
         SCOPED_TRACE(int(subcommand));
         options_.TabSheet2.setVisible(true);  // as an earlier session left it
         shown_.clear();
-        const auto writesBefore = machine_.registry.writes().size();
         const int closes = socket_.closeCalls();
         LobbyMessage answer{};
         answer.setKind(protocol::command::kLogin, subcommand);
@@ -75,46 +63,21 @@ TEST_F(LogIn, RefusedShowsWhyReopensTheLogInWindowAndEndsTheConnection) {
         EXPECT_FALSE(options_.TabSheet2.visible());
         EXPECT_EQ(socket_.closeCalls(), closes + 1);
         expectLoggedOut();
-        EXPECT_TRUE(client_.currentUser.account.empty());
-        EXPECT_EQ(lastLine(main_.MemRecev), kLost);
         EXPECT_EQ(machine_.registry.writes().size(), writesBefore);
+        login_.usr.type(Gbk("carol"));
+        login_.pwd.type(Gbk("pw"));
         ASSERT_TRUE(login_.BitBtn1.click());
         socket_.completeConnect();
-        (void)sentRecords();
+        expectLogInRecord("carol", "pw");
     }
+    acceptLogin(Gbk("carol"));
+    const auto& writes = machine_.registry.writes();
+    ASSERT_EQ(writes.size(), writesBefore + 2);
+    EXPECT_EQ(writes[writesBefore].name + writes[writesBefore + 1].name, "usrpwd");
+    EXPECT_EQ(main_.BitBtn1.caption(), zh<"断开">());
+    EXPECT_TRUE(main_.BitBtn2.enabled());
+    EXPECT_EQ(options_.nick.text(), Gbk("carol-nick"));
 }
-
-TEST_F(LogIn, WindowsCancelSendsNothingAndOkConnectsWithTheTypedAccount) {
-    start(false);
-    ASSERT_TRUE(main_.BitBtn1.click());
-    EXPECT_FALSE(main_.BitBtn1.enabled());
-    ASSERT_TRUE(login_.BitBtn2.click());
-    EXPECT_TRUE(main_.BitBtn1.enabled());
-    EXPECT_TRUE(socket_.host().empty());
-    main_.BitBtn1.click();
-    login_.usr.type(Gbk("carol"));
-    login_.pwd.type(Gbk("pw"));
-    ASSERT_TRUE(login_.BitBtn1.click());
-    socket_.completeConnect();
-    expectLogInRecord("carol", "pw");
-}
-
-class LoginPort : public LogIn, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(LoginPort, ThatIsNoPortNumberIsNamedAndNothingIsConnected) {
-    machine_.storeSettings(Gbk("alice"), Gbk("secret"), Gbk("127.0.0.1"), 8888, false);
-    setOption("port", Gbk(GetParam()));
-    client_.start();
-    loop_.advance(milliseconds(2000));
-    main_.BitBtn1.click();
-    ASSERT_TRUE(login_.BitBtn1.click());
-    EXPECT_TRUE(socket_.host().empty());
-    EXPECT_EQ(shown_, Texts{zh<"服务器端口 ">() + Gbk(GetParam()) +
-                            zh<" 不是有效的端口号，请在选项中设置服务器端口">()});
-    EXPECT_TRUE(main_.BitBtn1.enabled());
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, LoginPort, ::testing::Values("88a8", "65536", "0", "-1", " 8888"));
 
 // How a connection ends; each way resets the connection state.
 enum class End { UserDisconnect, ServerClose, SocketError };
@@ -157,8 +120,8 @@ INSTANTIATE_TEST_SUITE_P(EveryWay, ConnectionEnd,
                          ::testing::Values(End::UserDisconnect, End::ServerClose,
                                            End::SocketError));
 
-// The connection ends in the middle of one of the client's own steps: a room closing
-// stops at the lost leave record, an update of the own room at the lost state record.
+// The connection ends in the middle of one of the client's own steps: a room closing stops at the
+// lost leave record, an update of the own room at the lost state record.
 class EndedMidStepOnRoomRecord : public LogIn, public ::testing::WithParamInterface<int> {};
 
 TEST_P(EndedMidStepOnRoomRecord, WhoseAnswerIsLostLeavesNoRoomAndNoLocation) {
@@ -174,11 +137,24 @@ TEST_P(EndedMidStepOnRoomRecord, WhoseAnswerIsLostLeavesNoRoomAndNoLocation) {
 INSTANTIATE_TEST_SUITE_P(ClosedAndUpdated, EndedMidStepOnRoomRecord,
                          ::testing::Values(sub::kRoomClosed, sub::kRoomUpdate));
 
-class EndedMidStep : public LogIn {};
-
-TEST_F(EndedMidStep, AfterTheConnectionEndsInARoomNoRoomCanBeMadeAndConnectLogsInAgainAtOnce) {
+// The connection ends while the room password is asked: nothing is joined. In a room, no room can
+// be made afterwards; 连接 logs in again at once and rooms can be joined.
+TEST_F(LogIn, EndedMidStepAfterTheConnectionEndsNoRoomCanBeMadeAndConnectLogsInAgain) {
     logIn();
-    (void)joinRoom(Gbk("bob"));
+    RoomRecord locked = openRoom(Gbk("bob"), Gbk("R-bob"));
+    locked.password = Gbk("pw");
+    receive(roomRecord(locked));
+    machine_.setVirtualLanAddress(10, 140, 3, 4);
+    machine_.inputpassword.answers.emplace_back(Gbk("pw"));
+    machine_.inputpassword.whileAsking = [this] { socket_.peerClose(); };
+    doubleClickRoom(locked.roomno);
+    EXPECT_FALSE(battle_.window.visible()) << "joined while the password was asked";
+    expectLoggedOut();
+
+    ASSERT_TRUE(main_.BitBtn1.click());
+    socket_.completeConnect();
+    acceptLogin();
+    (void)joinRoom(Gbk("dave"));
     socket_.peerClose();
     ASSERT_TRUE(battle_.BitBtn3.click());  // 退出
     EXPECT_FALSE(main_.BitBtn2.enabled());
@@ -188,7 +164,6 @@ TEST_F(EndedMidStep, AfterTheConnectionEndsInARoomNoRoomCanBeMadeAndConnectLogsI
     EXPECT_FALSE(inRoom());
     EXPECT_EQ(shown_, Texts{kLost});
 
-    // With automatic log-in on, 连接 logs in at once; then every room can be joined again.
     ASSERT_TRUE(main_.BitBtn1.click());
     EXPECT_FALSE(login_.window.visible());
     socket_.completeConnect();
@@ -200,62 +175,50 @@ TEST_F(EndedMidStep, AfterTheConnectionEndsInARoomNoRoomCanBeMadeAndConnectLogsI
     EXPECT_EQ(kinds(sentRecords()), (Kinds{{4, sub::kRoomJoin}}));
 }
 
-TEST_F(EndedMidStep, ConnectionEndingWhileTheRoomPasswordIsAskedJoinsNothing) {
-    logIn();
-    RoomRecord room = openRoom(Gbk("bob"), Gbk("R-bob"));
-    room.password = Gbk("pw");
-    receive(roomRecord(room));
-    machine_.setVirtualLanAddress(10, 140, 3, 4);
-    machine_.inputpassword.answers.emplace_back(Gbk("pw"));
-    machine_.inputpassword.whileAsking = [this] { socket_.peerClose(); };
-    doubleClickRoom(room.roomno);
-    EXPECT_FALSE(battle_.window.visible());
-    expectLoggedOut();
-}
-
-// What the options window's account page shows of the stored settings.
-struct StoredAccount {
-    const char* name;
-    bool autoLogin;
-    const char* storedPwd;  // as the registry holds it; nullptr: enciphered "secret"
-    const char* shownPwd;
-};
-
-class OptionsFilled : public LogIn, public ::testing::WithParamInterface<StoredAccount> {};
-
-TEST_P(OptionsFilled, FromTheStoredAccount) {
-    machine_.storeSettings(Gbk("alice"), Gbk("secret"), Gbk("127.0.0.1"), 8888,
-                           GetParam().autoLogin);
-    if (GetParam().storedPwd != nullptr) {
-        setOption("pwd", Gbk(GetParam().storedPwd));
-    }
-    client_.start();
-    EXPECT_EQ(options_.usr.text(), Gbk("alice"));
-    EXPECT_EQ(options_.pwd.text(), Gbk(GetParam().shownPwd));
-    EXPECT_EQ(options_.cbauto.checked(), GetParam().autoLogin);
-}
-
-INSTANTIATE_TEST_SUITE_P(Accounts, OptionsFilled,
-                         ::testing::Values(StoredAccount{"AutoLogInOff", false, nullptr, "secret"},
-                                           StoredAccount{"AutoLogInOn", true, nullptr, "secret"},
-                                           StoredAccount{"DamagedPassword", false, "Z1X2", ""},
-                                           StoredAccount{"CutPassword", true, "0123", ""}),
-                         [](const auto& stored) { return stored.param.name; });
-
-// Cancel keeps the edits but stores nothing; OK checks the game directories (the TA check
-// first) and saves each control's value with its polarity.
-TEST_F(LogIn, OptionsWindowChecksAndStoresOnlyOnOk) {
+// Without automatic log-in 连接 opens the log-in window, whose cancel sends nothing. The options
+// window's network test reports each outcome and leaves the lobby alone; its cancel keeps the
+// edits but stores nothing; OK checks the game directories (the TA check first) and saves each
+// control's value with its polarity. A port that is no port number is named, nothing connected.
+TEST_F(LogIn, WithoutAutomaticLogInTheLogInAndOptionsWindows) {
     start(false);
-    ASSERT_TRUE(main_.BitBtn3.click());
-    const auto writesBefore = machine_.registry.writes().size();
+    ASSERT_TRUE(main_.BitBtn1.click());
+    EXPECT_FALSE(main_.BitBtn1.enabled());
+    ASSERT_TRUE(login_.BitBtn2.click());
+    EXPECT_TRUE(main_.BitBtn1.enabled());
     auto& w = options_;
+    EXPECT_EQ((Texts{w.usr.text(), w.pwd.text()}), (Texts{Gbk("alice"), Gbk("secret")}));
+    EXPECT_FALSE(w.cbauto.checked());
+    ASSERT_TRUE(main_.BitBtn3.click());
+    w.host.type(Gbk());
+    ASSERT_TRUE(w.BitBtn4.click());
+    EXPECT_TRUE(testSocket_.host().empty());
     w.host.type(Gbk("127.0.0.5"));
+    w.BitBtn4.setEnabled(true);
+    ASSERT_TRUE(w.BitBtn4.click());
+    EXPECT_EQ(testSocket_.port(), 8888);
+    EXPECT_FALSE(w.BitBtn4.enabled());
+    testSocket_.failConnect(platform::OsError{"connect", 10061});
+    EXPECT_TRUE(w.BitBtn4.enabled());
+    w.port.type(Gbk("8899"));
+    w.BitBtn4.click();
+    EXPECT_EQ(testSocket_.port(), 8899);
+    testSocket_.completeConnect();
+    EXPECT_EQ(shown_,
+              (Texts{zh<"请指定服务器和端口。">(),
+                     zh<"不能和服务器取得联系,服务器地址或端口不对。Errorcode:">() + Gbk("10061"),
+                     zh<"和服务器取得联系,网络设置正确，请保存设置。">()}));
+    EXPECT_EQ(testSocket_.closeCalls(), 2);
+    EXPECT_FALSE(w.BitBtn4.enabled());
+    EXPECT_EQ(socket_.closeCalls(), 0);
+
+    const auto writesBefore = machine_.registry.writes().size();
     ASSERT_TRUE(w.BitBtn2.click());
     EXPECT_FALSE(w.window.visible());
     EXPECT_EQ(client_.options.host, Gbk("127.0.0.1"));
+    EXPECT_EQ(client_.options.port, Gbk("8888"));
     main_.BitBtn3.click();
     EXPECT_EQ(w.host.text(), Gbk("127.0.0.5"));
-
+    shown_.clear();
     w.TADir.type(Gbk("C:\\TA"));  // the file name is joined to it as it stands
     w.SPCDir.type(Gbk("D:\\SC\\bin\\"));
     machine_.files.addFile(Gbk("C:\\TA\\totala.exe"));
@@ -266,7 +229,6 @@ TEST_F(LogIn, OptionsWindowChecksAndStoresOnlyOnOk) {
               (Texts{zh<"您指定了错误的TA安装目录">(), zh<"您指定了错误的最高指挥官安装目录">()}));
     EXPECT_TRUE(w.window.visible());
     EXPECT_EQ(machine_.registry.writes().size(), writesBefore);
-
     machine_.files.addFile(Gbk("D:\\SC\\bin\\supremecommander.exe"));
     w.TADir.type(Gbk("C:\\TA\\"));
     w.usr.type(Gbk("bob"));
@@ -286,34 +248,17 @@ TEST_F(LogIn, OptionsWindowChecksAndStoresOnlyOnOk) {
               Gbk("bob"))
         << "not saved";
     EXPECT_EQ(client_.options.vnntype, 1);
-}
 
-TEST_F(LogIn, OptionsNetworkTestReportsEachOutcomeAndLeavesTheLobbyAlone) {
-    start(false);
-    ASSERT_TRUE(main_.BitBtn3.click());
-    auto& w = options_;
-    w.host.type(Gbk());
-    ASSERT_TRUE(w.BitBtn4.click());
-    EXPECT_TRUE(testSocket_.host().empty());
-    w.host.type(Gbk("127.0.0.1"));
-    w.BitBtn4.setEnabled(true);
-    ASSERT_TRUE(w.BitBtn4.click());
-    EXPECT_EQ(testSocket_.port(), 8888);
-    EXPECT_FALSE(w.BitBtn4.enabled());
-    testSocket_.failConnect(platform::OsError{"connect", 10061});
-    EXPECT_TRUE(w.BitBtn4.enabled());
-    w.port.type(Gbk("8899"));
-    w.BitBtn4.click();
-    EXPECT_EQ(testSocket_.port(), 8899);
-    testSocket_.completeConnect();
-    EXPECT_EQ(shown_,
-              (Texts{zh<"请指定服务器和端口。">(),
-                     zh<"不能和服务器取得联系,服务器地址或端口不对。Errorcode:">() + Gbk("10061"),
-                     zh<"和服务器取得联系,网络设置正确，请保存设置。">()}));
-    EXPECT_EQ(testSocket_.closeCalls(), 2);
-    EXPECT_FALSE(w.BitBtn4.enabled());
-    EXPECT_EQ(socket_.closeCalls(), 0);
-    EXPECT_EQ(client_.options.port, Gbk("8888"));
+    for (const char* port : {"88a8", "65536", "0", "-1", " 8888"}) {
+        SCOPED_TRACE(port);
+        client_.options.port = Gbk(port);
+        shown_.clear();
+        ASSERT_TRUE(main_.BitBtn1.click());  // automatic log-in is on now
+        EXPECT_EQ(shown_, Texts{zh<"服务器端口 ">() + Gbk(port) +
+                                zh<" 不是有效的端口号，请在选项中设置服务器端口">()});
+        EXPECT_TRUE(main_.BitBtn1.enabled());
+    }
+    EXPECT_TRUE(socket_.host().empty());
 }
 
 }  // namespace

@@ -1,18 +1,6 @@
 #include "headless_peer.h"
 
 namespace ardentis::e2e {
-namespace {
-
-bool memoHas(const forms::Memo& memo, const text::Gbk& line) {
-    for (int i = 0; i < memo.lineCount(); ++i) {
-        if (memo.line(i) == line) {
-            return true;
-        }
-    }
-    return false;
-}
-
-}  // namespace
 
 HeadlessPeer::HeadlessPeer(const std::filesystem::path& folder, const text::Gbk& account,
                            const text::Gbk& password, std::uint16_t port, std::uint8_t lanHost)
@@ -31,11 +19,13 @@ void HeadlessPeer::start() {
 }
 
 bool HeadlessPeer::lobbyChatHas(const text::Gbk& line) const {
-    return memoHas(client_->main.MemRecev, line);
-}
-
-bool HeadlessPeer::roomChatHas(const text::Gbk& line) const {
-    return memoHas(client_->battleroom.MemRecev, line);
+    const forms::Memo& memo = client_->main.MemRecev;
+    for (int i = 0; i < memo.lineCount(); ++i) {
+        if (memo.line(i) == line) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool runUntil(const std::vector<HeadlessPeer*>& peers, const std::function<bool()>& done,

@@ -30,9 +30,8 @@ class HeadlessPeer {
     [[nodiscard]] platform::PosixEventLoop& loop() { return loop_; }
     [[nodiscard]] const std::filesystem::path& logFile() const { return logFile_; }
 
-    // Whether some line of the lobby chat, or of the room chat, equals `line`.
+    // Whether some line of the lobby chat equals `line`.
     [[nodiscard]] bool lobbyChatHas(const text::Gbk& line) const;
-    [[nodiscard]] bool roomChatHas(const text::Gbk& line) const;
 
   private:
     std::filesystem::path logFile_;
