@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <string_view>
-#include <utility>
 
 #include "controls/handler.h"
 #include "tests/win32_ui/test_resource.h"
@@ -28,22 +27,6 @@ struct Runs {
     }
 };
 
-// The shown top-level window of that thread with that caption, or null.
-[[nodiscard]] inline HWND findShown(DWORD thread, const wchar_t* caption) {
-    std::pair<const wchar_t*, HWND> found{caption, nullptr};
-    EnumThreadWindows(
-        thread,
-        [](HWND window, LPARAM lParam) {
-            auto& [wanted, shown] = *reinterpret_cast<std::pair<const wchar_t*, HWND>*>(lParam);
-            if (win32::wideWindowText(window) == wanted && IsWindowVisible(window) != FALSE) {
-                shown = window;
-            }
-            return shown == nullptr ? TRUE : FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found.second;
-}
-
 // Runs the messages already queued for this thread; bounded, as a control may keep posting.
 inline void runPending() {
     MSG message{};
@@ -53,7 +36,7 @@ inline void runPending() {
     }
 }
 
-// The controls dialog of the tests' resources, shown, once the common controls are registered.
+// The controls dialog of the tests' resources, once the common controls are registered.
 [[nodiscard]] inline int controlsTemplate() {
     win32::initCommonControls();
     return IDD_CONTROLS;
@@ -62,8 +45,8 @@ inline void showDialog(const win32::Dialog& dialog) {
     ShowWindow(dialog.handle(), SW_SHOWNOACTIVATE);
     runPending();
 }
-class ControlsDialogTest : public ::testing::Test {
-  protected:
+// The controls dialog, shown.
+struct ControlsDialogTest : ::testing::Test {
     ControlsDialogTest() { showDialog(dialog); }
     win32::Dialog dialog{controlsTemplate()};
 };
