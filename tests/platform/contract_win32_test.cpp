@@ -20,60 +20,45 @@ std::wstring wide(const std::string& utf8) {
     return platform::gbkToWide(text::gbk(utf8).view()).value();
 }
 
-RawHive rawOf(RegistryHive hive) {
-    return hive == RegistryHive::LocalMachine ? RawHive::LocalMachine : RawHive::CurrentUser;
-}
-
-class Win32RegistryWorld final : public RegistryWorld {
-  public:
+struct Win32RegistryWorld final : RegistryWorld {
     Win32RegistryWorld() { cleanUp(); }
     ~Win32RegistryWorld() override { cleanUp(); }
-    platform::Registry& registry() override { return registry_; }
-    void plantText(RegistryHive hive, const std::string& path, const std::string& name,
-                   const std::string& text) override {
-        writeRawText(rawOf(hive), wide(path), wide(name), wide(text));
-    }
-    std::optional<Stored> inspect(RegistryHive hive, const std::string& path,
-                                  const std::string& name) override {
-        const auto raw = readRawValue(rawOf(hive), wide(path), wide(name));
-        if (!raw) {
-            return std::nullopt;
-        }
-        const Kind kind = raw->type == kRawRegSz      ? Kind::Text
-                          : raw->type == kRawRegDword ? Kind::Dword
-                                                      : Kind::Other;
-        return Stored{kind, text::toUtf8(platform::wideToGbk(raw->text).value()).value_or("?")};
-    }
-
-  private:
     static void cleanUp() {
         deleteRawTree(RawHive::CurrentUser, wide(kScratchKey));
         deleteRawTree(RawHive::LocalMachine, wide(kScratchKey));
     }
-    platform::Win32Registry registry_;
-};
-
-class Win32SharedMemoryWorld final : public SharedMemoryWorld {
-  public:
-    platform::SharedMemory& memory() override { return memory_; }
-    void create(const std::string& name, std::size_t size) override {
-        mapping_ = std::make_unique<RawMapping>(wide(name), size);
+    platform::Registry& registry() override { return real; }
+    void plantText(RegistryHive hive, const std::string& path, const std::string& name,
+                   const std::string& text) override {
+        writeRawText(hive, wide(path), wide(name), wide(text));
     }
-    void write(std::size_t offset, std::uint8_t value) override { mapping_->write(offset, value); }
-    void close() override { mapping_.reset(); }
-
-  private:
-    platform::Win32SharedMemory memory_;
-    std::unique_ptr<RawMapping> mapping_;
+    std::optional<std::string> inspect(RegistryHive hive, const std::string& path,
+                                       const std::string& name) override {
+        const auto raw = readRawValue(hive, wide(path), wide(name));
+        if (!raw || raw->type != kRawRegSz) {
+            return raw ? (raw->type == kRawRegDword ? "dword" : "other")
+                       : std::optional<std::string>();
+        }
+        return "text:" + text::toUtf8(platform::wideToGbk(raw->text).value()).value_or("?");
+    }
+    platform::Win32Registry real;
 };
 
-class Win32SystemInfoWorld final : public SystemInfoWorld {
-  public:
-    platform::SystemInfo& system() override { return system_; }
-    bool screenSaverRunning() const override { return rawScreenSaverRunning(); }
+struct Win32SharedMemoryWorld final : SharedMemoryWorld {
+    platform::SharedMemory& memory() override { return real; }
+    void create(const std::string& name, std::size_t size) override {
+        mapping = std::make_unique<RawMapping>(wide(name), size);
+    }
+    void write(std::size_t offset, std::uint8_t value) override { mapping->write(offset, value); }
+    void close() override { mapping.reset(); }
+    platform::Win32SharedMemory real;
+    std::unique_ptr<RawMapping> mapping;
+};
 
-  private:
-    platform::Win32SystemInfo system_;
+struct Win32SystemInfoWorld final : SystemInfoWorld {
+    platform::SystemInfo& system() override { return real; }
+    bool screenSaverRunning() const override { return rawScreenSaverRunning(); }
+    platform::Win32SystemInfo real;
 };
 
 CONTRACT_WORLD(Win32, RegistryContract, Win32RegistryWorld, RegistryWorld);
@@ -89,7 +74,6 @@ TEST(Win32Platform, BytesThatAreNotGbkAreRefusedNotMangledAndAMissingProgramIsRe
     ASSERT_FALSE(written.has_value());
     EXPECT_EQ(written.error().fault, platform::RegistryFault::Unconvertible);
     EXPECT_FALSE(world.inspect(RegistryHive::CurrentUser, kScratchKey, "TAdir").has_value());
-
     EXPECT_FALSE(platform::Win32ProcessLauncher()
                      .shellExecute(Gbk("C:\\no such directory\\totala.exe"), Gbk("-c tmphost.ini"),
                                    platform::WindowMode::Maximized)
