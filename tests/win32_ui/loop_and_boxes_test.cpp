@@ -6,10 +6,13 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -17,10 +20,11 @@
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_event_loop.h"
 #include "tests/support/scratch_directory.h"
-#include "tests/win32_ui/ui_test_support.h"
+#include "text/code_page.h"
 #include "ui/win32/win32_info_box.h"
 #include "ui/win32/win32_open_file_dialog.h"
 #include "ui/win32/win32_password_prompt.h"
+#include "ui/win32/window_text.h"
 
 namespace ardentis::testing {
 namespace {
@@ -28,6 +32,11 @@ namespace {
 using platform::Win32EventLoop;
 using win32::wideWindowText;
 using Prompt = win32::Win32PasswordPrompt;
+
+text::Gbk g(std::string_view utf8) {
+    return text::gbk(utf8);
+}
+
 constexpr auto kLimit = std::chrono::seconds(10);  // bounds the waits; nothing measures time
 
 TEST(Win32EventLoop, TimersStopWhenToldPostsRunInOrderOnTheLoopThreadAndFailuresReachThePump) {
@@ -72,47 +81,25 @@ TEST(Win32EventLoop, TimersStopWhenToldPostsRunInOrderOnTheLoopThreadAndFailures
     EXPECT_EQ(loop.run(), 3);
 }
 
-// The shown top-level window of that thread with that caption, or null.
-HWND findShown(DWORD thread, const wchar_t* caption) {
-    std::pair<const wchar_t*, HWND> found{caption, nullptr};
-    EnumThreadWindows(
-        thread,
-        [](HWND window, LPARAM lParam) {
-            auto& [wanted, shown] = *reinterpret_cast<std::pair<const wchar_t*, HWND>*>(lParam);
-            if (wideWindowText(window) == wanted && IsWindowVisible(window) != FALSE) {
-                shown = window;
-            }
-            return shown == nullptr ? TRUE : FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found.second;
-}
-
-// Plays the user on the box with that caption once it is up; gives up (leaving the box to
-// the test's time limit) only if it never comes.
-class ModalDriver {
-  public:
+// Plays the user on the box with that caption, found from a timer that the box's modal loop
+// runs.
+struct ModalDriver {
     ModalDriver(const wchar_t* caption, std::function<void(HWND)> act) {
-        timer_ = loop_.createTimer(20, true, [this, caption, act = std::move(act)] {
-            HWND box = findShown(GetCurrentThreadId(), caption);
-            if (box != nullptr || ++ticks_ > 500) {
-                timer_->setEnabled(false);
-            }
-            if (box != nullptr) {
+        timer = loop.createTimer(20, true, [this, caption, act = std::move(act)] {
+            if (HWND box = FindWindowW(nullptr, caption); box != nullptr && !acted) {
                 acted = true;
                 act(box);
             }
         });
     }
+    Win32EventLoop loop;
+    std::unique_ptr<platform::Timer> timer;
     bool acted = false;
-
-  private:
-    Win32EventLoop loop_;
-    std::unique_ptr<platform::Timer> timer_;
-    int ticks_ = 0;
 };
 
-TEST_F(ControlsDialogTest, TheSystemBoxesShowOurTextsAndGiveBackWhatTheUserChose) {
+TEST(Win32Boxes, TheSystemBoxesShowOurTextsAndGiveBackWhatTheUserChose) {
+    const HWND dialog = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 80, 40,
+                                        nullptr, nullptr, nullptr, nullptr);
     std::wstring shownText;
     HWND owner = nullptr;
     ModalDriver user(L"Ardentis", [&](HWND box) {
@@ -120,10 +107,10 @@ TEST_F(ControlsDialogTest, TheSystemBoxesShowOurTextsAndGiveBackWhatTheUserChose
         owner = GetWindow(box, GW_OWNER);
         SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
     });
-    win32::Win32InfoBox(dialog.handle()).showInfo(g("房间中已经开始战斗了，请战后再来!"));
+    win32::Win32InfoBox(dialog).showInfo(g("房间中已经开始战斗了，请战后再来!"));
     ASSERT_TRUE(user.acted);
     EXPECT_EQ(shownText, L"房间中已经开始战斗了，请战后再来!");
-    EXPECT_EQ(owner, dialog.handle());
+    EXPECT_EQ(owner, dialog);
 
     // The password prompt: OK gives the typed password from a masked edit, cancel nothing.
     std::wstring prompt;
@@ -132,12 +119,10 @@ TEST_F(ControlsDialogTest, TheSystemBoxesShowOurTextsAndGiveBackWhatTheUserChose
         prompt = wideWindowText(GetDlgItem(box, Prompt::kPromptId));
         HWND edit = GetDlgItem(box, Prompt::kPasswordId);
         masked = (GetWindowLongPtrW(edit, GWL_STYLE) & ES_PASSWORD) != 0;
-        for (const wchar_t c : std::wstring(L"密码12")) {
-            SendMessageW(edit, WM_CHAR, c, 1);
-        }
+        SetWindowTextW(edit, L"密码12");
         SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
     });
-    Prompt passwords(dialog.handle());
+    Prompt passwords(dialog);
     EXPECT_EQ(passwords.ask(g("请输入密码"), g("请输入房间密码")), g("密码12"));
     ASSERT_TRUE(typing.acted);
     EXPECT_EQ(prompt, L"请输入房间密码");
@@ -161,11 +146,12 @@ TEST_F(ControlsDialogTest, TheSystemBoxesShowOurTextsAndGiveBackWhatTheUserChose
         SetDlgItemTextW(box, cmb13, path.c_str());
         PostMessageW(box, WM_COMMAND, IDOK, 0);
     });
-    const auto chosen = win32::Win32OpenFileDialog(dialog.handle())
-                            .run(g("选择TA所在位置"), g("TA执行文件|totala.exe"));
+    const auto chosen =
+        win32::Win32OpenFileDialog(dialog).run(g("选择TA所在位置"), g("TA执行文件|totala.exe"));
     ASSERT_TRUE(choosing.acted);
     EXPECT_EQ(firstType, L"TA执行文件");
     EXPECT_EQ(chosen, platform::wideToGbk(path).value());
+    DestroyWindow(dialog);
 }
 
 }  // namespace
