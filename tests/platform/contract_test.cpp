@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <optional>
 
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_network_info.h"
@@ -33,19 +32,17 @@ TEST_P(RegistryContract, KeysComeWithTheirParentsKindsDifferTextIsSharedAndNames
         EXPECT_EQ(key.error().fault, RegistryFault::Missing);
     }
     const std::string c = under("a\\b\\c");
-    {
-        auto key = registry.createKey(kUser, c);
-        ASSERT_TRUE(key.has_value());
-        EXPECT_TRUE(registry.openKey(kUser, under("a")).has_value());
-        EXPECT_EQ((*key)->readText("absent").error().fault, RegistryFault::Missing);
-        EXPECT_EQ((*key)->readDword("absent").error().fault, RegistryFault::Missing);
-        ASSERT_TRUE((*key)->writeDword("gamma", 0xDEADBEEFU).has_value());
-        ASSERT_TRUE((*key)->writeText("port", Gbk("8888")).has_value());
-        EXPECT_EQ((*key)->readDword("gamma").value_or(0), 0xDEADBEEFU);
-        EXPECT_EQ((*key)->readText("gamma").error().fault, RegistryFault::WrongType);
-        EXPECT_EQ((*key)->readDword("port").error().fault, RegistryFault::WrongType);
-    }
-    EXPECT_EQ(world().inspect(kUser, c, "gamma"), "dword");
+    auto key = registry.createKey(kUser, c);
+    ASSERT_TRUE(key.has_value());
+    EXPECT_TRUE(registry.openKey(kUser, under("a")).has_value());
+    EXPECT_EQ((*key)->readText("absent").error().fault, RegistryFault::Missing);
+    EXPECT_EQ((*key)->readDword("absent").error().fault, RegistryFault::Missing);
+    ASSERT_TRUE((*key)->writeDword("gamma", 0xDEADBEEFU).has_value());
+    ASSERT_TRUE((*key)->writeText("port", Gbk("8888")).has_value());
+    EXPECT_EQ((*key)->readDword("gamma").value_or(0), 0xDEADBEEFU);
+    EXPECT_EQ((*key)->readText("gamma").error().fault, RegistryFault::WrongType);
+    EXPECT_EQ((*key)->readDword("port").error().fault, RegistryFault::WrongType);
+    EXPECT_EQ(world().inspect(c, "gamma"), "dword");
     auto readOnly = registry.openKey(kUser, c);
     ASSERT_TRUE(readOnly.has_value());
     auto written = (*readOnly)->writeText("usr", Gbk("someone"));
@@ -55,20 +52,18 @@ TEST_P(RegistryContract, KeysComeWithTheirParentsKindsDifferTextIsSharedAndNames
 
     // Text is what other programs read and write, and names ignore Latin case.
     const Gbk directory = text::gbk("C:\\游戏\\全面歼灭\\");
-    {
-        auto key = registry.createKey(kUser, under("Options"));
-        ASSERT_TRUE(key.has_value());
-        ASSERT_TRUE((*key)->writeText("TAdir", Gbk("first")).has_value());
-        ASSERT_TRUE((*key)->writeText("TAdir", directory).has_value());  // replaces
-        ASSERT_TRUE((*key)->writeText("pwd", Gbk()).has_value());
-    }
-    EXPECT_EQ(world().inspect(kUser, under("Options"), "TAdir"), "text:C:\\游戏\\全面歼灭\\");
+    auto options = registry.createKey(kUser, under("Options"));
+    ASSERT_TRUE(options.has_value());
+    ASSERT_TRUE((*options)->writeText("TAdir", Gbk("first")).has_value());
+    ASSERT_TRUE((*options)->writeText("TAdir", directory).has_value());  // replaces
+    ASSERT_TRUE((*options)->writeText("pwd", Gbk()).has_value());
+    EXPECT_EQ(world().inspect(under("Options"), "TAdir"), "text:C:\\游戏\\全面歼灭\\");
     auto again = registry.openKey(kUser, under("OPTIONS"));
     ASSERT_TRUE(again.has_value());
     EXPECT_EQ((*again)->readText("tadir").value_or(Gbk("?")).bytes(), directory.bytes());
     EXPECT_EQ((*again)->readText("pwd").value_or(Gbk("?")), Gbk());  // empty, not missing
     // Where the 32-bit installers wrote, read as GBK.
-    world().plantText(kMachine, kScratchKey, "InstallLocation", "C:\\游戏大厅");
+    world().plantMachineText("InstallLocation", "C:\\游戏大厅");
     auto machine = registry.openKey(kMachine, kScratchKey);
     ASSERT_TRUE(machine.has_value());
     EXPECT_EQ((*machine)->readText("InstallLocation").value_or(Gbk()).bytes(),
@@ -102,7 +97,7 @@ TEST_P(FileContract, FilesAreFoundByDirectoryPlusNameAndReadAndWrittenWhole) {
     auto directory = files.executableDirectory();
     ASSERT_TRUE(directory.has_value() && !directory->empty());
     EXPECT_EQ(directory->view().back(), root.view().back());
-    EXPECT_TRUE(files.fileExists(*directory + world().executableName()));
+    EXPECT_TRUE(files.fileExists(*directory + Gbk(ARDENTIS_TEST_EXECUTABLE)));
 }
 
 TEST_P(SharedMemoryContract, ViewSeesTheOwnersBytesAtEachReadUntilTheOwnerCloses) {
@@ -146,85 +141,73 @@ TEST_P(NetworkContract, LocalhostIsLoopbackAndAHeldUdpPortIsRefusedUntilReleased
     EXPECT_TRUE(world().network().tryBindUdp(port).has_value());  // checking leaves it free
 }
 
-// The fakes' worlds
-
-struct FakeRegistryWorld final : RegistryWorld {
-    platform::Registry& registry() override { return fake; }
-    void plantText(platform::RegistryHive hive, const std::string& path, const std::string& name,
-                   const std::string& utf8) override {
-        fake.setText(hive, path, name, text::gbk(utf8));
+// One world around all the fakes.
+struct FakeWorld final : RegistryWorld,
+                         FileWorld,
+                         SharedMemoryWorld,
+                         SystemInfoWorld,
+                         NetworkWorld {
+    FakeWorld() {
+        fs.setExecutableDirectory(Gbk("C:\\bin\\"));
+        fs.addFile(Gbk("C:\\bin\\" ARDENTIS_TEST_EXECUTABLE));
+        sys.setVolumeSerial("c:\\", 0x1A2B3C4DU);
+        net.setAddresses({{192, 168, 1, 2}, {127, 0, 0, 1}});
     }
-    std::optional<std::string> inspect(platform::RegistryHive hive, const std::string& path,
-                                       const std::string& name) override {
-        const auto text = fake.text(hive, path, name);
-        if (!fake.kindOf(hive, path, name) || text) {
+    platform::Registry& registry() override { return reg; }
+    void plantMachineText(const std::string& name, const std::string& utf8) override {
+        reg.setText(kMachine, kScratchKey, name, text::gbk(utf8));
+    }
+    std::optional<std::string> inspect(const std::string& path, const std::string& name) override {
+        const auto text = reg.text(kUser, path, name);
+        if (!reg.kindOf(kUser, path, name) || text) {
             return text ? "text:" + text::toUtf8(*text).value_or("?")
                         : std::optional<std::string>();
         }
         return "dword";
     }
-    platform::FakeRegistry fake;
-};
-
-struct FakeFileWorld final : FileWorld {
-    FakeFileWorld() {
-        fake.setExecutableDirectory(Gbk("C:\\bin\\"));
-        fake.addFile(Gbk("C:\\bin\\ardentis.exe"));
-    }
-    platform::FileSystem& files() override { return fake; }
+    platform::FileSystem& files() override { return fs; }
     Gbk root() const override { return Gbk("C:\\scratch\\"); }
     void plant(const Gbk& path, std::string_view content) override {
-        fake.addFile(path, std::string(content));
+        fs.addFile(path, std::string(content));
     }
     bool makeDirectory(const Gbk& /*path*/) override { return true; }
-    Gbk executableName() const override { return Gbk("ardentis.exe"); }
-    platform::FakeFileSystem fake;
-};
-
-struct FakeSharedMemoryWorld final : SharedMemoryWorld {
-    platform::SharedMemory& memory() override { return fake; }
+    platform::SharedMemory& memory() override { return shm; }
     void create(const std::string& name, std::size_t size) override {
-        bytes = fake.create(name_ = name, size);
+        bytes = shm.create(mapping = name, size);
     }
     void write(std::size_t offset, std::uint8_t value) override {
         (*bytes)[offset] = std::byte{value};
     }
-    void close() override { fake.remove(name_); }
-    platform::FakeSharedMemory fake;
-    std::string name_;
-    std::shared_ptr<platform::FakeSharedMemory::Bytes> bytes;
-};
-
-struct FakeSystemInfoWorld final : SystemInfoWorld {
-    FakeSystemInfoWorld() { fake.setVolumeSerial("c:\\", 0x1A2B3C4DU); }
-    platform::SystemInfo& system() override { return fake; }
+    void close() override { shm.remove(mapping); }
+    platform::SystemInfo& system() override { return sys; }
     bool screenSaverRunning() const override {  // the contract sets no other parameter
-        return !fake.parameterCalls().empty() && fake.parameterCalls().back().value != 0;
+        return !sys.parameterCalls().empty() && sys.parameterCalls().back().value != 0;
     }
-    platform::FakeSystemInfo fake;
-};
-
-struct FakeNetworkWorld final : NetworkWorld {
-    FakeNetworkWorld() { fake.setAddresses({{192, 168, 1, 2}, {127, 0, 0, 1}}); }
-    platform::NetworkInfo& network() override { return fake; }
+    platform::NetworkInfo& network() override { return net; }
     std::uint16_t holdPort() override {
-        fake.holdUdpPort(47624);
+        net.holdUdpPort(47624);
         return 47624;
     }
-    void releasePort() override { fake.releaseUdpPort(47624); }
-    platform::FakeNetworkInfo fake;
+    void releasePort() override { net.releaseUdpPort(47624); }
+
+    platform::FakeRegistry reg;
+    platform::FakeFileSystem fs;
+    platform::FakeSharedMemory shm;
+    std::string mapping;
+    std::shared_ptr<platform::FakeSharedMemory::Bytes> bytes;
+    platform::FakeSystemInfo sys;
+    platform::FakeNetworkInfo net;
 };
 
-CONTRACT_WORLD(Fake, RegistryContract, FakeRegistryWorld, RegistryWorld);
-CONTRACT_WORLD(Fake, FileContract, FakeFileWorld, FileWorld);
-CONTRACT_WORLD(Fake, SharedMemoryContract, FakeSharedMemoryWorld, SharedMemoryWorld);
-CONTRACT_WORLD(Fake, SystemInfoContract, FakeSystemInfoWorld, SystemInfoWorld);
-CONTRACT_WORLD(Fake, NetworkContract, FakeNetworkWorld, NetworkWorld);
+CONTRACT_WORLD(Fake, RegistryContract, FakeWorld, RegistryWorld);
+CONTRACT_WORLD(Fake, FileContract, FakeWorld, FileWorld);
+CONTRACT_WORLD(Fake, SharedMemoryContract, FakeWorld, SharedMemoryWorld);
+CONTRACT_WORLD(Fake, SystemInfoContract, FakeWorld, SystemInfoWorld);
+CONTRACT_WORLD(Fake, NetworkContract, FakeWorld, NetworkWorld);
 
 // The machine's own files and network exist on every system.
-
-struct SystemFileWorld final : FileWorld {
-    platform::FileSystem& files() override { return real; }
+struct SystemWorld final : FileWorld, NetworkWorld {
+    platform::FileSystem& files() override { return fs; }
     Gbk root() const override { return scratch.gbk(); }
     void plant(const Gbk& path, std::string_view content) override {
         scratch.addFile(pathOf(path), content);  // an absolute name replaces the directory
@@ -234,21 +217,18 @@ struct SystemFileWorld final : FileWorld {
         std::filesystem::create_directories(pathOf(path), error);
         return !error;
     }
-    Gbk executableName() const override { return Gbk(ARDENTIS_TEST_EXECUTABLE); }
-    platform::SystemFileSystem real;
-    ScratchDirectory scratch;
-};
-
-struct SystemNetworkWorld final : NetworkWorld {
-    platform::NetworkInfo& network() override { return real; }
+    platform::NetworkInfo& network() override { return net; }
     std::uint16_t holdPort() override { return holder.port(); }
     void releasePort() override { holder.release(); }
-    platform::SystemNetworkInfo real{"localhost"};
+
+    platform::SystemFileSystem fs;
+    ScratchDirectory scratch;
+    platform::SystemNetworkInfo net{"localhost"};
     UdpPortHolder holder;
 };
 
-CONTRACT_WORLD(System, FileContract, SystemFileWorld, FileWorld);
-CONTRACT_WORLD(System, NetworkContract, SystemNetworkWorld, NetworkWorld);
+CONTRACT_WORLD(System, FileContract, SystemWorld, FileWorld);
+CONTRACT_WORLD(System, NetworkContract, SystemWorld, NetworkWorld);
 
 }  // namespace
 }  // namespace ardentis::testing

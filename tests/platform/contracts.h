@@ -41,13 +41,13 @@ inline constexpr const char* kScratchKey = "Software\\Ardentis tests";
 struct RegistryWorld {
     virtual ~RegistryWorld() = default;
     virtual platform::Registry& registry() = 0;
-    // A text value as another program writes it (REG_SZ through the wide API).
-    virtual void plantText(platform::RegistryHive hive, const std::string& path,
-                           const std::string& name, const std::string& utf8) = 0;
-    // As another program reads the value: "text:<utf8>", "dword" or "other"; none if missing.
-    [[nodiscard]] virtual std::optional<std::string> inspect(platform::RegistryHive hive,
-                                                             const std::string& path,
-                                                             const std::string& name) = 0;
+    // A text value as another program writes it (REG_SZ through the wide API), in the scratch
+    // key of the local machine.
+    virtual void plantMachineText(const std::string& name, const std::string& utf8) = 0;
+    // A value of the current user as another program reads it: "text:<utf8>", "dword" or
+    // "other"; none if missing.
+    virtual std::optional<std::string> inspect(const std::string& path,
+                                               const std::string& name) = 0;
 };
 
 struct FileWorld {
@@ -58,8 +58,6 @@ struct FileWorld {
     virtual void plant(const text::Gbk& path, std::string_view content) = 0;
     // False when this file system cannot hold that name.
     [[nodiscard]] virtual bool makeDirectory(const text::Gbk& path) = 0;
-    // The file name of the running executable.
-    [[nodiscard]] virtual text::Gbk executableName() const = 0;
 };
 
 struct SharedMemoryWorld {
