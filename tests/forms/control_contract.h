@@ -10,8 +10,13 @@
 #include "controls/radio_group.h"
 #include "controls/slider.h"
 #include "tests/platform/contracts.h"
+#include "text/code_page.h"
 
 namespace ardentis::testing {
+
+[[nodiscard]] inline text::Gbk g(std::string_view utf8) {
+    return text::gbk(utf8);
+}
 
 // One suite for the controls, run against their in-memory twins and against the Win32
 // wrappers on a real dialog, so that the two cannot drift. The world plays the user.

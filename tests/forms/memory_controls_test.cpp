@@ -9,22 +9,19 @@
 #include "controls/memory/memory_radio_group.h"
 #include "controls/memory/memory_slider.h"
 #include "tests/forms/control_contract.h"
-#include "text/code_page.h"
 
 namespace ardentis::testing {
 namespace {
 
-using text::gbk;
-
 struct MemoryControls {
-    forms::MemoryButton button{gbk("创建")};
-    forms::MemoryLabel label{gbk("玩家数量:")};
+    forms::MemoryButton button{g("创建")};
+    forms::MemoryLabel label{g("玩家数量:")};
     forms::MemoryCheckBox check;
-    forms::MemoryRadioGroup radio{{gbk("真实视野"), gbk("圆形视野"), gbk("视野全开")}, 1};
+    forms::MemoryRadioGroup radio{{g("真实视野"), g("圆形视野"), g("视野全开")}, 1};
     forms::MemorySlider slider{0, 10, 1};
     forms::MemoryEdit edit;
     forms::MemoryMemo memo;
-    forms::MemoryDropDown maps{{gbk("Gods of War 2"), gbk("彗星捕手"), gbk("Shore to Shore")}, 0};
+    forms::MemoryDropDown maps{{g("Gods of War 2"), g("彗星捕手"), g("Shore to Shore")}, 0};
     forms::MemoryListView list;
 };
 

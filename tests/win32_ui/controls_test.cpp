@@ -37,10 +37,6 @@ namespace {
 
 using namespace win32;
 
-text::Gbk g(std::string_view utf8) {
-    return text::gbk(utf8);
-}
-
 // Runs the messages already queued for this thread; bounded, as a control may keep posting.
 void runPending() {
     MSG message{};
