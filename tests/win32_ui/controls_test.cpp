@@ -10,7 +10,6 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 
 #include "platform/win32/wide_text.h"
 #include "tests/forms/control_contract.h"
