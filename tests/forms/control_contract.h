@@ -10,8 +10,13 @@
 #include "controls/radio_group.h"
 #include "controls/slider.h"
 #include "tests/platform/contracts.h"
+#include "text/code_page.h"
 
 namespace ardentis::testing {
+
+[[nodiscard]] inline text::Gbk g(std::string_view utf8) {
+    return text::gbk(utf8);
+}
 
 // One suite for the controls, run against their in-memory twins and against the Win32
 // wrappers on a real dialog, so that the two cannot drift. The world plays the user.
@@ -42,7 +47,22 @@ struct ControlWorld {
     virtual void doubleClickRow(int row) = 0;
 };
 
+// A world over one set of controls, held in `c` as the members named below; each world
+// adds only how the user acts on them.
+template <class Controls>
+struct ControlWorldOf : ControlWorld {
+    forms::Button& button() override { return c.button; }
+    forms::Label& label() override { return c.label; }
+    forms::CheckBox& checkBox() override { return c.check; }
+    forms::RadioGroup& radio() override { return c.radio; }
+    forms::Slider& slider() override { return c.slider; }
+    forms::Edit& edit() override { return c.edit; }
+    forms::Memo& memo() override { return c.memo; }
+    forms::DropDown& dropDown() override { return c.maps; }
+    forms::ListView& list() override { return c.list; }
+    Controls c;
+};
+
 using ControlContract = Contract<ControlWorld>;
-class ListViewTest : public ControlContract {};
 
 }  // namespace ardentis::testing

@@ -11,7 +11,7 @@ namespace {
 
 using std::chrono::milliseconds;
 
-TEST(ManualEventLoop, TimersFireInDueOrderAndEnablingRestartsTheInterval) {
+TEST(ManualEventLoop, TimersFireInDueOrderEnablingRestartsTheIntervalPostsRunOnTheLoop) {
     ManualEventLoop loop;
     std::vector<std::string> fired;
     const auto note = [&](const char* name) {
@@ -28,10 +28,7 @@ TEST(ManualEventLoop, TimersFireInDueOrderAndEnablingRestartsTheInterval) {
     fired.clear();
     loop.advance(milliseconds(49));
     EXPECT_EQ(fired, (std::vector<std::string>{"c@50", "c@70"}));
-}
-
-TEST(ManualEventLoop, WorkPostedFromAnotherThreadRunsOnTheLoopThread) {
-    ManualEventLoop loop;
+    // Work posted from another thread runs on the loop's thread.
     std::thread::id ranOn;
     std::thread worker([&] { loop.post([&] { ranOn = std::this_thread::get_id(); }); });
     worker.join();

@@ -9,49 +9,35 @@
 #include "controls/memory/memory_radio_group.h"
 #include "controls/memory/memory_slider.h"
 #include "tests/forms/control_contract.h"
-#include "text/code_page.h"
 
 namespace ardentis::testing {
 namespace {
 
-using text::gbk;
+struct MemoryControls {
+    forms::MemoryButton button{g("创建")};
+    forms::MemoryLabel label{g("玩家数量:")};
+    forms::MemoryCheckBox check;
+    forms::MemoryRadioGroup radio{{g("真实视野"), g("圆形视野"), g("视野全开")}, 1};
+    forms::MemorySlider slider{0, 10, 1};
+    forms::MemoryEdit edit;
+    forms::MemoryMemo memo;
+    forms::MemoryDropDown maps{{g("Gods of War 2"), g("彗星捕手"), g("Shore to Shore")}, 0};
+    forms::MemoryListView list;
+};
 
-class MemoryWorld final : public ControlWorld {
-  public:
-    forms::Button& button() override { return button_; }
-    forms::Label& label() override { return label_; }
-    forms::CheckBox& checkBox() override { return check_; }
-    forms::RadioGroup& radio() override { return radio_; }
-    forms::Slider& slider() override { return slider_; }
-    forms::Edit& edit() override { return edit_; }
-    forms::Memo& memo() override { return memo_; }
-    forms::DropDown& dropDown() override { return maps_; }
-    forms::ListView& list() override { return list_; }
-
-    void clickButton() override { button_.click(); }
-    void clickCheckBox() override { check_.click(); }
-    void clickRadio(int index) override { radio_.click(index); }
-    void stepSliderLeft() override { slider_.drag(slider_.position() - 1); }
-    void typeIntoEdit(const text::Gbk& typed) override { edit_.type(edit_.text() + typed); }
-    void typeLineIntoMemo(const text::Gbk& typed) override { memo_.typeLine(typed); }
-    void chooseNextInDropDown() override { maps_.choose(maps_.itemIndex() + 1); }
-    void clickRow(int row) override { list_.click(row); }
-    void doubleClickRow(int row) override { list_.doubleClick(row); }
-
-  private:
-    forms::MemoryButton button_{gbk("创建")};
-    forms::MemoryLabel label_{gbk("玩家数量:")};
-    forms::MemoryCheckBox check_;
-    forms::MemoryRadioGroup radio_{{gbk("真实视野"), gbk("圆形视野"), gbk("视野全开")}, 1};
-    forms::MemorySlider slider_{0, 10, 1};
-    forms::MemoryEdit edit_;
-    forms::MemoryMemo memo_;
-    forms::MemoryDropDown maps_{{gbk("Gods of War 2"), gbk("彗星捕手"), gbk("Shore to Shore")}, 0};
-    forms::MemoryListView list_;
+struct MemoryWorld final : ControlWorldOf<MemoryControls> {
+    void clickButton() override { c.button.click(); }
+    void clickCheckBox() override { c.check.click(); }
+    void clickRadio(int index) override { c.radio.click(index); }
+    void stepSliderLeft() override { c.slider.drag(c.slider.position() - 1); }
+    void typeIntoEdit(const text::Gbk& typed) override { c.edit.type(c.edit.text() + typed); }
+    void typeLineIntoMemo(const text::Gbk& typed) override { c.memo.typeLine(typed); }
+    void chooseNextInDropDown() override { c.maps.choose(c.maps.itemIndex() + 1); }
+    void clickRow(int row) override { c.list.click(row); }
+    void doubleClickRow(int row) override { c.list.doubleClick(row); }
 };
 
 CONTRACT_WORLD(Memory, ControlContract, MemoryWorld, ControlWorld);
-CONTRACT_WORLD(Memory, ListViewTest, MemoryWorld, ControlWorld);
 
 }  // namespace
 }  // namespace ardentis::testing

@@ -1,10 +1,8 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <optional>
 
 #include "platform/fake/fake_file_system.h"
-#include "platform/fake/fake_game_windows.h"
 #include "platform/fake/fake_network_info.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_shared_memory.h"
@@ -18,76 +16,60 @@ namespace ardentis::testing {
 namespace {
 
 using platform::RegistryFault;
-using platform::RegistryHive;
-using platform::Rgb;
 using text::Gbk;
-using Kind = RegistryWorld::Kind;
-
-const std::string kScratch = kScratchKey;
+constexpr auto kUser = platform::RegistryHive::CurrentUser;
+constexpr auto kMachine = platform::RegistryHive::LocalMachine;
 
 std::string under(std::string_view below) {
-    return kScratch + "\\" + std::string(below);
+    return std::string(kScratchKey) + "\\" + std::string(below);
 }
 
-// The registry
-
-TEST_P(RegistryContract, KeysComeWithTheirParentsKindsDifferAndAReadOnlyKeyRefusesWrites) {
+TEST_P(RegistryContract, KeysComeWithTheirParentsKindsDifferTextIsSharedAndNamesIgnoreCase) {
     auto& registry = world().registry();
     for (int attempt = 0; attempt < 2; ++attempt) {  // opening a missing key creates nothing
-        auto key = registry.openKey(RegistryHive::CurrentUser, under("a"));
+        auto key = registry.openKey(kUser, under("a"));
         ASSERT_FALSE(key.has_value());
         EXPECT_EQ(key.error().fault, RegistryFault::Missing);
     }
-    {
-        auto key = registry.createKey(RegistryHive::CurrentUser, under("a\\b\\c"));
-        ASSERT_TRUE(key.has_value());
-        EXPECT_TRUE(registry.openKey(RegistryHive::CurrentUser, under("a")).has_value());
-        EXPECT_EQ((*key)->readText("absent").error().fault, RegistryFault::Missing);
-        EXPECT_EQ((*key)->readDword("absent").error().fault, RegistryFault::Missing);
-        ASSERT_TRUE((*key)->writeDword("gamma", 0xDEADBEEFU).has_value());
-        ASSERT_TRUE((*key)->writeText("port", Gbk("8888")).has_value());
-        EXPECT_EQ((*key)->readDword("gamma").value_or(0), 0xDEADBEEFU);
-        EXPECT_EQ((*key)->readText("gamma").error().fault, RegistryFault::WrongType);
-        EXPECT_EQ((*key)->readDword("port").error().fault, RegistryFault::WrongType);
-    }
     const std::string c = under("a\\b\\c");
-    EXPECT_EQ(world().inspect(RegistryHive::CurrentUser, c, "gamma").value().kind, Kind::Dword);
-    auto key = registry.openKey(RegistryHive::CurrentUser, c);
+    auto key = registry.createKey(kUser, c);
     ASSERT_TRUE(key.has_value());
-    auto written = (*key)->writeText("usr", Gbk("someone"));
+    EXPECT_TRUE(registry.openKey(kUser, under("a")).has_value());
+    EXPECT_EQ((*key)->readText("absent").error().fault, RegistryFault::Missing);
+    EXPECT_EQ((*key)->readDword("absent").error().fault, RegistryFault::Missing);
+    ASSERT_TRUE((*key)->writeDword("gamma", 0xDEADBEEFU).has_value());
+    ASSERT_TRUE((*key)->writeText("port", Gbk("8888")).has_value());
+    EXPECT_EQ((*key)->readDword("gamma").value_or(0), 0xDEADBEEFU);
+    EXPECT_EQ((*key)->readText("gamma").error().fault, RegistryFault::WrongType);
+    EXPECT_EQ((*key)->readDword("port").error().fault, RegistryFault::WrongType);
+    EXPECT_EQ(world().inspect(c, "gamma"), "dword");
+    auto readOnly = registry.openKey(kUser, c);
+    ASSERT_TRUE(readOnly.has_value());
+    auto written = (*readOnly)->writeText("usr", Gbk("someone"));
     ASSERT_FALSE(written.has_value());
     EXPECT_NE(written.error().fault, RegistryFault::Missing);
-    EXPECT_FALSE((*key)->readText("usr").has_value());
-}
+    EXPECT_FALSE((*readOnly)->readText("usr").has_value());
 
-TEST_P(RegistryContract, TextIsWhatOtherProgramsReadAndWriteAndNamesIgnoreLatinCase) {
+    // Text is what other programs read and write, and names ignore Latin case.
     const Gbk directory = text::gbk("C:\\游戏\\全面歼灭\\");
-    {
-        auto key = world().registry().createKey(RegistryHive::CurrentUser, under("Options"));
-        ASSERT_TRUE(key.has_value());
-        ASSERT_TRUE((*key)->writeText("TAdir", Gbk("first")).has_value());
-        ASSERT_TRUE((*key)->writeText("TAdir", directory).has_value());  // replaces
-        ASSERT_TRUE((*key)->writeText("pwd", Gbk()).has_value());
-    }
-    const auto stored = world().inspect(RegistryHive::CurrentUser, under("Options"), "TAdir");
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(stored->kind, Kind::Text);
-    EXPECT_EQ(stored->utf8, "C:\\游戏\\全面歼灭\\");
-    auto again = world().registry().openKey(RegistryHive::CurrentUser, under("OPTIONS"));
+    auto options = registry.createKey(kUser, under("Options"));
+    ASSERT_TRUE(options.has_value());
+    ASSERT_TRUE((*options)->writeText("TAdir", Gbk("first")).has_value());
+    ASSERT_TRUE((*options)->writeText("TAdir", directory).has_value());  // replaces
+    ASSERT_TRUE((*options)->writeText("pwd", Gbk()).has_value());
+    EXPECT_EQ(world().inspect(under("Options"), "TAdir"), "text:C:\\游戏\\全面歼灭\\");
+    auto again = registry.openKey(kUser, under("OPTIONS"));
     ASSERT_TRUE(again.has_value());
     EXPECT_EQ((*again)->readText("tadir").value_or(Gbk("?")).bytes(), directory.bytes());
     EXPECT_EQ((*again)->readText("pwd").value_or(Gbk("?")), Gbk());  // empty, not missing
     // Where the 32-bit installers wrote, read as GBK.
-    world().plantText(RegistryHive::LocalMachine, kScratch, "InstallLocation", "C:\\游戏大厅");
-    auto machine = world().registry().openKey(RegistryHive::LocalMachine, kScratch);
+    world().plantMachineText("InstallLocation", "C:\\游戏大厅");
+    auto machine = registry.openKey(kMachine, kScratchKey);
     ASSERT_TRUE(machine.has_value());
     EXPECT_EQ((*machine)->readText("InstallLocation").value_or(Gbk()).bytes(),
               "C:\\\xD3\xCE\xCF\xB7\xB4\xF3\xCC\xFC");
-    EXPECT_FALSE(
-        world().registry().openKey(RegistryHive::LocalMachine, under("Options")).has_value());
+    EXPECT_FALSE(registry.openKey(kMachine, under("Options")).has_value());
 }
-
-// Files
 
 TEST_P(FileContract, FilesAreFoundByDirectoryPlusNameAndReadAndWrittenWhole) {
     auto& files = world().files();
@@ -115,10 +97,8 @@ TEST_P(FileContract, FilesAreFoundByDirectoryPlusNameAndReadAndWrittenWhole) {
     auto directory = files.executableDirectory();
     ASSERT_TRUE(directory.has_value() && !directory->empty());
     EXPECT_EQ(directory->view().back(), root.view().back());
-    EXPECT_TRUE(files.fileExists(*directory + world().executableName()));
+    EXPECT_TRUE(files.fileExists(*directory + Gbk(ARDENTIS_TEST_EXECUTABLE)));
 }
-
-// Shared memory
 
 TEST_P(SharedMemoryContract, ViewSeesTheOwnersBytesAtEachReadUntilTheOwnerCloses) {
     const std::string name = "Ardentis-test-mapping";
@@ -139,33 +119,6 @@ TEST_P(SharedMemoryContract, ViewSeesTheOwnersBytesAtEachReadUntilTheOwnerCloses
     EXPECT_FALSE(world().memory().openMapping(name, 1220).has_value());
 }
 
-// Game windows
-
-TEST_P(GameWindowsContract, WindowIsFoundByExactTitleShowsItsColourTakesClicksAndCloses) {
-    world().open("Ardentis colour window", Rgb{27, 159, 19});
-    auto& windows = world().windows();
-    EXPECT_EQ(windows.findWindow(Gbk("Ardentis colour")), platform::kNoWindow);
-    const auto handle = windows.findWindow(Gbk("Ardentis colour window"));
-    ASSERT_NE(handle, platform::kNoWindow);
-    const std::array<platform::PixelPoint, 3> points{{{16, 22}, {517, 382}, {627, 454}}};
-    std::array<Rgb, 3> colours{};
-    ASSERT_TRUE(windows.readPixels(handle, points, colours).has_value());
-    EXPECT_EQ(colours, (std::array<Rgb, 3>{{{27, 159, 19}, {27, 159, 19}, {27, 159, 19}}}));
-    EXPECT_FALSE(windows.readPixels(platform::kNoWindow, points, colours).has_value());
-
-    const std::intptr_t at = (414 << 16) | 482;
-    windows.sendMessage(handle, platform::kWmLButtonDown, 0, at);
-    windows.sendMessage(handle, platform::kWmLButtonUp, 0, at);
-    EXPECT_EQ(world().mouseLog(), "down 482 414;up 482 414;");
-    windows.sendMessage(handle, platform::kWmClose, 0, 0);
-    world().settle();
-    EXPECT_EQ(windows.findWindow(Gbk("Ardentis colour window")), platform::kNoWindow);
-    EXPECT_FALSE(windows.readPixels(handle, points, colours).has_value());
-    windows.sendMessage(handle, platform::kWmClose, 0, 0);  // to a window that has gone
-}
-
-// System facts
-
 TEST_P(SystemInfoContract, SerialVersionAndTheScreenSaverRunningParameter) {
     EXPECT_TRUE(world().system().volumeSerialNumber("c:\\").has_value());
     EXPECT_FALSE(world().system().ownFileVersion().has_value());  // no version resource here
@@ -177,13 +130,10 @@ TEST_P(SystemInfoContract, SerialVersionAndTheScreenSaverRunningParameter) {
     }
 }
 
-// The network
-
 TEST_P(NetworkContract, LocalhostIsLoopbackAndAHeldUdpPortIsRefusedUntilReleased) {
     auto addresses = world().network().localAddresses();
     ASSERT_TRUE(addresses.has_value()) << addresses.error().describe();
-    const platform::Ipv4Address loopback{127, 0, 0, 1};
-    EXPECT_NE(std::ranges::find(*addresses, loopback), addresses->end());
+    EXPECT_NE(std::ranges::find(*addresses, platform::Ipv4Address{127, 0, 0, 1}), addresses->end());
     const std::uint16_t port = world().holdPort();
     EXPECT_FALSE(world().network().tryBindUdp(port).has_value());
     world().releasePort();
@@ -191,166 +141,94 @@ TEST_P(NetworkContract, LocalhostIsLoopbackAndAHeldUdpPortIsRefusedUntilReleased
     EXPECT_TRUE(world().network().tryBindUdp(port).has_value());  // checking leaves it free
 }
 
-// The fakes' worlds
-
-class FakeRegistryWorld final : public RegistryWorld {
-  public:
-    platform::Registry& registry() override { return registry_; }
-    void plantText(RegistryHive hive, const std::string& path, const std::string& name,
-                   const std::string& utf8) override {
-        registry_.setText(hive, path, name, text::gbk(utf8));
+// One world around all the fakes.
+struct FakeWorld final : RegistryWorld,
+                         FileWorld,
+                         SharedMemoryWorld,
+                         SystemInfoWorld,
+                         NetworkWorld {
+    FakeWorld() {
+        fs.setExecutableDirectory(Gbk("C:\\bin\\"));
+        fs.addFile(Gbk("C:\\bin\\" ARDENTIS_TEST_EXECUTABLE));
+        sys.setVolumeSerial("c:\\", 0x1A2B3C4DU);
+        net.setAddresses({{192, 168, 1, 2}, {127, 0, 0, 1}});
     }
-    std::optional<Stored> inspect(RegistryHive hive, const std::string& path,
-                                  const std::string& name) override {
-        const auto kind = registry_.kindOf(hive, path, name);
-        if (!kind || *kind == platform::RegistryValueKind::Dword) {
-            return kind ? std::optional<Stored>(Stored{Kind::Dword, {}}) : std::nullopt;
+    platform::Registry& registry() override { return reg; }
+    void plantMachineText(const std::string& name, const std::string& utf8) override {
+        reg.setText(kMachine, kScratchKey, name, text::gbk(utf8));
+    }
+    std::optional<std::string> inspect(const std::string& path, const std::string& name) override {
+        const auto text = reg.text(kUser, path, name);
+        if (!reg.kindOf(kUser, path, name) || text) {
+            return text ? "text:" + text::toUtf8(*text).value_or("?")
+                        : std::optional<std::string>();
         }
-        return Stored{Kind::Text, text::toUtf8(*registry_.text(hive, path, name)).value_or("?")};
+        return "dword";
     }
-
-  private:
-    platform::FakeRegistry registry_;
-};
-
-class FakeFileWorld final : public FileWorld {
-  public:
-    FakeFileWorld() {
-        files_.setExecutableDirectory(Gbk("C:\\bin\\"));
-        files_.addFile(Gbk("C:\\bin\\ardentis.exe"));
-    }
-    platform::FileSystem& files() override { return files_; }
+    platform::FileSystem& files() override { return fs; }
     Gbk root() const override { return Gbk("C:\\scratch\\"); }
     void plant(const Gbk& path, std::string_view content) override {
-        files_.addFile(path, std::string(content));
+        fs.addFile(path, std::string(content));
     }
     bool makeDirectory(const Gbk& /*path*/) override { return true; }
-    Gbk executableName() const override { return Gbk("ardentis.exe"); }
-
-  private:
-    platform::FakeFileSystem files_;
-};
-
-class FakeSharedMemoryWorld final : public SharedMemoryWorld {
-  public:
-    platform::SharedMemory& memory() override { return memory_; }
+    platform::SharedMemory& memory() override { return shm; }
     void create(const std::string& name, std::size_t size) override {
-        name_ = name;
-        bytes_ = memory_.create(name, size);
+        bytes = shm.create(mapping = name, size);
     }
     void write(std::size_t offset, std::uint8_t value) override {
-        (*bytes_)[offset] = std::byte{value};
+        (*bytes)[offset] = std::byte{value};
     }
-    void close() override { memory_.remove(name_); }
-
-  private:
-    platform::FakeSharedMemory memory_;
-    std::string name_;
-    std::shared_ptr<platform::FakeSharedMemory::Bytes> bytes_;
-};
-
-class FakeGameWindowsWorld final : public GameWindowsWorld {
-    class ColourWindow final : public platform::SimulatedWindow {
-      public:
-        ColourWindow(Rgb colour, std::string& log) : colour_(colour), log_(log) {}
-        Rgb pixel(platform::PixelPoint /*point*/) const override { return colour_; }
-        bool handle(std::uint32_t message, std::uintptr_t /*wParam*/,
-                    std::intptr_t lParam) override {
-            if (message == platform::kWmLButtonDown || message == platform::kWmLButtonUp) {
-                log_ += (message == platform::kWmLButtonDown ? "down " : "up ") +
-                        std::to_string(lParam & 0xFFFF) + " " + std::to_string(lParam >> 16) + ";";
-            }
-            return message != platform::kWmClose;
-        }
-
-      private:
-        Rgb colour_;
-        std::string& log_;
-    };
-
-  public:
-    platform::GameWindows& windows() override { return windows_; }
-    void open(const std::string& title, Rgb colour) override {
-        windows_.open(Gbk(title), std::make_shared<ColourWindow>(colour, log_));
+    void close() override { shm.remove(mapping); }
+    platform::SystemInfo& system() override { return sys; }
+    bool screenSaverRunning() const override {  // the contract sets no other parameter
+        return !sys.parameterCalls().empty() && sys.parameterCalls().back().value != 0;
     }
-    std::string mouseLog() const override { return log_; }
-    void settle() override {}
-
-  private:
-    platform::FakeGameWindows windows_;
-    std::string log_;
-};
-
-class FakeSystemInfoWorld final : public SystemInfoWorld {
-  public:
-    FakeSystemInfoWorld() { system_.setVolumeSerial("c:\\", 0x1A2B3C4DU); }
-    platform::SystemInfo& system() override { return system_; }
-    bool screenSaverRunning() const override {
-        const auto& calls = system_.parameterCalls();
-        const auto last = std::ranges::find(calls.rbegin(), calls.rend(), 97U,
-                                            [](const auto& call) { return call.action; });
-        return last != calls.rend() && last->value != 0;
-    }
-
-  private:
-    platform::FakeSystemInfo system_;
-};
-
-class FakeNetworkWorld final : public NetworkWorld {
-  public:
-    FakeNetworkWorld() { network_.setAddresses({{192, 168, 1, 2}, {127, 0, 0, 1}}); }
-    platform::NetworkInfo& network() override { return network_; }
+    platform::NetworkInfo& network() override { return net; }
     std::uint16_t holdPort() override {
-        network_.holdUdpPort(47624);
+        net.holdUdpPort(47624);
         return 47624;
     }
-    void releasePort() override { network_.releaseUdpPort(47624); }
+    void releasePort() override { net.releaseUdpPort(47624); }
 
-  private:
-    platform::FakeNetworkInfo network_;
+    platform::FakeRegistry reg;
+    platform::FakeFileSystem fs;
+    platform::FakeSharedMemory shm;
+    std::string mapping;
+    std::shared_ptr<platform::FakeSharedMemory::Bytes> bytes;
+    platform::FakeSystemInfo sys;
+    platform::FakeNetworkInfo net;
 };
 
-CONTRACT_WORLD(Fake, RegistryContract, FakeRegistryWorld, RegistryWorld);
-CONTRACT_WORLD(Fake, FileContract, FakeFileWorld, FileWorld);
-CONTRACT_WORLD(Fake, SharedMemoryContract, FakeSharedMemoryWorld, SharedMemoryWorld);
-CONTRACT_WORLD(Fake, GameWindowsContract, FakeGameWindowsWorld, GameWindowsWorld);
-CONTRACT_WORLD(Fake, SystemInfoContract, FakeSystemInfoWorld, SystemInfoWorld);
-CONTRACT_WORLD(Fake, NetworkContract, FakeNetworkWorld, NetworkWorld);
+CONTRACT_WORLD(Fake, RegistryContract, FakeWorld, RegistryWorld);
+CONTRACT_WORLD(Fake, FileContract, FakeWorld, FileWorld);
+CONTRACT_WORLD(Fake, SharedMemoryContract, FakeWorld, SharedMemoryWorld);
+CONTRACT_WORLD(Fake, SystemInfoContract, FakeWorld, SystemInfoWorld);
+CONTRACT_WORLD(Fake, NetworkContract, FakeWorld, NetworkWorld);
 
 // The machine's own files and network exist on every system.
-
-class SystemFileWorld final : public FileWorld {
-  public:
-    platform::FileSystem& files() override { return files_; }
-    Gbk root() const override { return scratch_.gbk(); }
+struct SystemWorld final : FileWorld, NetworkWorld {
+    platform::FileSystem& files() override { return fs; }
+    Gbk root() const override { return scratch.gbk(); }
     void plant(const Gbk& path, std::string_view content) override {
-        scratch_.addFile(pathOf(path), content);  // an absolute name replaces the directory
+        scratch.addFile(pathOf(path), content);  // an absolute name replaces the directory
     }
     bool makeDirectory(const Gbk& path) override {
         std::error_code error;
         std::filesystem::create_directories(pathOf(path), error);
         return !error;
     }
-    Gbk executableName() const override { return Gbk(ARDENTIS_TEST_EXECUTABLE); }
+    platform::NetworkInfo& network() override { return net; }
+    std::uint16_t holdPort() override { return holder.port(); }
+    void releasePort() override { holder.release(); }
 
-  private:
-    platform::SystemFileSystem files_;
-    ScratchDirectory scratch_;
+    platform::SystemFileSystem fs;
+    ScratchDirectory scratch;
+    platform::SystemNetworkInfo net{"localhost"};
+    UdpPortHolder holder;
 };
 
-class SystemNetworkWorld final : public NetworkWorld {
-  public:
-    platform::NetworkInfo& network() override { return network_; }
-    std::uint16_t holdPort() override { return holder_.port(); }
-    void releasePort() override { holder_.release(); }
-
-  private:
-    platform::SystemNetworkInfo network_{"localhost"};
-    UdpPortHolder holder_;
-};
-
-CONTRACT_WORLD(System, FileContract, SystemFileWorld, FileWorld);
-CONTRACT_WORLD(System, NetworkContract, SystemNetworkWorld, NetworkWorld);
+CONTRACT_WORLD(System, FileContract, SystemWorld, FileWorld);
+CONTRACT_WORLD(System, NetworkContract, SystemWorld, NetworkWorld);
 
 }  // namespace
 }  // namespace ardentis::testing

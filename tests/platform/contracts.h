@@ -9,7 +9,6 @@
 #include <string_view>
 
 #include "platform/file_system.h"
-#include "platform/game_windows.h"
 #include "platform/network_info.h"
 #include "platform/registry.h"
 #include "platform/shared_memory.h"
@@ -29,23 +28,26 @@ class Contract : public ::testing::TestWithParam<std::unique_ptr<World> (*)()> {
     std::unique_ptr<World> world_;
 };
 
+// Runs Suite against one world, named the same from run to run.
+#define CONTRACT_WORLD(prefix, Suite, World, Base)                                             \
+    INSTANTIATE_TEST_SUITE_P(prefix, Suite, ::testing::Values(+[]() -> std::unique_ptr<Base> { \
+                                 return std::make_unique<World>();                             \
+                             }),                                                               \
+                             [](const auto&) { return std::string("world"); })
+
 // Each world owns a scratch key under this path in both hives, empty at the start.
 inline constexpr const char* kScratchKey = "Software\\Ardentis tests";
 
 struct RegistryWorld {
-    enum class Kind { Text, Dword, Other };
-    struct Stored {
-        Kind kind = Kind::Other;
-        std::string utf8;  // the text as another program reads it
-    };
     virtual ~RegistryWorld() = default;
     virtual platform::Registry& registry() = 0;
-    // A text value as another program writes it (REG_SZ through the wide API).
-    virtual void plantText(platform::RegistryHive hive, const std::string& path,
-                           const std::string& name, const std::string& utf8) = 0;
-    [[nodiscard]] virtual std::optional<Stored> inspect(platform::RegistryHive hive,
-                                                        const std::string& path,
-                                                        const std::string& name) = 0;
+    // A text value as another program writes it (REG_SZ through the wide API), in the scratch
+    // key of the local machine.
+    virtual void plantMachineText(const std::string& name, const std::string& utf8) = 0;
+    // A value of the current user as another program reads it: "text:<utf8>", "dword" or
+    // "other"; none if missing.
+    virtual std::optional<std::string> inspect(const std::string& path,
+                                               const std::string& name) = 0;
 };
 
 struct FileWorld {
@@ -56,8 +58,6 @@ struct FileWorld {
     virtual void plant(const text::Gbk& path, std::string_view content) = 0;
     // False when this file system cannot hold that name.
     [[nodiscard]] virtual bool makeDirectory(const text::Gbk& path) = 0;
-    // The file name of the running executable.
-    [[nodiscard]] virtual text::Gbk executableName() const = 0;
 };
 
 struct SharedMemoryWorld {
@@ -67,16 +67,6 @@ struct SharedMemoryWorld {
     virtual void create(const std::string& name, std::size_t size) = 0;
     virtual void write(std::size_t offset, std::uint8_t value) = 0;
     virtual void close() = 0;
-};
-
-struct GameWindowsWorld {
-    virtual ~GameWindowsWorld() = default;
-    virtual platform::GameWindows& windows() = 0;
-    // A window of another program in one colour; the close message ends it.
-    virtual void open(const std::string& title, platform::Rgb colour) = 0;
-    // The left-button messages it received, as "down x y;" / "up x y;".
-    [[nodiscard]] virtual std::string mouseLog() const = 0;
-    virtual void settle() = 0;
 };
 
 struct SystemInfoWorld {
@@ -94,27 +84,9 @@ struct NetworkWorld {
     virtual void releasePort() = 0;
 };
 
-template <class World, class Base>
-std::unique_ptr<Base> makeWorld() {
-    return std::make_unique<World>();
-}
-
-// Names the instantiation's single world, so that test names stay the same from run to run.
-struct WorldName {
-    template <class Param>
-    std::string operator()(const ::testing::TestParamInfo<Param>& /*info*/) const {
-        return "world";
-    }
-};
-
-// Runs Suite against one world.
-#define CONTRACT_WORLD(prefix, Suite, World, Base) \
-    INSTANTIATE_TEST_SUITE_P(prefix, Suite, ::testing::Values(&makeWorld<World, Base>), WorldName())
-
 using RegistryContract = Contract<RegistryWorld>;
 using FileContract = Contract<FileWorld>;
 using SharedMemoryContract = Contract<SharedMemoryWorld>;
-using GameWindowsContract = Contract<GameWindowsWorld>;
 using SystemInfoContract = Contract<SystemInfoWorld>;
 using NetworkContract = Contract<NetworkWorld>;
 

@@ -3,14 +3,15 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
+
+#include "platform/registry.h"
 
 namespace ardentis::testing {
 
 // The registry reached straight through the wide API, to prepare other programs' entries
 // and to check what our layer stored without going through it. Keys of the local machine
 // are taken in the 32-bit view, where the games' 32-bit installers write.
-enum class RawHive { CurrentUser, LocalMachine };
+using RawHive = platform::RegistryHive;
 
 inline constexpr std::uint32_t kRawRegSz = 1;     // REG_SZ
 inline constexpr std::uint32_t kRawRegDword = 4;  // REG_DWORD

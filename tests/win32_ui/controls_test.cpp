@@ -13,8 +13,9 @@
 
 #include "platform/win32/wide_text.h"
 #include "tests/forms/control_contract.h"
-#include "tests/win32_ui/ui_test_support.h"
-#include "ui/win32/dialog_font.h"
+#include "tests/win32_ui/test_resource.h"
+#include "ui/win32/common_controls.h"
+#include "ui/win32/dialog.h"
 #include "ui/win32/handler_failure.h"
 #include "ui/win32/win32_button.h"
 #include "ui/win32/win32_check_box.h"
@@ -28,11 +29,27 @@
 #include "ui/win32/win32_slider.h"
 #include "ui/win32/win32_tab_control.h"
 #include "ui/win32/win32_window.h"
+#include "ui/win32/window_text.h"
 
 namespace ardentis::testing {
 namespace {
 
 using namespace win32;
+
+// Runs the messages already queued for this thread; bounded, as a control may keep posting.
+void runPending() {
+    MSG message{};
+    for (int i = 0; i < 10000 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE; ++i) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+// The controls dialog of the tests' resources, once the common controls are registered.
+int controlsTemplate() {
+    initCommonControls();
+    return IDD_CONTROLS;
+}
 
 void type(HWND control, const text::Gbk& typed) {
     for (const wchar_t c : platform::gbkToWideLossy(typed.view())) {
@@ -45,17 +62,12 @@ void key(HWND control, WPARAM key) {
     SendMessageW(control, WM_KEYUP, key, 1);
 }
 
-// A notification as the control sends it to its dialog.
-template <class Notify>
-void notifyParent(HWND control, UINT message, WPARAM wParam, Notify* notify) {
-    SendMessageW(GetParent(control), message, wParam, reinterpret_cast<LPARAM>(notify));
-}
-
 // A click as the user makes it; a disabled button still gets the command Enter sends.
 void click(HWND button) {
     SendMessageW(button, BM_CLICK, 0, 0);
     if (IsWindowEnabled(button) == FALSE) {
-        notifyParent(button, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), button);
+        SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(button));
     }
 }
 
@@ -63,98 +75,85 @@ HFONT fontOf(HWND window) {
     return reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
 }
 
-bool shown(HWND window) {
-    return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
 const std::array kMaps{g("Gods of War 2"), g("彗星捕手"), g("Shore to Shore")};
 const std::array kSight{g("真实视野"), g("圆形视野"), g("视野全开")};
 const std::array kColumns{ListColumn{g("帐号"), 50}, ListColumn{g("昵称"), 50},
                           ListColumn{g("准备"), 30}};
 
-class Win32World final : public ControlWorld {
-  public:
-    Win32World() { showDialog(dialog_); }
-    forms::Button& button() override { return button_; }
-    forms::Label& label() override { return label_; }
-    forms::CheckBox& checkBox() override { return check_; }
-    forms::RadioGroup& radio() override { return radio_; }
-    forms::Slider& slider() override { return slider_; }
-    forms::Edit& edit() override { return edit_; }
-    forms::Memo& memo() override { return memo_; }
-    forms::DropDown& dropDown() override { return maps_; }
-    forms::ListView& list() override { return list_; }
+struct Win32Controls {
+    Dialog dialog{controlsTemplate()};
+    Win32Button button{dialog, IDC_BUTTON};
+    Win32Label label{dialog, IDC_LABEL};
+    Win32CheckBox check{dialog, IDC_CHECK};
+    Win32RadioGroup radio{dialog, IDC_GROUP, IDC_GROUP_ITEMS, kSight, 1, 3};
+    Win32Slider slider{dialog, IDC_SLIDER, 0, 10, 1};
+    Win32Edit edit{dialog, IDC_EDIT};
+    Win32Memo memo{dialog, IDC_MEMO};
+    Win32DropDown maps{dialog, IDC_DROPDOWN, kMaps, 0};
+    Win32ListView list{dialog, IDC_LIST, kColumns};
+};
 
-    void clickButton() override { click(button_.handle()); }
-    void clickCheckBox() override { click(check_.handle()); }
-    void clickRadio(int index) override { click(radio_.button(index)); }
-    void stepSliderLeft() override { key(slider_.handle(), VK_LEFT); }
-    void typeIntoEdit(const text::Gbk& typed) override { type(edit_.handle(), typed); }
-    void typeLineIntoMemo(const text::Gbk& typed) override {
-        type(memo_.handle(), typed);
-        SendMessageW(memo_.handle(), WM_KEYDOWN, VK_RETURN, 1);
-        SendMessageW(memo_.handle(), WM_CHAR, L'\r', 1);
-        SendMessageW(memo_.handle(), WM_KEYUP, VK_RETURN, 1);
+// The contract's dialog, shown.
+struct Win32World : ControlWorldOf<Win32Controls> {
+    Win32World() {
+        ShowWindow(c.dialog.handle(), SW_SHOWNOACTIVATE);
+        runPending();
     }
-    void chooseNextInDropDown() override { key(maps_.handle(), VK_DOWN); }
+    void clickButton() override { click(c.button.handle()); }
+    void clickCheckBox() override { click(c.check.handle()); }
+    void clickRadio(int index) override { click(c.radio.button(index)); }
+    void stepSliderLeft() override { key(c.slider.handle(), VK_LEFT); }
+    void typeIntoEdit(const text::Gbk& typed) override { type(c.edit.handle(), typed); }
+    void typeLineIntoMemo(const text::Gbk& typed) override {
+        type(c.memo.handle(), typed + text::Gbk("\r"));
+    }
+    void chooseNextInDropDown() override { key(c.maps.handle(), VK_DOWN); }
     void clickRow(int row) override {
         RECT bounds{};  // left = LVIR_BOUNDS
-        SendMessageW(list_.handle(), LVM_GETITEMRECT, static_cast<WPARAM>(row),
+        SendMessageW(c.list.handle(), LVM_GETITEMRECT, static_cast<WPARAM>(row),
                      reinterpret_cast<LPARAM>(&bounds));
         const LPARAM point =
             MAKELPARAM((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
         // The release is queued first: the list view looks for it before it reports.
-        PostMessageW(list_.handle(), WM_LBUTTONUP, 0, point);
-        SendMessageW(list_.handle(), WM_LBUTTONDOWN, MK_LBUTTON, point);
+        PostMessageW(c.list.handle(), WM_LBUTTONUP, 0, point);
+        SendMessageW(c.list.handle(), WM_LBUTTONDOWN, MK_LBUTTON, point);
         runPending();
     }
     void doubleClickRow(int row) override {
         NMITEMACTIVATE notify{};
-        notify.hdr = {list_.handle(), IDC_LIST, static_cast<UINT>(NM_DBLCLK)};
+        notify.hdr = {c.list.handle(), IDC_LIST, static_cast<UINT>(NM_DBLCLK)};
         notify.iItem = row;
-        notifyParent(list_.handle(), WM_NOTIFY, IDC_LIST, &notify);
+        SendMessageW(c.dialog.handle(), WM_NOTIFY, IDC_LIST, reinterpret_cast<LPARAM>(&notify));
     }
-
-  private:
-    Dialog dialog_{controlsTemplate()};
-    Win32Button button_{dialog_, IDC_BUTTON};
-    Win32Label label_{dialog_, IDC_LABEL};
-    Win32CheckBox check_{dialog_, IDC_CHECK};
-    Win32RadioGroup radio_{dialog_, IDC_GROUP, IDC_GROUP_ITEMS, kSight, 1, 3};
-    Win32Slider slider_{dialog_, IDC_SLIDER, 0, 10, 1};
-    Win32Edit edit_{dialog_, IDC_EDIT};
-    Win32Memo memo_{dialog_, IDC_MEMO};
-    Win32DropDown maps_{dialog_, IDC_DROPDOWN, kMaps, 0};
-    Win32ListView list_{dialog_, IDC_LIST, kColumns};
 };
 
 CONTRACT_WORLD(Win32, ControlContract, Win32World, ControlWorld);
-CONTRACT_WORLD(Win32, ListViewTest, Win32World, ControlWorld);
 
-using WrapperTest = ControlsDialogTest;
+// What only Win32 has, on the contract's dialog.
+struct Win32Wrappers : ::testing::Test, Win32World {};
 
-TEST_F(WrapperTest, TextsShowThroughTheWideApiAndStylesDoWhatTheUserSees) {
-    Win32Label label(dialog, IDC_LABEL);
-    label.setCaption(g("用户:张三 R&D"));
-    EXPECT_EQ(wideWindowText(label.handle()), L"用户:张三 R&D");
-    EXPECT_NE(GetWindowLongPtrW(label.handle(), GWL_STYLE) & SS_NOPREFIX, 0) << "& shows as is";
-    Win32Edit password(dialog, IDC_EDIT, EditEcho::Masked);
-    EXPECT_EQ(SendMessageW(password.handle(), EM_GETPASSWORDCHAR, 0, 0), L'*');
-    SetWindowTextW(password.handle(), L"a\u20A9b");  // the won sign is not in GBK
-    EXPECT_EQ(password.text(), g("a?b"));
-    Win32ListView rooms(dialog, IDC_LIST, kColumns);
-    rooms.addRow(g("房间"), {g("说明")});
+TEST_F(Win32Wrappers, TextsShowThroughTheWideApiStylesDoWhatTheUserSeesWrongIdsAreRefused) {
+    c.label.setCaption(g("用户:张三 R&D"));
+    EXPECT_EQ(wideWindowText(c.label.handle()), L"用户:张三 R&D");
+    EXPECT_NE(GetWindowLongPtrW(c.label.handle(), GWL_STYLE) & SS_NOPREFIX, 0) << "& as is";
+    c.list.addRow(g("房间"), {g("说明")});
     wchar_t cell[16] = {};
     LVITEMW item{};
     item.iSubItem = 1;
     item.pszText = cell;
     item.cchTextMax = 16;
-    SendMessageW(rooms.handle(), LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(c.list.handle(), LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
     EXPECT_EQ(std::wstring(cell), L"说明");
-
-    Win32Memo view(dialog, IDC_VIEW_MEMO, MemoAccess::ReadOnly);
-    view.setText(g("上\n下"));
-    EXPECT_EQ(wideWindowText(view.handle()), L"上\r\n下");
+    EXPECT_THROW(Win32CheckBox(c.dialog, IDC_PLAIN_CHECK), std::invalid_argument);
+    EXPECT_THROW(Win32Memo(c.dialog, IDC_PASSWORD), std::invalid_argument);
+    EXPECT_THROW((void)c.dialog.item(4242), std::invalid_argument);
+    EXPECT_THROW(Dialog(4242), std::runtime_error);
+    EXPECT_THROW(Win32Button(c.dialog, IDC_BUTTON), std::logic_error);
+    Win32Edit password(c.dialog, IDC_PASSWORD, EditEcho::Masked);
+    EXPECT_EQ(SendMessageW(password.handle(), EM_GETPASSWORDCHAR, 0, 0), L'*');
+    SetWindowTextW(password.handle(), L"a\u20A9b");  // the won sign is not in GBK
+    EXPECT_EQ(password.text(), g("a?b"));
+    Win32Memo view(c.dialog, IDC_VIEW_MEMO, MemoAccess::ReadOnly);
     std::string longLine;
     for (int i = 0; i < 40; ++i) {
         longLine += "很长的聊天内容";
@@ -162,41 +161,55 @@ TEST_F(WrapperTest, TextsShowThroughTheWideApiAndStylesDoWhatTheUserSees) {
     view.setText(g(longLine));
     ASSERT_GT(SendMessageW(view.handle(), EM_GETLINECOUNT, 0, 0), 1);  // the control wraps it
     EXPECT_EQ(view.lineCount(), 1);
-    Runs runs;
-    runs.wire(view.onChange);
+    int runs = 0;
+    view.onChange.set([&] { ++runs; });
     type(view.handle(), g("x"));
-    EXPECT_EQ(runs.count, 0) << "a read-only view takes no typing";
-
-    Win32Button picture(dialog, IDC_PICTURE);  // a clickable picture
-    runs.wire(picture.onClick);
+    EXPECT_EQ(runs, 0) << "a read-only view takes no typing";
+    Win32Button picture(c.dialog, IDC_PICTURE);  // a clickable picture
+    picture.onClick.set([&] { ++runs; });
     SendMessageW(picture.handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
     SendMessageW(picture.handle(), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-    EXPECT_EQ(runs.count, 1);
+    EXPECT_EQ(runs, 1);
 }
 
-TEST_F(WrapperTest, WrongTemplatesAndIdsAreRefusedAndAHandlerExceptionStaysOutOfUser32) {
-    EXPECT_THROW(Win32CheckBox(dialog, IDC_PLAIN_CHECK), std::invalid_argument);
-    EXPECT_THROW(Win32Memo(dialog, IDC_EDIT), std::invalid_argument);
-    EXPECT_THROW((void)dialog.item(4242), std::invalid_argument);
-    EXPECT_THROW(Dialog(4242), std::runtime_error);
-    Win32Button button(dialog, IDC_BUTTON);
-    EXPECT_THROW(Win32Button(dialog, IDC_BUTTON), std::logic_error);
-
+TEST_F(Win32Wrappers, AHandlersExceptionStaysOutOfUser32AndTheSystemsCloseAsksFirst) {
     std::string reported;
     setFailureSink([&](const std::string& message) { reported = message; });
-    button.onClick.set([] { throw std::runtime_error("boom"); });
-    SendMessageW(button.handle(), BM_CLICK, 0, 0);
+    c.button.onClick.set([] { throw std::runtime_error("boom"); });
+    SendMessageW(c.button.handle(), BM_CLICK, 0, 0);
     setFailureSink(nullptr);
     EXPECT_NE(reported.find("boom"), std::string::npos) << reported;
-    EXPECT_TRUE(IsWindow(dialog.handle()));
+    // The show, hide and close rules are the window's own; Win32 adds the system's close
+    // requests (the close button, Alt+F4) reaching them.
+    Win32Window window(c.dialog);
+    EXPECT_EQ(window.caption(), g("作战指挥室"));
+    window.setCaption(g("Ardentis启动中"));
+    EXPECT_EQ(wideWindowText(window.handle()), L"Ardentis启动中");
+    std::string events;
+    window.onShow.set([&] { events += "show;"; });
+    window.onHide.set([&] { events += "hide;"; });
+    window.onClose.set([&] { events += "close;"; });
+    bool allow = false;
+    window.onCloseQuery = [&] { return events += "query;", allow; };
+    SendMessageW(window.handle(), WM_CLOSE, 0, 0);
+    SendMessageW(window.handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    runPending();
+    EXPECT_TRUE(window.visible());
+    allow = true;
+    SendMessageW(window.handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(window.handle()));
+    EXPECT_TRUE(IsWindow(window.handle()));  // destroying it is the owner's business
+    window.show();
+    window.show();
+    EXPECT_EQ(events, "query;query;query;hide;close;show;");
 }
 
 // Three pages on the tab control, the middle one without its tab at first.
-TEST_F(WrapperTest, OnlyVisiblePagesHaveTabsInOrderAndOnlyTheActiveOneShows) {
-    Win32TabControl tabs{dialog, IDC_TABS};
-    Dialog basicPage{IDD_PAGE, dialog};
-    Dialog optionsPage{IDD_PAGE, dialog};
-    Dialog managePage{IDD_PAGE, dialog};
+TEST_F(Win32Wrappers, OnlyVisiblePagesHaveTabsInOrderAndOnlyTheActiveOneShows) {
+    Win32TabControl tabs{c.dialog, IDC_TABS};
+    Dialog basicPage{IDD_PAGE, c.dialog};
+    Dialog optionsPage{IDD_PAGE, c.dialog};
+    Dialog managePage{IDD_PAGE, c.dialog};
     Win32Page basic{tabs, basicPage, 0, g("基本设置")};
     Win32Page options{tabs, optionsPage, 1, g("选项"), false};
     Win32Page manage{tabs, managePage, 2, g("房间管理")};
@@ -217,64 +230,28 @@ TEST_F(WrapperTest, OnlyVisiblePagesHaveTabsInOrderAndOnlyTheActiveOneShows) {
     // The user's tab change shows that page, and a page's controls route through it.
     SendMessageW(tabs.handle(), TCM_SETCURSEL, 2, 0);
     NMHDR change{tabs.handle(), IDC_TABS, static_cast<UINT>(TCN_SELCHANGE)};
-    SendMessageW(dialog.handle(), WM_NOTIFY, IDC_TABS, reinterpret_cast<LPARAM>(&change));
-    EXPECT_TRUE(manage.active() && shown(manage.handle()));
-    EXPECT_FALSE(shown(basic.handle()) || shown(options.handle()));
+    SendMessageW(c.dialog.handle(), WM_NOTIFY, IDC_TABS, reinterpret_cast<LPARAM>(&change));
+    EXPECT_TRUE(manage.active() && IsWindowVisible(manage.handle()));
+    EXPECT_FALSE(IsWindowVisible(basic.handle()) || IsWindowVisible(options.handle()));
     Win32Button start(managePage, IDC_PAGE_BUTTON);
-    Runs runs;
-    runs.wire(start.onClick);
+    int starts = 0;
+    start.onClick.set([&] { ++starts; });
     SendMessageW(start.handle(), BM_CLICK, 0, 0);
-    EXPECT_EQ(runs.count, 1);
+    EXPECT_EQ(starts, 1);
     manage.setVisible(false);  // hiding the active page activates the next tab
     EXPECT_EQ(tabs.tabCount(), 2);
-    EXPECT_TRUE(options.active() && shown(options.handle()));
+    EXPECT_TRUE(options.active() && IsWindowVisible(options.handle()));
     basic.activate();
     EXPECT_EQ(SendMessageW(tabs.handle(), TCM_GETCURSEL, 0, 0), 0);
-    EXPECT_TRUE(shown(basic.handle()));
+    EXPECT_TRUE(IsWindowVisible(basic.handle()));
 }
 
-TEST_F(WrapperTest, ShowHideAndAnAllowedSystemCloseRunTheirHandlersOnce) {
-    Win32Window window(dialog);
-    EXPECT_EQ(window.caption(), g("作战指挥室"));
-    window.setCaption(g("Ardentis启动中"));
-    EXPECT_EQ(wideWindowText(window.handle()), L"Ardentis启动中");
-    window.hide();
-    Runs shows;
-    Runs hides;
-    Runs closes;
-    shows.wire(window.onShow);
-    hides.wire(window.onHide);
-    closes.wire(window.onClose);
-    window.show();
-    window.show();
-    EXPECT_TRUE(IsWindowVisible(window.handle()));
-    bool allow = false;
-    int queries = 0;
-    window.onCloseQuery = [&] { return ++queries, allow; };
-    SendMessageW(window.handle(), WM_CLOSE, 0, 0);
-    SendMessageW(window.handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    runPending();
-    EXPECT_EQ(queries, 2);
-    EXPECT_EQ(closes.count + hides.count, 0);
-    EXPECT_TRUE(window.visible());
-    allow = true;
-    SendMessageW(window.handle(), WM_CLOSE, 0, 0);
-    window.hide();
-    EXPECT_EQ(shows.count, 1);
-    EXPECT_EQ(hides.count, 1);
-    EXPECT_EQ(closes.count, 1);
-    EXPECT_FALSE(window.visible());
-    EXPECT_TRUE(IsWindow(window.handle()));  // destroying it is the owner's business
-}
-
-TEST_F(WrapperTest, ChildrenShowTheWindowsFontWhichHoldsTheChineseGlyphs) {
-    HFONT font = dialog.font();
+// Latin letters and punctuation too: some Chinese faces have none.
+TEST_F(Win32Wrappers, ChildrenAndPagesShowAFontWithEveryGlyphAndANewDpiEnlargesItInPlace) {
+    Dialog page(IDD_PAGE, c.dialog);
+    HFONT font = c.dialog.font();
     ASSERT_NE(font, nullptr);
-    EXPECT_EQ(fontOf(dialog.item(IDC_LIST)), font);
-    LOGFONTW described{};
-    GetObjectW(font, sizeof described, &described);
-    EXPECT_EQ(std::wstring(described.lfFaceName), chineseFace());
-    // Latin letters and punctuation too: some Chinese faces have none.
+    EXPECT_EQ(fontOf(c.dialog.item(IDC_LIST)), font);
     const std::wstring texts = L"Version: 1.0 (zhangsan) 作战指挥室准备就绪游戏大厅请输入房间密码";
     HDC screen = GetDC(nullptr);
     HGDIOBJ previous = SelectObject(screen, font);
@@ -286,22 +263,19 @@ TEST_F(WrapperTest, ChildrenShowTheWindowsFontWhichHoldsTheChineseGlyphs) {
     ReleaseDC(nullptr, screen);
     ASSERT_EQ(converted, texts.size());
     EXPECT_EQ(glyphs.find(static_cast<wchar_t>(0xFFFF)), std::wstring::npos);
-}
 
-TEST_F(WrapperTest, NewDpiGivesEveryChildAndPageALargerFontAndTheSuggestedPlace) {
-    Dialog page(IDD_PAGE, dialog);
     LOGFONTW before{};
-    GetObjectW(dialog.font(), sizeof before, &before);
+    GetObjectW(font, sizeof before, &before);
     RECT suggested{40, 50, 700, 520};
-    SendMessageW(dialog.handle(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144),
+    SendMessageW(c.dialog.handle(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144),
                  reinterpret_cast<LPARAM>(&suggested));
     LOGFONTW after{};
-    GetObjectW(dialog.font(), sizeof after, &after);
+    GetObjectW(c.dialog.font(), sizeof after, &after);
     EXPECT_GT(std::abs(after.lfHeight), std::abs(before.lfHeight));
-    EXPECT_EQ(fontOf(dialog.item(IDC_LABEL)), dialog.font());
-    EXPECT_EQ(fontOf(page.item(IDC_PAGE_LABEL)), dialog.font());
+    EXPECT_EQ(fontOf(c.dialog.item(IDC_LABEL)), c.dialog.font());
+    EXPECT_EQ(fontOf(page.item(IDC_PAGE_LABEL)), c.dialog.font());
     RECT placed{};
-    GetWindowRect(dialog.handle(), &placed);
+    GetWindowRect(c.dialog.handle(), &placed);
     EXPECT_EQ(placed.left, 40);
     EXPECT_EQ(placed.bottom, 520);
 }
