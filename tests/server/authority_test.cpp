@@ -84,6 +84,8 @@ TEST_F(Authority, ChatUpdatesAndListsCarryOnlyTheSendersOwnNameAndNeverAPassword
     Member& host = enter("host");
     auto update = record(2, 0, {"a", kCipher, "a", {}, {}, "999"}, 9);
     lobby.handle(a, update);  // nothing new: not news
+    EXPECT_EQ(take(b),
+              (Lines{"0,0 b|b|lobby", "2,0 a|a|lobby", "2,0 b|b|lobby", "2,0 host|host|lobby"}));
     lobby.handle(host, roomRecord(0, "9", "host"));
     lobby.handle(a, record(4, kJoin, {"9"}));
     clear();
