@@ -1,80 +1,198 @@
 #pragma once
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
-#include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <optional>
-#include <span>
+#include <stdexcept>
 #include <string>
-#include <string_view>
 #include <thread>
-#include <utility>
 #include <vector>
 
+#include "protocol/des.h"
 #include "protocol/lobby_message.h"
 #include "server/options.h"
+#include "server/password_hasher.h"
 #include "server/server.h"
 #include "tests/support/scratch_directory.h"
+#include "text/code_page.h"
 
 namespace ardentis::server::testing {
 
 using namespace std::chrono_literals;
 using ardentis::testing::ScratchDirectory;
 using protocol::LobbyMessage;
+using Seen = std::vector<LobbyMessage>;
 
 // Every wait in the tests is bounded by this; nothing a test expects takes near as long.
 inline constexpr std::chrono::milliseconds kWait = 5s;
 
+// A record of one kind; with `text`, also its first text.
+struct Is {
+    Is(std::uint8_t c, std::int8_t s, std::string_view t = {}) : command(c), sub(s), text(t) {}
+    std::uint8_t command;
+    std::int8_t sub;
+    std::string_view text;
+    bool operator()(const LobbyMessage& m) const {
+        return m.command == command && m.signedSubcommand() == sub &&
+               (text.empty() || m.sparam1.view() == text);
+    }
+};
+inline std::size_t count(const Seen& seen, Is is) {
+    return static_cast<std::size_t>(std::ranges::count_if(seen, is));
+}
 // A blocking client over a real loopback socket, reading whole records with timeouts.
 class TestClient {
   public:
     // A receive buffer > 0 (a small one makes a slow reader) is set before connecting.
-    explicit TestClient(std::uint16_t port, int receiveBuffer = 0);
+    explicit TestClient(std::uint16_t port, int receiveBuffer = 0)
+        : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+        if (receiveBuffer > 0) {
+            ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+        }
+        const int one = 1;
+        ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        const sockaddr_in address{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
+        if (::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+            abort();
+        }
+    }
     ~TestClient() { abort(); }
     TestClient(const TestClient&) = delete;
     TestClient& operator=(const TestClient&) = delete;
 
     // False when the server has closed the connection.
     bool send(const LobbyMessage& message) { return sendBytes(message.toBytes()); }
-    bool sendBytes(std::span<const std::byte> bytes);
-    // The next record; nothing when none comes within the timeout or the connection ends.
-    [[nodiscard]] std::optional<LobbyMessage> receive(std::chrono::milliseconds timeout = kWait);
-    // Skips records until one matches; every record seen, the match last, goes to `seen`.
-    [[nodiscard]] std::optional<LobbyMessage> waitFor(
-        const std::function<bool(const LobbyMessage&)>& match,
-        std::vector<LobbyMessage>* seen = nullptr);
-    // True when the server closes the connection within kWait (records are skipped).
-    [[nodiscard]] bool waitClosed() {
+    bool sendBytes(std::span<const std::byte> bytes) {
+        return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
+               static_cast<ssize_t>(bytes.size());
+    }
+    // Skips records until one matches; every record seen, the match last, goes to `seen`. Ends
+    // when none comes within the timeout. The server writes whole records: once a byte has come,
+    // the rest follows.
+    std::optional<LobbyMessage> waitFor(const std::function<bool(const LobbyMessage&)>& match,
+                                        Seen* seen = nullptr,
+                                        std::chrono::milliseconds timeout = kWait) {
+        std::array<std::byte, protocol::kRecordSize> bytes{};
+        pollfd entry{fd_, POLLIN, 0};
+        while (!ended_ && ::poll(&entry, 1, static_cast<int>(timeout.count())) > 0) {
+            ended_ = ::recv(fd_, bytes.data(), bytes.size(), MSG_WAITALL) != std::ssize(bytes);
+            const LobbyMessage message = *LobbyMessage::fromBytes(bytes);
+            if (seen != nullptr && !ended_) {
+                seen->push_back(message);
+            }
+            if (!ended_ && match(message)) {
+                return message;
+            }
+        }
+        return std::nullopt;
+    }
+    std::optional<LobbyMessage> receive(std::chrono::milliseconds timeout = kWait) {
+        return waitFor([](auto&) { return true; }, nullptr, timeout);
+    }
+    // True when the server closes the connection (records are skipped).
+    bool waitClosed() {
         return !waitFor([](auto&) { return false; }) && ended_;
     }
-    void abort();  // closes at once, as a client that dies
+    void abort() {  // closes at once, as a client that dies
+        if (fd_ >= 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
     [[nodiscard]] int fd() const noexcept { return fd_; }
 
-  private:
-    bool fill(std::chrono::steady_clock::time_point deadline);
+    std::string account;  // who it logged in as, for its marker lines
 
-    int fd_ = -1;
+  private:
+    int fd_;
     bool ended_ = false;
-    std::vector<std::byte> buffer_;
 };
+
+// Records as clients build them: texts go to sparam1, sparam2, sparam3 and sparam6.
+inline LobbyMessage record(std::uint8_t command, std::int8_t sub,
+                           std::vector<std::string_view> texts = {}, std::int32_t iparam1 = 0) {
+    LobbyMessage m{};
+    m.setKind(command, sub);
+    texts.resize(6);
+    m.sparam1.set(texts[0]);
+    m.sparam2.set(texts[1]);
+    m.sparam3.set(texts[2]);
+    m.sparam6.set(texts[5]);
+    m.iparam1.set(iparam1);
+    return m;
+}
+inline LobbyMessage loginRecord(std::string_view account, std::string_view password) {
+    return record(0, 0, {account, protocol::des::EncryptHex(password)});
+}
+// A room record (4,0 opens or changes, 4,15 game options) with one player.
+inline LobbyMessage roomRecord(std::int8_t sub, std::string_view roomno, std::string_view host,
+                               std::int32_t maxplayers = 8) {
+    LobbyMessage m = record(4, sub, {"Map", "", roomno}, maxplayers);
+    m.sparam9.set(host);
+    m.iparam2.set(1);
+    return m;
+}
+
+// Connects and logs in; the client is returned after LoginOk (nullptr otherwise).
+inline std::unique_ptr<TestClient> loggedIn(std::uint16_t port, std::string_view account,
+                                            std::string_view password = "pw") {
+    auto client = std::make_unique<TestClient>(port);
+    client->account = account;
+    const auto answer =
+        client->send(loginRecord(account, password)) ? client->receive() : std::nullopt;
+    return answer && Is(0, 0)(*answer) ? std::move(client) : nullptr;
+}
+// Sends a lobby chat marker line "account>>mark N" and returns it.
+inline std::string mark(TestClient& sender) {
+    static std::atomic<int> counter{0};
+    const std::string line = sender.account + ">>mark " + std::to_string(counter++);
+    EXPECT_TRUE(sender.send(record(1, 0, {line})));
+    return line;
+}
+// True when the client hears its own marker: the server has handled all it sent before.
+inline bool sync(TestClient& client) {
+    return client.waitFor(Is(1, 0, mark(client))).has_value();
+}
 
 // Options for a test server: loopback, a port the kernel picks, cheapest hashes and flood limits
 // out of the way unless a test sets them.
-[[nodiscard]] ServerOptions testOptions(const ScratchDirectory& dir);
-
-// Adds an account straight to the database (GBK texts), as `user add` does.
-void addAccount(const ServerOptions& options, std::string_view account, std::string_view password,
-                std::string_view nickname = {}, std::int8_t uflag = 0, std::int32_t uvalue1 = 0);
+inline ServerOptions testOptions(const ScratchDirectory& dir) {
+    ServerOptions options;
+    options.host = "127.0.0.1";
+    options.port = 0;
+    options.database = (dir / "accounts.db").string();
+    options.hashCost = HashCost::Minimum;
+    options.chatRate = options.chatBurst = options.recordRate = options.recordBurst = 1e6;
+    options.loginFailures = 1000;
+    return options;
+}
 
 // The real server on its own thread inside the test process.
 class RunningServer {
   public:
-    explicit RunningServer(const ServerOptions& options);
-    ~RunningServer();
+    explicit RunningServer(const ServerOptions& options) {
+        if (!PasswordHasher::initialise()) {
+            throw std::runtime_error("libsodium cannot start");
+        }
+        server_ = std::make_unique<Server>(options, AccountStore::open(options.database).value());
+        port_ = server_->listen().value();
+        thread_ = std::thread([this] { server_->run(); });
+    }
+    ~RunningServer() {
+        server_->stop();
+        thread_.join();
+    }
     RunningServer(const RunningServer&) = delete;
     RunningServer& operator=(const RunningServer&) = delete;
     [[nodiscard]] std::uint16_t port() const noexcept { return port_; }
@@ -85,60 +203,22 @@ class RunningServer {
     std::thread thread_;
 };
 
-// Records as clients build them: texts go to sparam1, sparam2, ... in order.
-[[nodiscard]] LobbyMessage record(std::uint8_t command, std::int8_t sub,
-                                  std::initializer_list<std::string_view> texts = {},
-                                  std::int32_t iparam1 = 0);
-[[nodiscard]] LobbyMessage loginRecord(std::string_view account, std::string_view password);
-[[nodiscard]] LobbyMessage userUpdate(std::string_view account, std::string_view nickname,
-                                      std::string_view location, std::string_view password = {});
-// A room record (4,0 opens or changes, 4,15 game options) with one player.
-[[nodiscard]] LobbyMessage roomRecord(std::int8_t sub, std::string_view roomno,
-                                      std::string_view host, std::int32_t maxplayers = 8);
-// Room sub-commands a client sends: {roomno, account}, chat {line, roomno, account}, player state
-// {roomno, account} + state, game start {roomno, address, account}.
-enum RoomSub : std::int8_t {
-    kChat = 5,
-    kJoin = 10,
-    kLeave = 12,
-    kOptions = 15,
-    kState = 16,
-    kStart = 20
-};
-
-[[nodiscard]] bool isKind(const LobbyMessage& message, std::uint8_t command, std::int8_t sub);
-// A user record (2,0 / 2,1 / 4,2 / 4,11) about the account.
-[[nodiscard]] bool isUser(const LobbyMessage& message, std::uint8_t command, std::int8_t sub,
-                          std::string_view account);
-// A room record (4,0 / 4,9 / 4,10) for the room number.
-[[nodiscard]] bool isRoom(const LobbyMessage& message, std::int8_t sub, std::string_view roomno);
-[[nodiscard]] std::size_t count(const std::vector<LobbyMessage>& seen, std::uint8_t command,
-                                std::int8_t sub);
-[[nodiscard]] std::string lobbyWord();  // "大厅" in code page 936
-
-// Connects and logs in; the client is returned after LoginOk (nullptr otherwise).
-[[nodiscard]] std::unique_ptr<TestClient> loggedIn(std::uint16_t port, std::string_view account,
-                                                   std::string_view password = "pw");
-// Sends a lobby chat marker line "account>>mark N" and returns it.
-[[nodiscard]] std::string mark(TestClient& sender, std::string_view account);
-// The records `observer` receives up to the last of the markers (any order): every record their
-// senders sent before them has arrived by then. A test failure when one does not come.
-[[nodiscard]] std::vector<LobbyMessage> upTo(TestClient& observer,
-                                             const std::vector<std::string>& lines);
-// True when the client hears its own marker: the server has handled all it sent before.
-[[nodiscard]] bool sync(TestClient& client, std::string_view account);
-
 // A server with auto-registration, started on first use so a test may change the options.
 class LobbyTest : public ::testing::Test {
   protected:
     LobbyTest() { options.autoRegister = true; }
-    std::uint16_t port();
+    std::uint16_t port() {
+        if (!server) {
+            server = std::make_unique<RunningServer>(options);
+        }
+        return server->port();
+    }
     // A logged-in user who has read past the newcomer's lists.
-    std::unique_ptr<TestClient> user(std::string_view account);
-    // `host` opens a room and each joiner joins it; returns when everyone has read past it.
-    void openRoom(TestClient& host, std::string_view hostAccount, std::string_view roomno,
-                  std::initializer_list<std::pair<TestClient*, std::string_view>> joiners,
-                  std::int32_t maxplayers = 8);
+    std::unique_ptr<TestClient> user(std::string_view account) {
+        auto client = loggedIn(port(), account);
+        EXPECT_TRUE(client && sync(*client)) << account;
+        return client;
+    }
 
     ScratchDirectory dir;
     ServerOptions options = testOptions(dir);

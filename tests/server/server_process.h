@@ -4,7 +4,6 @@
 #include <signal.h>
 #include <sys/wait.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -12,62 +11,61 @@
 
 namespace ardentis::server::testing {
 
-// Runs the program through the shell with `input` on its standard input, after `prefix` (a
-// command that runs it, such as timeout); exit status and output.
+// The exit status of a shell command run by popen, or -1 when it did not exit.
+inline int exitStatus(int status) {
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs the program through the shell with `input` (printf escapes) on its standard input,
+// behind `prefix` (a command that runs it, such as timeout); its exit status and standard output.
 inline std::pair<int, std::string> run(const std::string& arguments, const std::string& input = "",
                                        const std::string& prefix = "") {
-    const std::string command =
-        "printf '" + input + "' | " + prefix + " " ARDENTIS_SERVER_BINARY " " + arguments;
-    FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
+    FILE* pipe = ::popen(("printf '" + input + "' | " + prefix + " " ARDENTIS_SERVER_BINARY " " +
+                          arguments + " 2>/dev/null")
+                             .c_str(),
+                         "r");
     std::string output;
     for (int c = 0; (c = std::fgetc(pipe)) != EOF;) {
         output += static_cast<char>(c);
     }
-    const int status = ::pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+    return {exitStatus(::pclose(pipe)), output};
 }
 
-// The server serving in a child of a shell, which prints the server's pid and, once it has
-// ended, "exit STATUS"; standard error goes to `errorLog`. `setup` runs in that shell first.
+// The program serving on a loopback port it picks; standard error goes to `errorLog`. `setup`
+// runs first in the shell that becomes the program (limits, signals it ignores).
 class ServerProcess {
   public:
     ServerProcess(const std::string& arguments, const std::string& errorLog,
                   const std::string& setup = "")
-        : shell_(::popen((setup + " " ARDENTIS_SERVER_BINARY " --listen 127.0.0.1:0 " + arguments +
-                          " 2>>" + errorLog + " & echo pid $!; wait $!; echo exit $?")
-                             .c_str(),
-                         "r")) {
-        for (int lines = 0; lines < 2 && std::fgets(line_, sizeof line_, shell_) != nullptr;
-             ++lines) {
-            std::sscanf(line_, "pid %d", &pid_);
-            std::sscanf(line_, "listening on 127.0.0.1:%hu", &port_);
+        : pipe_(::popen(
+              (setup + " echo pid $$; exec " ARDENTIS_SERVER_BINARY " --listen 127.0.0.1:0 " +
+               arguments + " 2>>" + errorLog)
+                  .c_str(),
+              "r")) {
+        char line[128] = {};
+        for (int lines = 0; lines < 2 && std::fgets(line, sizeof line, pipe_) != nullptr; ++lines) {
+            std::sscanf(line, "pid %d", &pid_);
+            std::sscanf(line, "listening on 127.0.0.1:%hu", &port_);
         }
-        EXPECT_TRUE(pid_ > 0 && port_ > 0) << line_;
-        pid_ = std::max(pid_, 0);
+        EXPECT_TRUE(pid_ > 0 && port_ > 0) << line;
     }
-    ~ServerProcess() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-        }
-        ::pclose(shell_);
-    }
+    ~ServerProcess() { stop(SIGKILL); }
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
     [[nodiscard]] std::uint16_t port() const { return port_; }
-    // Sends the signal and returns the exit status.
+    // Sends the signal and returns the exit status (-1 when the signal ended it).
     int stop(int signal) {
-        ::kill(pid_, signal);
-        int status = -1;
-        while (std::fgets(line_, sizeof line_, shell_) != nullptr &&
-               std::sscanf(line_, "exit %d", &status) != 1) {
+        if (pid_ > 0) {
+            ::kill(pid_, signal);
         }
         pid_ = 0;
-        return status;
+        const int status = pipe_ != nullptr ? ::pclose(pipe_) : 0;
+        pipe_ = nullptr;
+        return exitStatus(status);
     }
 
   private:
-    FILE* shell_;
-    char line_[128] = {};
+    FILE* pipe_;
     int pid_ = 0;
     std::uint16_t port_ = 0;
 };

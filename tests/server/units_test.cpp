@@ -13,9 +13,9 @@
 namespace ardentis::server::testing {
 namespace {
 
-// Feeds three records in a first read of `first` bytes, then reads as large as the reader
-// offers; the handler stops after `stopAfter` records. Returns the chat lines that came out.
-std::vector<std::string> feed(std::size_t first, int stopAfter = 99) {
+// Three records, a first read of `first` bytes, then reads as large as the reader offers; the
+// handler stops after `stopAfter` records. The chat lines that came out.
+std::vector<std::string> feed(std::size_t first, std::size_t stopAfter = 9) {
     std::vector<std::byte> stream;
     for (const char* line : {"one", "two", "three"}) {
         const auto bytes = record(1, 0, {line}).toBytes();
@@ -23,15 +23,13 @@ std::vector<std::string> feed(std::size_t first, int stopAfter = 99) {
     }
     FrameReader reader;
     std::vector<std::string> lines;
-    std::size_t want = first;
-    for (std::size_t offset = 0; offset < stream.size(); want = stream.size()) {
-        const std::size_t size = std::min({want, reader.space().size(), stream.size() - offset});
+    for (std::size_t offset = 0, size = 0; offset < stream.size(); offset += size, first = 9999) {
+        size = std::min({first, reader.space().size(), stream.size() - offset});
         std::copy_n(stream.begin() + static_cast<std::ptrdiff_t>(offset), size,
                     reader.space().begin());
-        offset += size;
         reader.commit(size, [&](const LobbyMessage& m) {
             lines.emplace_back(m.sparam1.view());
-            return static_cast<int>(lines.size()) < stopAfter;
+            return lines.size() < stopAfter;
         });
     }
     return lines;
@@ -54,33 +52,26 @@ TEST(CommandLine, TakesEveryOptionAndRefusesBadValues) {
                "--login-timeout-ms", "200", "--hash-cost", "min", "--queue-limit", "64",
                "--keepalive-idle", "7", "--chat-burst", "3"});
     ASSERT_TRUE(command);
+    const ServerOptions& o = command->options;
     EXPECT_EQ(command->kind, CommandKind::Serve);
-    EXPECT_EQ(command->options.host, "::1");
-    EXPECT_EQ(command->options.port, 0);
-    EXPECT_EQ(command->options.database, "x.db");
-    EXPECT_TRUE(command->options.autoRegister);
-    EXPECT_EQ(command->options.maxClients, 5U);
-    EXPECT_EQ(command->options.loginTimeout, 200ms);
-    EXPECT_EQ(command->options.hashCost, HashCost::Minimum);
-    EXPECT_EQ(command->options.queueLimit, 64U);
-    EXPECT_EQ(command->options.keepAliveIdle, 7s);
-    EXPECT_EQ(command->options.chatBurst, 3.0);
+    EXPECT_EQ(std::tuple(o.host, o.port, o.database, o.autoRegister, o.maxClients, o.queueLimit),
+              std::tuple("::1", 0, "x.db", true, 5U, 64U));
+    EXPECT_EQ(std::tuple(o.loginTimeout, o.hashCost, o.keepAliveIdle, o.chatBurst),
+              std::tuple(200ms, HashCost::Minimum, 7s, 3.0));
     // clang-format off
-    const std::vector<std::vector<std::string_view>> refused = {
-        {"--listen", "8888"}, {"--listen", "host:65536"}, {"--max-clients", "0"},
-        {"--hash-cost", "cheap"}, {"--queue-limit"}, {"--login-timeout-ms", "-5"},
-        {"--frobnicate", "1"}, {"user", "remove"}, {"user", "list", "--nickname", "x"},
-        {"user", "rename", "bob"}};
-    // clang-format on
-    for (const auto& arguments : refused) {
-        EXPECT_FALSE(parse(arguments)) << arguments[0] << " " << arguments.back();
+    for (const std::vector<std::string_view>& refused : std::vector<std::vector<std::string_view>>{
+             {"--listen", "8888"}, {"--listen", "host:65536"}, {"--max-clients", "0"},
+             {"--hash-cost", "cheap"}, {"--queue-limit"}, {"--login-timeout-ms", "-5"},
+             {"--frobnicate", "1"}, {"user", "remove"}, {"user", "list", "--nickname", "x"},
+             {"user", "rename", "bob"}}) {
+        // clang-format on
+        EXPECT_FALSE(parse(refused)) << refused[0] << " " << refused.back();
     }
     EXPECT_TRUE(parse({"--listen", "host:65535"}));
     const auto add = parse({"user", "add", "bob", "--nickname", "Bobby"});
     ASSERT_TRUE(add);
-    EXPECT_EQ(add->kind, CommandKind::UserAdd);
-    EXPECT_EQ(add->name, "bob");
-    EXPECT_EQ(add->nickname, "Bobby");
+    EXPECT_EQ(std::tuple(add->kind, add->name, add->nickname),
+              std::tuple(CommandKind::UserAdd, "bob", "Bobby"));
 }
 
 TEST(LogText, ControlCharactersBackslashesAndBrokenBytesAreEscapedGbkShownAsUtf8) {
