@@ -71,9 +71,16 @@ void closeIfOpen(Handle& handle) {
     }
 }
 
-int clampToInt(std::size_t size) {
+// A byte count as the system's send and recv take it.
+#ifdef _WIN32
+int countOf(std::size_t size) {
     return size > 0x7fffffff ? 0x7fffffff : static_cast<int>(size);
 }
+#else
+std::size_t countOf(std::size_t size) {
+    return size;
+}
+#endif
 
 // A socket bound to `host` at a port the kernel picks, and that port.
 std::pair<Handle, std::uint16_t> bound(int type, std::uint32_t host) {
@@ -123,7 +130,7 @@ bool LoopbackPeer::accept() {
 void LoopbackPeer::send(std::span<const std::byte> bytes) {
     while (!bytes.empty()) {
         const auto sent = ::send(sockets_->connection, reinterpret_cast<const char*>(bytes.data()),
-                                 clampToInt(bytes.size()), kNoSignal);
+                                 countOf(bytes.size()), kNoSignal);
         if (sent <= 0) {
             throw std::runtime_error("the peer's send failed");
         }
@@ -136,7 +143,7 @@ std::vector<std::byte> LoopbackPeer::receive(std::size_t count) {
     std::size_t got = 0;
     while (got < count && readable(sockets_->connection, kWaitMs)) {
         const auto n = ::recv(sockets_->connection, reinterpret_cast<char*>(bytes.data() + got),
-                              clampToInt(count - got), 0);
+                              countOf(count - got), 0);
         if (n <= 0) {
             break;
         }
@@ -148,10 +155,9 @@ std::vector<std::byte> LoopbackPeer::receive(std::size_t count) {
 
 std::vector<std::byte> LoopbackPeer::receiveWaiting(std::size_t limit) {
     std::vector<std::byte> bytes(readable(sockets_->connection, 0) ? limit : 0);
-    const auto n = bytes.empty()
-                       ? 0
-                       : ::recv(sockets_->connection, reinterpret_cast<char*>(bytes.data()),
-                                clampToInt(limit), 0);
+    const auto n = bytes.empty() ? 0
+                                 : ::recv(sockets_->connection,
+                                          reinterpret_cast<char*>(bytes.data()), countOf(limit), 0);
     bytes.resize(n > 0 ? static_cast<std::size_t>(n) : 0U);
     return bytes;
 }
