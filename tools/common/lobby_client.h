@@ -38,6 +38,8 @@ class LobbyClient : public std::enable_shared_from_this<LobbyClient> {
     // Reads nothing for a while: a peer that has stopped reading.
     void stall(std::chrono::milliseconds time);
     [[nodiscard]] bool stalled() const { return std::chrono::steady_clock::now() < stalledUntil_; }
+    // Whether this connection has stalled: the server may have cut it off unseen.
+    [[nodiscard]] bool hasStalled() const { return stalledUntil_ != Clock::time_point{}; }
     void close();
 
     [[nodiscard]] std::size_t index() const noexcept { return index_; }
@@ -73,7 +75,8 @@ class LobbyClient : public std::enable_shared_from_this<LobbyClient> {
     bool open_ = false;
     bool closedHere_ = false;
     bool closeAfterWrite_ = false;
-    std::chrono::steady_clock::time_point stalledUntil_{};
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point stalledUntil_{};
 };
 
 }  // namespace ardentis::tools

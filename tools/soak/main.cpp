@@ -10,7 +10,9 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <random>
 #include <string>
@@ -67,6 +69,36 @@ std::optional<Arguments> parse(const std::vector<std::string_view>& args) {
     return parsed;
 }
 
+// The server's own view: an account logged in while one of its connections still was.
+int doubleLogIns(const fs::path& log) {
+    std::map<std::string, std::string> online;  // account: its connection
+    int doubles = 0;
+    std::ifstream in(log);
+    for (std::string line; std::getline(in, line);) {
+        const auto open = line.find(" (127.0.0.1:");
+        const auto close = line.find(") ", open);
+        const auto start = line.find("Z ");
+        if (open == std::string::npos || close == std::string::npos || start > open) {
+            continue;
+        }
+        const std::string account = line.substr(start + 2, open - start - 2);
+        const std::string connection = line.substr(open + 2, close - open - 2);
+        const std::string_view event = std::string_view(line).substr(close + 2);
+        if (event == "logged in") {
+            if (const auto it = online.find(account); it != online.end()) {
+                std::printf("  %s logged in twice (%s and %s)\n", account.c_str(),
+                            it->second.c_str(), connection.c_str());
+                ++doubles;
+            }
+            online[account] = connection;
+        } else if ((event.starts_with("disconnected") || event.starts_with("cut off")) &&
+                   online[account] == connection) {
+            online.erase(account);
+        }
+    }
+    return doubles;
+}
+
 void print(const char* when, const ProcessFigures& f) {
     std::printf("server %s: %ld kB resident, %ld descriptors\n", when, f.rssKb, f.descriptors);
 }
@@ -120,6 +152,10 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     running = false;
     sampler.join();
     bool sound = run.report();
+    if (const int doubles = doubleLogIns(dir / "server.log"); doubles > 0) {
+        std::printf("FAULT: the server's log shows %d accounts on line twice\n", doubles);
+        sound = false;
+    }
 
     // The server closes what its users left at its own pace.
     ProcessFigures after = server->figures();

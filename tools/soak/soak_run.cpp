@@ -211,9 +211,11 @@ void SoakRun::onRecord(LobbyClient& client, const protocol::LobbyMessage& m) {
     }
     if (m.command == cmd::kLogin && !client.loggedIn) {
         if (kind == sub::kLoginOk && isSecond(client)) {
-            // Unless the first one's connection ended meanwhile.
+            // Unless the first one's connection ended meanwhile; one that stopped reading may
+            // have been cut off unseen, so the server's log decides for it.
             if (std::ranges::any_of(clients_, [&](const auto& first) {
-                    return first->account() == client.account() && first->loggedIn;
+                    return first->account() == client.account() && first->loggedIn &&
+                           !first->hasStalled();
                 })) {
                 violation(client.account() + " is on line twice");
             }
