@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -15,19 +14,8 @@
 #include "protocol/message_kind.h"
 #include "protocol/room_record.h"
 #include "tests/support/scratch_directory.h"
-#include "text/code_page.h"
 #include "text/literal.h"
 #include "ui/forms/headless/headless_client.h"
-
-namespace ardentis::text {
-
-// Failure messages show a text as the user would read it.
-inline void PrintTo(const Gbk& value, std::ostream* os) {
-    const auto utf8 = toUtf8(value);
-    *os << '"' << (utf8 ? *utf8 : value.bytes()) << '"';
-}
-
-}  // namespace ardentis::text
 
 namespace ardentis::forms::testing {
 
@@ -189,6 +177,10 @@ class HeadlessFixture : public ::testing::Test {
         return roomMessage(sub::kPlayerState, roomno, account, {}, state);
     }
 
+    // The three texts most room records carry.
+    static Texts params(const LobbyMessage& record) {
+        return {record.sparam1.text(), record.sparam2.text(), record.sparam3.text()};
+    }
     static Kinds kinds(const Records& records) {
         Kinds result;
         for (const LobbyMessage& record : records) {
