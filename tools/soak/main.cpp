@@ -91,9 +91,10 @@ int doubleLogIns(const fs::path& log) {
                 ++doubles;
             }
             online[account] = connection;
-        } else if ((event.starts_with("disconnected") || event.starts_with("cut off")) &&
-                   online[account] == connection) {
-            online.erase(account);
+        } else if (const auto it = online.find(account);
+                   it != online.end() && it->second == connection &&
+                   (event.starts_with("disconnected") || event.starts_with("cut off"))) {
+            online.erase(it);
         }
     }
     return doubles;
