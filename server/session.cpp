@@ -6,24 +6,22 @@
 
 #include <asio/post.hpp>
 #include <asio/write.hpp>
-#include <exception>
 #include <utility>
 
-#include "protocol/des.h"
-#include "protocol/message_kind.h"
 #include "server/log.h"
-#include "server/outgoing.h"
 
 namespace ardentis::server {
 namespace {
 
-namespace cmd = protocol::command;
-namespace sub = protocol::subcommand;
-using Clock = std::chrono::steady_clock;
-
-bool isChat(const protocol::LobbyMessage& message) {
-    return message.command == cmd::kLobbyChat ||
-           (message.command == cmd::kRoom && message.signedSubcommand() == sub::kRoomChat);
+// The peer's address, and its address and port for the log.
+std::pair<std::string, std::string> namesOf(const asio::ip::tcp::socket& socket) {
+    std::error_code error;
+    const auto remote = socket.remote_endpoint(error);
+    if (error) {
+        return {"unknown", "unknown"};
+    }
+    const std::string address = remote.address().to_string();
+    return {address, address + ":" + std::to_string(remote.port())};
 }
 
 void setIntOption(int fd, int level, int name, int value) {
@@ -33,19 +31,12 @@ void setIntOption(int fd, int level, int name, int value) {
 }  // namespace
 
 Session::Session(asio::ip::tcp::socket socket, Context& context)
-    : socket_(std::move(socket)),
+    : Connection(context.options, context.lobby, Clock::now()),
+      socket_(std::move(socket)),
       loginTimer_(socket_.get_executor()),
-      context_(context),
-      chatFlood_(context.options.chatRate, context.options.chatBurst, Clock::now()),
-      recordFlood_(context.options.recordRate, context.options.recordBurst, Clock::now()) {
-    std::error_code error;
-    const auto remote = socket_.remote_endpoint(error);
-    if (!error) {
-        address_ = remote.address().to_string();
-        peerName_ = address_ + ":" + std::to_string(remote.port());
-    } else {
-        address_ = peerName_ = "unknown";
-    }
+      context_(context) {
+    auto [address, peerName] = namesOf(socket_);
+    identify(std::move(address), std::move(peerName));
 }
 
 void Session::configureSocket() {
@@ -64,22 +55,18 @@ void Session::start() {
     configureSocket();
     std::error_code ignored;
     socket_.non_blocking(true, ignored);
-    log::line(peerName_ + " connected");
+    log::line(who() + " connected");
     loginTimer_.expires_after(context_.options.loginTimeout);
     loginTimer_.async_wait([self = shared_from_this()](const std::error_code& error) {
-        if (!error && self->state_ != State::LoggedIn) {
+        if (!error && !self->loggedIn()) {
             self->close("no log-in in time");
         }
     });
     read();
 }
 
-std::string Session::who() const {
-    return account_.empty() ? peerName_ : log::text(account_) + " (" + peerName_ + ")";
-}
-
 void Session::read() {
-    const auto space = reader_.space();
+    const auto space = readSpace();
     socket_.async_read_some(
         asio::buffer(space.data(), space.size()),
         [self = shared_from_this()](const std::error_code& error, std::size_t count) {
@@ -88,119 +75,38 @@ void Session::read() {
 }
 
 void Session::onRead(const std::error_code& error, std::size_t count) {
-    if (state_ == State::Closed) {
+    if (closed()) {
         return;
     }
     if (error) {
         close(error == asio::error::eof ? "closed by peer" : "read: " + error.message());
         return;
     }
-    reader_.commit(count,
-                   [this](const protocol::LobbyMessage& message) { return handleRecord(message); });
-    if (state_ != State::Closed) {
+    received(count, Clock::now());
+    if (!closed()) {
         read();
     }
 }
 
-bool Session::handleRecord(const protocol::LobbyMessage& message) {
-    try {
-        switch (state_) {
-            case State::AwaitingLogin:
-                if (message.command == cmd::kLogin && message.signedSubcommand() == sub::kLogin) {
-                    login(message);
-                }
-                break;
-            case State::Checking:
-                break;  // nothing counts before the answer
-            case State::LoggedIn:
-                if (admit(message)) {
-                    context_.lobby.handle(*member_, message);
-                }
-                break;
-            case State::Closed:
-                return false;
-        }
-    } catch (const std::exception& failure) {
-        close(std::string("record failed: ") + failure.what());
-    }
-    return state_ != State::Closed;
-}
-
-bool Session::admit(const protocol::LobbyMessage& message) {
-    const auto now = Clock::now();
-    const bool allowed = recordFlood_.allow(now) && (!isChat(message) || chatFlood_.allow(now));
-    if (!allowed && !floodLogged_) {
-        log::line(who() + " flooding: records dropped");
-    }
-    floodLogged_ = !allowed;
-    return allowed;
-}
-
-void Session::login(const protocol::LobbyMessage& message) {
-    account_ = std::string(message.sparam1.view());
-    std::string password;
-    try {
-        password = protocol::des::DecryptHex(message.sparam2.view());
-    } catch (const protocol::des::CipherError&) {
-        log::line(who() + " log-in bad: password field is not hex");
-        deliver(makeFrame(emptyMessage(cmd::kLogin, sub::kLoginBad)));
-        return;
-    }
-    state_ = State::Checking;
-    context_.login.check(account_, std::move(password), address_,
+void Session::checkLogin(std::string account, std::string password) {
+    context_.login.check(std::move(account), std::move(password), address(),
                          [weak = weak_from_this()](std::optional<protocol::UserRecord> user) {
                              if (auto self = weak.lock()) {
-                                 self->onLogin(std::move(user));
+                                 self->loginAnswered(std::move(user));
+                                 if (self->loggedIn()) {
+                                     self->loginTimer_.cancel();
+                                 }
                              }
                          });
 }
 
-void Session::onLogin(std::optional<protocol::UserRecord> user) {
-    if (state_ != State::Checking) {
-        return;
-    }
-    state_ = State::AwaitingLogin;
-    if (!user) {
-        log::line(who() + " log-in bad");
-        deliver(makeFrame(emptyMessage(cmd::kLogin, sub::kLoginBad)));
-        return;
-    }
-    member_ = context_.lobby.enter(*this, *user);
-    if (member_ == nullptr) {
-        log::line(who() + " log-in refused: already on line");
-        deliver(makeFrame(emptyMessage(cmd::kLogin, sub::kLoginDup)));
-        return;
-    }
-    state_ = State::LoggedIn;
-    loginTimer_.cancel();
-    log::line(who() + " logged in");
-}
-
-void Session::deliver(const Frame& frame) {
-    if (state_ == State::Closed || cut_) {
-        return;
-    }
-    // Only records stuck behind an unfinished write count: a newcomer's lists, queued at
-    // once before the first write, are not a sign of a slow reader.
-    if (queue_.writing() && queue_.pending() >= context_.options.queueLimit) {
-        cutOff();
-        return;
-    }
-    queue_.push(frame);
-    scheduleFlush();
-}
-
-void Session::cutOff() {
-    cut_ = true;
-    log::line(who() + " cut off: more than " + std::to_string(context_.options.queueLimit) +
-              " records waiting");
-    // Not on the spot: the lobby may be walking its lists right now.
+void Session::closeSoon() {
     asio::post(socket_.get_executor(),
                [self = shared_from_this()] { self->close("reader too slow"); });
 }
 
-void Session::scheduleFlush() {
-    if (queue_.writing() || flushScheduled_) {
+void Session::flushSoon() {
+    if (flushScheduled_) {
         return;
     }
     flushScheduled_ = true;
@@ -209,10 +115,10 @@ void Session::scheduleFlush() {
 
 void Session::flush() {
     flushScheduled_ = false;
-    if (state_ == State::Closed || queue_.writing() || queue_.pending() == 0) {
+    if (closed() || queue().writing() || queue().pending() == 0) {
         return;
     }
-    const auto& batch = queue_.startBatch();
+    const auto& batch = queue().startBatch();
     buffers_.clear();
     buffers_.reserve(batch.size());
     for (const Frame& frame : batch) {
@@ -248,7 +154,7 @@ void Session::flush() {
 }
 
 void Session::finishBatch() {
-    queue_.finishBatch();
+    queue().finishBatch();
     // A newcomer's lists make one huge batch; thousands of idle connections must not
     // each keep room for one.
     constexpr std::size_t kKeptBuffers = 256;
@@ -266,7 +172,7 @@ void Session::writeRest(std::size_t written) {
 
 void Session::onWritten(const std::error_code& error) {
     finishBatch();
-    if (state_ == State::Closed) {
+    if (closed()) {
         return;
     }
     if (error) {
@@ -276,18 +182,8 @@ void Session::onWritten(const std::error_code& error) {
     flush();
 }
 
-void Session::close(std::string_view reason) {
-    if (state_ == State::Closed) {
-        return;
-    }
+void Session::ended() {
     const auto self = shared_from_this();  // the registry may hold the last reference
-    state_ = State::Closed;
-    log::line(who() + " disconnected: " + log::plain(reason));
-    if (member_ != nullptr) {
-        Member* member = member_;
-        member_ = nullptr;
-        context_.lobby.leave(*member);
-    }
     std::error_code ignored;
     loginTimer_.cancel();
     socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
