@@ -1,5 +1,4 @@
-// The real Windows implementations under the contracts, with the worlds reached straight
-// through the system. The game windows meet real windows in tests/win32_games.
+// The real Windows implementations under the contracts, their world reached through the system.
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_process_launcher.h"
 #include "platform/win32/win32_registry.h"
@@ -20,7 +19,7 @@ std::wstring wide(const std::string& utf8) {
 }
 
 // One world around the Win32 registry, shared memory and system facts.
-struct Win32World final : RegistryWorld, SharedMemoryWorld, SystemInfoWorld {
+struct Win32World final : WindowsWorld {
     Win32World() { cleanUp(); }
     ~Win32World() override { cleanUp(); }
     static void cleanUp() {
@@ -33,11 +32,11 @@ struct Win32World final : RegistryWorld, SharedMemoryWorld, SystemInfoWorld {
     }
     std::optional<std::string> inspect(const std::string& path, const std::string& name) override {
         const auto raw = readRawValue(RawHive::CurrentUser, wide(path), wide(name));
-        if (!raw || raw->type != kRawRegSz) {
-            return raw ? (raw->type == kRawRegDword ? "dword" : "other")
-                       : std::optional<std::string>();
+        if (raw && raw->type == kRawRegSz) {
+            return "text:" + text::toUtf8(platform::wideToGbk(raw->text).value()).value_or("?");
         }
-        return "text:" + text::toUtf8(platform::wideToGbk(raw->text).value()).value_or("?");
+        return raw ? std::optional<std::string>(raw->type == kRawRegDword ? "dword" : "other")
+                   : std::nullopt;
     }
     platform::SharedMemory& memory() override { return shm; }
     void create(const std::string& name, std::size_t size) override {
@@ -54,18 +53,14 @@ struct Win32World final : RegistryWorld, SharedMemoryWorld, SystemInfoWorld {
     platform::Win32SystemInfo sys;
 };
 
-CONTRACT_WORLD(Win32, RegistryContract, Win32World, RegistryWorld);
-CONTRACT_WORLD(Win32, SharedMemoryContract, Win32World, SharedMemoryWorld);
-CONTRACT_WORLD(Win32, SystemInfoContract, Win32World, SystemInfoWorld);
+CONTRACT_WORLD(Win32, WindowsContract, Win32World, WindowsWorld);
 
 // What only the real side can meet: text the wide API cannot be given, a missing program.
 TEST(Win32Platform, BytesThatAreNotGbkAreRefusedNotMangledAndAMissingProgramIsReported) {
     Win32World world;
-    auto key = world.registry().createKey(RawHive::CurrentUser, kScratchKey);
-    ASSERT_TRUE(key.has_value());
-    auto written = (*key)->writeText("TAdir", Gbk(std::string("C:\\\xFF\\")));
-    ASSERT_FALSE(written.has_value());
-    EXPECT_EQ(written.error().fault, platform::RegistryFault::Unconvertible);
+    const auto key = world.registry().createKey(RawHive::CurrentUser, kScratchKey).value();
+    EXPECT_EQ(faultOf(key->writeText("TAdir", Gbk(std::string("C:\\\xFF\\")))),
+              platform::RegistryFault::Unconvertible);
     EXPECT_FALSE(world.inspect(kScratchKey, "TAdir").has_value());
     EXPECT_FALSE(platform::Win32ProcessLauncher()
                      .shellExecute(Gbk("C:\\no such directory\\totala.exe"), Gbk("-c tmphost.ini"),

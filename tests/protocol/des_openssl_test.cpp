@@ -1,6 +1,7 @@
 // Cross-checks the cipher against the system's openssl command on random texts and keys.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <random>
@@ -36,22 +37,19 @@ std::optional<std::string> opensslEncrypt(std::string text, std::string key) {
 }
 
 TEST(DesOpenssl, RandomTextsAndKeysMatchOpenssl) {
-    if (opensslEncrypt("\x01\x23\x45\x67\x89\xAB\xCD\xEF", "\x13\x34\x57\x79\x9B\xBC\xDF\xF1") !=
-        "\x85\xE8\x13\x54\x0F\x0A\xB4\x05") {
+    if (!opensslEncrypt("probe", "key")) {
         GTEST_SKIP() << "the openssl command with its legacy provider is not available";
     }
     std::mt19937 random(20240607U);
     const auto randomBytes = [&](std::size_t length) {
         std::string out(length, '\0');
-        for (char& byte : out) {
-            byte = static_cast<char>(random());
-        }
+        std::ranges::generate(out, [&] { return static_cast<char>(random()); });
         return out;
     };
     for (int round = 0; round < 120; ++round) {
         const std::string key = randomBytes(random() % 13);  // 0..12 bytes: padded and cut alike
         std::string text = randomBytes(1 + random() % 40);
-        text.back() = text.back() == '\0' ? 'z' : text.back();
+        text.back() = text.back() == '\0' ? 'z' : text.back();  // a last NUL cannot come back
         SCOPED_TRACE("round " + std::to_string(round));
         const std::string cipher = EncryptText(text, key);
         EXPECT_EQ(opensslEncrypt(text, key), cipher);
