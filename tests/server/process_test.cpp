@@ -1,11 +1,74 @@
-// The real ardentis-server program: its command line, account file, signals and log.
+// The real ardentis-server program: its command line, signals and log, and its account file
+// through a kill -9 at any moment and a disk that fills up.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+
+#include <mutex>
+#include <random>
+#include <set>
 
 #include "tests/server/server_fixture.h"
-#include "tests/server/server_process.h"
 
 namespace ardentis::server::testing {
 namespace {
+
+using ardentis::testing::readFile;
+
+// The exit status of a shell command run by popen, or -1 when it did not exit.
+int exitStatus(int status) {
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs the program through the shell with `input` (printf escapes) on its standard input,
+// behind `prefix` (a command that runs it, such as timeout); its exit status and standard output.
+std::pair<int, std::string> run(const std::string& arguments, const std::string& input = "",
+                                const std::string& prefix = "") {
+    FILE* pipe = ::popen(("printf '" + input + "' | " + prefix + " " ARDENTIS_SERVER_BINARY " " +
+                          arguments + " 2>/dev/null")
+                             .c_str(),
+                         "r");
+    std::string output;
+    for (int c = 0; (c = std::fgetc(pipe)) != EOF;) {
+        output += static_cast<char>(c);
+    }
+    return {exitStatus(::pclose(pipe)), output};
+}
+
+// The program serving on a loopback port it picks; standard error goes to `errorLog`. `setup`
+// runs first in the shell that becomes the program (limits, signals it ignores).
+class ServerProcess {
+  public:
+    ServerProcess(const std::string& arguments, const std::string& errorLog,
+                  const std::string& setup = "")
+        : pipe_(::popen(
+              (setup + " echo pid $$; exec " ARDENTIS_SERVER_BINARY " --listen 127.0.0.1:0 " +
+               arguments + " 2>>" + errorLog)
+                  .c_str(),
+              "r")) {
+        char line[128] = {};
+        for (int lines = 0; lines < 2 && std::fgets(line, sizeof line, pipe_) != nullptr; ++lines) {
+            std::sscanf(line, "pid %d", &pid_);
+            std::sscanf(line, "listening on 127.0.0.1:%hu", &port_);
+        }
+        EXPECT_TRUE(pid_ > 0 && port_ > 0) << line;
+    }
+    ~ServerProcess() { stop(SIGKILL); }
+    [[nodiscard]] std::uint16_t port() const { return port_; }
+    // Sends the signal and returns the exit status (-1 when the signal ended it).
+    int stop(int signal) {
+        if (pid_ > 0) {
+            ::kill(std::exchange(pid_, 0), signal);
+        }
+        return exitStatus(pipe_ != nullptr ? ::pclose(std::exchange(pipe_, nullptr)) : 0);
+    }
+
+  private:
+    FILE* pipe_;
+    int pid_ = 0;
+    std::uint16_t port_ = 0;
+};
 
 TEST(Program, ServesSurvivesAVanishingPeerLogsSafelyEndsOnSignalsAndKeepsTheAccountsUserAdds) {
     const ScratchDirectory dir;
@@ -25,11 +88,11 @@ TEST(Program, ServesSurvivesAVanishingPeerLogsSafelyEndsOnSignalsAndKeepsTheAcco
         }
         TestClient odd(server.port());
         ASSERT_TRUE(odd.send(loginRecord("odd\nname\x1b", "pa55word")));
-        EXPECT_TRUE(odd.receive());
+        EXPECT_TRUE(odd.next());
         EXPECT_EQ(server.stop(signal), 0);
         EXPECT_TRUE(client->waitClosed());
     }
-    const std::string logged = ardentis::testing::readFile(log);
+    const std::string logged = readFile(log);
     EXPECT_NE(logged.find("player (127.0.0.1:"), std::string::npos) << logged;
     EXPECT_NE(logged.find("odd\\x0aname\\x1b"), std::string::npos) << logged;
     for (const std::string& secret :
@@ -56,6 +119,105 @@ TEST(Program, ServesSurvivesAVanishingPeerLogsSafelyEndsOnSignalsAndKeepsTheAcco
     EXPECT_NE(run("user remove bob" + db).first, 0);
     EXPECT_EQ(run("user list" + db).second.find("bob"), std::string::npos);
     EXPECT_FALSE(loggedIn(server.port(), "bob", "bobpw"));
+}
+
+// What a fresh connection finds in the database: its integrity check's verdict and every
+// account ("not ok" when it cannot even open it).
+std::pair<std::string, std::set<std::string>> inspect(const std::string& path) {
+    sqlite3* db = nullptr;
+    std::set<std::string> verdict;
+    std::set<std::string> accounts;
+    const auto into = [](void* set, int, char** values, char**) {
+        static_cast<std::set<std::string>*>(set)->insert(values[0] ? values[0] : "");
+        return 0;
+    };
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_exec(db, "PRAGMA integrity_check", into, &verdict, nullptr);
+    sqlite3_exec(db, "SELECT CAST(account AS TEXT) FROM accounts", into, &accounts, nullptr);
+    sqlite3_close(db);
+    return {verdict.size() == 1 ? *verdict.begin() : "not ok", accounts};
+}
+
+class AccountFile : public ::testing::Test {
+  protected:
+    ScratchDirectory dir;
+    std::string db = (dir / "accounts.db").string();
+    std::string errorLog = (dir / "server.log").string();
+    std::string serving = "--db " + db + " --auto-register --hash-cost min";
+};
+
+TEST_F(AccountFile, EveryAcknowledgedAccountOutlivesKillsAtRandomMoments) {
+    const auto seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    std::mutex guard;
+    std::set<std::string> acknowledged;
+    const auto acknowledge = [&](const std::string& account) {
+        const std::scoped_lock lock(guard);
+        acknowledged.insert(account);
+    };
+    for (int round = 0; round < 12; ++round) {
+        ServerProcess server(serving, errorLog);
+        std::vector<std::thread> clients;
+        for (int c = 0; c < 4; ++c) {
+            clients.emplace_back([&, c] {
+                for (int n = 0;; ++n) {
+                    const std::string account = "r" + std::to_string(round) + "c" +
+                                                std::to_string(c) + "n" + std::to_string(n);
+                    if (!loggedIn(server.port(), account)) {
+                        return;
+                    }
+                    acknowledge(account);
+                }
+            });
+        }
+        // `user add` writes the same file meanwhile and is killed at its own random moment.
+        const std::string added = "added" + std::to_string(round);
+        std::thread adder([&] {
+            const auto limit = std::to_string(std::uniform_int_distribution(5, 60)(random) / 1e3);
+            if (run("user add " + added + " --hash-cost min --db " + db, "pw\\n",
+                    "timeout -s KILL " + limit)
+                    .first == 0) {
+                acknowledge(added);
+            }
+        });
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(std::uniform_int_distribution(5, 80)(random)));
+        server.stop(SIGKILL);
+        adder.join();
+        for (std::thread& client : clients) {
+            client.join();
+        }
+        const auto [verdict, accounts] = inspect(db);
+        ASSERT_EQ(verdict, "ok") << "after round " << round;
+        for (const std::string& account : acknowledged) {
+            ASSERT_TRUE(accounts.contains(account)) << account << " lost in round " << round;
+        }
+    }
+    EXPECT_GT(acknowledged.size(), 12U) << "the kills came before anything was written";
+}
+
+TEST_F(AccountFile, AFullDiskRefusesTheNewAccountAndKeepsServingTheOthers) {
+    std::set<std::string> acknowledged{"before"};
+    {
+        ServerProcess server(serving, errorLog);
+        ASSERT_TRUE(loggedIn(server.port(), "before"));
+        server.stop(SIGTERM);
+    }
+    // A file size limit stands for the full disk: writes past it fail as on a full one.
+    ServerProcess full(serving, errorLog, "trap '' XFSZ; ulimit -f 64;");
+    int refused = 0;
+    for (int n = 0; n < 60 && refused == 0; ++n) {
+        const std::string account = "late" + std::to_string(n);
+        loggedIn(full.port(), account) ? void(acknowledged.insert(account)) : void(++refused);
+    }
+    EXPECT_EQ(refused, 1) << "the disk never filled up";
+    EXPECT_TRUE(loggedIn(full.port(), "before")) << "the server stopped serving";
+    EXPECT_EQ(full.stop(SIGTERM), 0);
+    EXPECT_NE(readFile(errorLog).find("account store: "), std::string::npos);
+    const auto [verdict, accounts] = inspect(db);
+    EXPECT_EQ(verdict, "ok");
+    EXPECT_EQ(accounts, acknowledged);
 }
 
 }  // namespace
