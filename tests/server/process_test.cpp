@@ -15,6 +15,7 @@ namespace ardentis::server::testing {
 namespace {
 
 using ardentis::testing::readFile;
+using namespace std::string_literals;
 
 // The exit status of a shell command run by popen, or -1 when it did not exit.
 int exitStatus(int status) {
@@ -40,11 +41,11 @@ std::pair<int, std::string> run(const std::string& arguments, const std::string&
 // runs first in the shell that becomes the program (limits, signals it ignores).
 class ServerProcess {
   public:
-    ServerProcess(const std::string& arguments, const std::string& errorLog,
+    ServerProcess(const std::string& arguments, const std::filesystem::path& errorLog,
                   const std::string& setup = "")
         : pipe_(::popen(
               (setup + " echo pid $$; exec " ARDENTIS_SERVER_BINARY " --listen 127.0.0.1:0 " +
-               arguments + " 2>>" + errorLog)
+               arguments + " 2>>" + errorLog.string())
                   .c_str(),
               "r")) {
         char line[128] = {};
@@ -70,12 +71,33 @@ class ServerProcess {
     std::uint16_t port_ = 0;
 };
 
-TEST(Program, ServesSurvivesAVanishingPeerLogsSafelyEndsOnSignalsAndKeepsTheAccountsUserAdds) {
+// What a fresh connection finds in the database: its integrity check's verdict and every
+// account ("not ok" when it cannot even open it).
+std::pair<std::string, std::set<std::string>> inspect(const std::string& path) {
+    sqlite3* db = nullptr;
+    std::set<std::string> verdict;
+    std::set<std::string> accounts;
+    const auto into = [](void* set, int, char** values, char**) {
+        static_cast<std::set<std::string>*>(set)->insert(values[0] ? values[0] : "");
+        return 0;
+    };
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_exec(db, "PRAGMA integrity_check", into, &verdict, nullptr);
+    sqlite3_exec(db, "SELECT CAST(account AS TEXT) FROM accounts", into, &accounts, nullptr);
+    sqlite3_close(db);
+    return {verdict.size() == 1 ? *verdict.begin() : "not ok", accounts};
+}
+
+// In the second run a file size limit stands for a full disk: writes past it fail as on a full
+// one; the one new account is refused and the others are still served.
+TEST(Program, ServesSurvivesAVanishingPeerAndAFullDiskLogsSafelyEndsOnSignalsKeepsUserAdds) {
     const ScratchDirectory dir;
-    const std::string log = (dir / "server.log").string();
-    for (const int signal : {SIGTERM, SIGINT}) {
-        ServerProcess server("--db " + (dir / "a.db").string() + " --auto-register --hash-cost min",
-                             log);
+    const auto log = dir / "server.log";
+    const std::string serving = "--auto-register --hash-cost min --db " + (dir / "a.db").string();
+    std::set<std::string> acknowledged{"player", "leaver"};
+    for (const auto& [signal, setup] :
+         {std::pair(SIGTERM, ""), std::pair(SIGINT, "trap '' XFSZ; ulimit -f 64;")}) {
+        ServerProcess server(serving, log, setup);
         auto client = loggedIn(server.port(), "player", "pa55word");
         ASSERT_TRUE(client && client->send(record(2, 0, {"player", "", "new nick"})));
         ASSERT_TRUE(sync(*client));
@@ -89,16 +111,25 @@ TEST(Program, ServesSurvivesAVanishingPeerLogsSafelyEndsOnSignalsAndKeepsTheAcco
         TestClient odd(server.port());
         ASSERT_TRUE(odd.send(loginRecord("odd\nname\x1b", "pa55word")));
         EXPECT_TRUE(odd.next());
+        int refused = 0;
+        for (int n = 0; signal == SIGINT && n < 60 && refused == 0; ++n) {
+            const std::string account = "late" + std::to_string(n);
+            loggedIn(server.port(), account) ? void(acknowledged.insert(account)) : void(++refused);
+        }
+        EXPECT_EQ(refused, signal == SIGINT ? 1 : 0) << "the disk never filled up";
+        EXPECT_TRUE(loggedIn(server.port(), "leaver")) << "the server stopped serving";
         EXPECT_EQ(server.stop(signal), 0);
         EXPECT_TRUE(client->waitClosed());
     }
     const std::string logged = readFile(log);
     EXPECT_NE(logged.find("player (127.0.0.1:"), std::string::npos) << logged;
     EXPECT_NE(logged.find("odd\\x0aname\\x1b"), std::string::npos) << logged;
+    EXPECT_NE(logged.find("account store: "), std::string::npos) << logged;
     for (const std::string& secret :
          {std::string("pa55word"), protocol::des::EncryptHex("pa55word"), std::string("\x1b")}) {
         EXPECT_EQ(logged.find(secret), std::string::npos) << secret;
     }
+    EXPECT_EQ(inspect((dir / "a.db").string()), std::pair("ok"s, acknowledged));
     // The user commands share the account file with the server, which keeps nicknames in it.
     EXPECT_NE(run("user list --db " + (dir / "a.db").string()).second.find("player\tnew nick\n"),
               std::string::npos);
@@ -121,32 +152,9 @@ TEST(Program, ServesSurvivesAVanishingPeerLogsSafelyEndsOnSignalsAndKeepsTheAcco
     EXPECT_FALSE(loggedIn(server.port(), "bob", "bobpw"));
 }
 
-// What a fresh connection finds in the database: its integrity check's verdict and every
-// account ("not ok" when it cannot even open it).
-std::pair<std::string, std::set<std::string>> inspect(const std::string& path) {
-    sqlite3* db = nullptr;
-    std::set<std::string> verdict;
-    std::set<std::string> accounts;
-    const auto into = [](void* set, int, char** values, char**) {
-        static_cast<std::set<std::string>*>(set)->insert(values[0] ? values[0] : "");
-        return 0;
-    };
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_exec(db, "PRAGMA integrity_check", into, &verdict, nullptr);
-    sqlite3_exec(db, "SELECT CAST(account AS TEXT) FROM accounts", into, &accounts, nullptr);
-    sqlite3_close(db);
-    return {verdict.size() == 1 ? *verdict.begin() : "not ok", accounts};
-}
-
-class AccountFile : public ::testing::Test {
-  protected:
-    ScratchDirectory dir;
-    std::string db = (dir / "accounts.db").string();
-    std::string errorLog = (dir / "server.log").string();
-    std::string serving = "--db " + db + " --auto-register --hash-cost min";
-};
-
-TEST_F(AccountFile, EveryAcknowledgedAccountOutlivesKillsAtRandomMoments) {
+TEST(AccountFile, EveryAcknowledgedAccountOutlivesKillsAtRandomMoments) {
+    const ScratchDirectory dir;
+    const std::string db = (dir / "accounts.db").string();
     const auto seed = std::random_device{}();
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 random(seed);
@@ -157,32 +165,25 @@ TEST_F(AccountFile, EveryAcknowledgedAccountOutlivesKillsAtRandomMoments) {
         acknowledged.insert(account);
     };
     for (int round = 0; round < 12; ++round) {
-        ServerProcess server(serving, errorLog);
+        ServerProcess server("--auto-register --hash-cost min --db " + db, dir / "server.log");
         std::vector<std::thread> clients;
         for (int c = 0; c < 4; ++c) {
-            clients.emplace_back([&, c] {
-                for (int n = 0;; ++n) {
-                    const std::string account = "r" + std::to_string(round) + "c" +
-                                                std::to_string(c) + "n" + std::to_string(n);
-                    if (!loggedIn(server.port(), account)) {
-                        return;
-                    }
-                    acknowledge(account);
+            clients.emplace_back([&, prefix = "r" + std::to_string(round * 10 + c) + "n"] {
+                for (int n = 0; loggedIn(server.port(), prefix + std::to_string(n)); ++n) {
+                    acknowledge(prefix + std::to_string(n));
                 }
             });
         }
         // `user add` writes the same file meanwhile and is killed at its own random moment.
-        const std::string added = "added" + std::to_string(round);
-        std::thread adder([&] {
-            const auto limit = std::to_string(std::uniform_int_distribution(5, 60)(random) / 1e3);
+        const auto limit = std::to_string(std::uniform_int_distribution(5, 60)(random) / 1e3);
+        std::thread adder([&, added = "added" + std::to_string(round)] {
             if (run("user add " + added + " --hash-cost min --db " + db, "pw\\n",
                     "timeout -s KILL " + limit)
                     .first == 0) {
                 acknowledge(added);
             }
         });
-        std::this_thread::sleep_for(
-            std::chrono::milliseconds(std::uniform_int_distribution(5, 80)(random)));
+        std::this_thread::sleep_for(1ms * std::uniform_int_distribution(5, 80)(random));
         server.stop(SIGKILL);
         adder.join();
         for (std::thread& client : clients) {
@@ -195,29 +196,6 @@ TEST_F(AccountFile, EveryAcknowledgedAccountOutlivesKillsAtRandomMoments) {
         }
     }
     EXPECT_GT(acknowledged.size(), 12U) << "the kills came before anything was written";
-}
-
-TEST_F(AccountFile, AFullDiskRefusesTheNewAccountAndKeepsServingTheOthers) {
-    std::set<std::string> acknowledged{"before"};
-    {
-        ServerProcess server(serving, errorLog);
-        ASSERT_TRUE(loggedIn(server.port(), "before"));
-        server.stop(SIGTERM);
-    }
-    // A file size limit stands for the full disk: writes past it fail as on a full one.
-    ServerProcess full(serving, errorLog, "trap '' XFSZ; ulimit -f 64;");
-    int refused = 0;
-    for (int n = 0; n < 60 && refused == 0; ++n) {
-        const std::string account = "late" + std::to_string(n);
-        loggedIn(full.port(), account) ? void(acknowledged.insert(account)) : void(++refused);
-    }
-    EXPECT_EQ(refused, 1) << "the disk never filled up";
-    EXPECT_TRUE(loggedIn(full.port(), "before")) << "the server stopped serving";
-    EXPECT_EQ(full.stop(SIGTERM), 0);
-    EXPECT_NE(readFile(errorLog).find("account store: "), std::string::npos);
-    const auto [verdict, accounts] = inspect(db);
-    EXPECT_EQ(verdict, "ok");
-    EXPECT_EQ(accounts, acknowledged);
 }
 
 }  // namespace

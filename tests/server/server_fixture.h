@@ -116,8 +116,8 @@ inline bool sync(TestClient& client) {
     return client.waitFor(is(1, 0, mark(client))).has_value();
 }
 
-// Options for a test server: loopback, a port the kernel picks, cheapest hashes and flood limits
-// out of the way unless a test sets them.
+// Options for a test server: loopback, a port the kernel picks, auto-registration, cheapest
+// hashes and flood limits out of the way unless a test sets them.
 inline ServerOptions testOptions(const ScratchDirectory& dir) {
     ServerOptions options;
     options.host = "127.0.0.1";
@@ -126,6 +126,7 @@ inline ServerOptions testOptions(const ScratchDirectory& dir) {
     options.hashCost = HashCost::Minimum;
     options.chatRate = options.chatBurst = options.recordRate = options.recordBurst = 1e6;
     options.loginFailures = 1000;
+    options.autoRegister = true;
     return options;
 }
 
@@ -147,21 +148,14 @@ class RunningServer {
     std::jthread thread_;
 };
 
-// A server with auto-registration, started on first use so a test may change the options.
+// A server started on first use, so that a test may change the options first.
 class LobbyTest : public ::testing::Test {
   protected:
-    LobbyTest() { options.autoRegister = true; }
     std::uint16_t port() {
         if (!server) {
             server = std::make_unique<RunningServer>(options);
         }
         return server->port();
-    }
-    // A logged-in user who has read past the newcomer's lists.
-    std::unique_ptr<TestClient> user(std::string_view account) {
-        auto client = loggedIn(port(), account);
-        EXPECT_TRUE(client && sync(*client)) << account;
-        return client;
     }
 
     ScratchDirectory dir;
