@@ -34,9 +34,6 @@ inline Match is(std::uint8_t command, std::int8_t sub, std::string text = {}) {
                (text.empty() || m.sparam1.view() == text);
     };
 }
-inline std::size_t count(const Seen& seen, const Match& match) {
-    return static_cast<std::size_t>(std::ranges::count_if(seen, match));
-}
 
 // A lobby client on a real loopback connection, reading whole records, every wait bounded.
 struct TestClient : ardentis::testing::LoopbackPeer {
