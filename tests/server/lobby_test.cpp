@@ -1,6 +1,5 @@
-// The server decides who is who and who hears what, whatever a record claims (the lobby's rules,
-// on connections that keep what they are sent); who gets in, and what it bounds or refuses so
-// that one client cannot harm the others (real sessions on loopback); its socket-free parts.
+// Who is who and who hears what, whatever a record claims (the lobby's rules); who gets in and
+// what one client cannot do to the others (real sessions on loopback); the socket-free parts.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -69,9 +68,7 @@ class Authority : public ::testing::Test {
         return std::exchange(static_cast<Inbox&>(member.peer).seen, {});
     }
     void clear() {
-        for (Inbox& inbox : inboxes) {
-            inbox.seen.clear();
-        }
+        std::ranges::for_each(inboxes, [](Inbox& inbox) { inbox.seen.clear(); });
     }
 
     std::deque<Inbox> inboxes;
@@ -80,7 +77,6 @@ class Authority : public ::testing::Test {
         nicknames[std::string(account)] = nickname;
     }};
 };
-using Rooms = Authority;
 
 // Chat goes out only in the sender's own name; an update takes only the nickname, which is kept
 // with the account; a newcomer gets LoginOk and the lists, each user as last announced; no
@@ -119,7 +115,6 @@ TEST_F(Authority, ChatUpdatesAndListsCarryOnlyTheSendersOwnNameAndNeverAPassword
     EXPECT_EQ(take(c), (Lines{"0,0 c|c|lobby", "2,0 a|new nick|9", "2,0 b|b|lobby",
                               "2,0 host|host|lobby", "2,0 c|c|lobby", "4,0 Map|9|host 8/2"}));
     EXPECT_EQ(take(b), Lines{"2,0 c|c|lobby"});
-    lobby.handle(c, record(4, kJoin, {"9"}));  // the room shows a again
 }
 
 TEST_F(Authority, RoomRecordsReachOnlyTheirRoomWithTheSenderAsAccount) {
@@ -162,7 +157,7 @@ TEST_F(Authority, RoomRecordsReachOnlyTheirRoomWithTheSenderAsAccount) {
 
 // Host, players and members are the server's, whatever a record claims; a user hosts or sits in
 // one room at most; leaving or dropping frees the place, and the host going closes the room.
-TEST_F(Rooms, LifeOfARoomFromOpeningToClosing) {
+TEST_F(Authority, LifeOfARoomFromOpeningToClosing) {
     Member& host = enter("host");
     Member& first = enter("first");
     Member& second = enter("second");
@@ -191,9 +186,8 @@ TEST_F(Rooms, LifeOfARoomFromOpeningToClosing) {
     lobby.handle(host, roomRecord(0, "2", "host"));
     lobby.handle(host, forged);
     EXPECT_EQ(take(late), (Lines{"4,0 Lava Run|7|host 3/3"}));
-    // Leaving in another's name still takes the sender out: its room chat reaches nobody, and
-    // it may open a room. Dropping leaves too; the host going closes the room and frees its
-    // number.
+    // Leaving in another's name still takes the sender out: its room chat reaches nobody, it may
+    // open a room. Dropping leaves too; the host going closes the room and frees its number.
     clear();
     lobby.handle(second, record(4, kLeave, {"7", "first"}));
     lobby.handle(second, record(4, kChat, {"second>>still here?", "7", "second"}));
@@ -214,9 +208,6 @@ TEST_F(Rooms, LifeOfARoomFromOpeningToClosing) {
                      "2,1 second|second|lobby", "4,0 Map|7|host 8/1"}));
 }
 
-using Login = LobbyTest;
-using Limits = LobbyTest;
-
 // The answer to a log-in record (command 99 when none comes).
 LobbyMessage answer(TestClient& client, const LobbyMessage& login) {
     EXPECT_TRUE(client.send(login));
@@ -225,15 +216,18 @@ LobbyMessage answer(TestClient& client, const LobbyMessage& login) {
 
 // Failures from one address are counted: the third ends the attempts, even good ones. Chat
 // beyond the burst is dropped, other records pass.
-TEST_F(Login, BadGetsLoginBadGoodItsRecordOnLineLoginDupThenThrottledChatFloodDropped) {
+TEST(Session, LoginBadGetsLoginBadGoodItsRecordOnLineLoginDupThenThrottledChatFloodDropped) {
+    const ScratchDirectory dir;
+    ServerOptions options = testOptions(dir);
     options.autoRegister = false;
     options.loginFailures = 3;
     options.chatRate = 1;
     options.chatBurst = 5;
-    TestClient client(port());
     ASSERT_TRUE(AccountStore::open(options.database)
                     ->add({"alice", PasswordHasher::hash("secret", HashCost::Minimum).value(),
                            "Alice A", 3, 77, 0, 0}));
+    const RunningServer server(options);
+    TestClient client(server.port());
     client.account = "alice";
     // Records before the log-in count for nothing.
     ASSERT_TRUE(client.send(record(1, 0, {"alice>>too soon"})));
@@ -251,7 +245,7 @@ TEST_F(Login, BadGetsLoginBadGoodItsRecordOnLineLoginDupThenThrottledChatFloodDr
     Seen seen;
     ASSERT_TRUE(client.waitFor(is(1, 0, mark(client)), &seen));
     EXPECT_EQ(seen.size(), 2U) << "alice in the list and her marker, nothing from before";
-    TestClient second(port());
+    TestClient second(server.port());
     EXPECT_TRUE(is(0, -1)(answer(second, loginRecord("alice", "secret")))) << "alice is on line";
     EXPECT_TRUE(is(0, 1)(answer(second, loginRecord("alice", "wrong"))));
     EXPECT_TRUE(is(0, 1)(answer(second, loginRecord("alice", "secret")))) << "throttled";
@@ -270,11 +264,15 @@ TEST_F(Login, BadGetsLoginBadGoodItsRecordOnLineLoginDupThenThrottledChatFloodDr
 // A silent connection holds a place until the log-in timeout closes it; half a record, then
 // gone, is dropped; a reader too slow is cut off while the others get everything in order; the
 // server's end of a connection probes an idle peer.
-TEST_F(Limits, BeyondTheLimitSilentAndSlowConnectionsAreClosedTheOthersGetEverythingInOrder) {
+TEST(Session, SurplusSilentAndSlowConnectionsAreClosedTheOthersGetEverythingInOrder) {
+    const ScratchDirectory dir;
+    ServerOptions options = testOptions(dir);
     options.maxClients = 3;
     options.loginTimeout = 500ms;
     options.keepAliveIdle = 17s;
     options.queueLimit = 64;
+    const RunningServer server(options);
+    const auto port = [&] { return server.port(); };
     auto talker = loggedIn(port(), "talker");
     auto reader = loggedIn(port(), "reader");
     ASSERT_TRUE(talker && reader);
@@ -330,8 +328,8 @@ TEST_F(Limits, BeyondTheLimitSilentAndSlowConnectionsAreClosedTheOthersGetEveryt
     EXPECT_EQ(idle, (std::vector<int>{17, 17})) << "the talker's and the reader's";
 }
 
-// Three records, a first read of `first` bytes, then reads as large as the reader offers; the
-// handler stops after `stopAfter` records. The chat lines that came out.
+// The chat lines that come out of three records: a first read of `first` bytes, then reads as
+// large as the reader offers; the handler stops after `stopAfter` records.
 std::vector<std::string> feed(std::size_t first, std::size_t stopAfter = 9) {
     std::vector<std::byte> stream;
     for (const char* line : {"one", "two", "three"}) {
@@ -359,15 +357,11 @@ TEST(FrameReader, RecordsComeOutWholeOnceInOrderAtEverySplitPoint) {
     EXPECT_EQ(feed(3 * protocol::kRecordSize, 2), (std::vector<std::string>{"one", "two"}));
 }
 
-std::expected<Command, UsageError> parse(std::vector<std::string_view> arguments) {
-    return parseCommandLine(arguments);
-}
-
 TEST(CommandLine, TakesEveryOptionAndRefusesBadValues) {
-    const auto command =
-        parse({"--listen", "[::1]:0", "--db=x.db", "--auto-register", "--max-clients", "5",
-               "--login-timeout-ms", "200", "--hash-cost", "min", "--queue-limit", "64",
-               "--keepalive-idle", "7", "--chat-burst", "3"});
+    const auto command = parseCommandLine(std::vector<std::string_view>{
+        "--listen", "[::1]:0", "--db=x.db", "--auto-register", "--max-clients", "5",
+        "--login-timeout-ms", "200", "--hash-cost", "min", "--queue-limit", "64",
+        "--keepalive-idle", "7", "--chat-burst", "3"});
     ASSERT_TRUE(command);
     const ServerOptions& o = command->options;
     EXPECT_EQ(command->kind, CommandKind::Serve);
@@ -382,10 +376,11 @@ TEST(CommandLine, TakesEveryOptionAndRefusesBadValues) {
              {"--frobnicate", "1"}, {"user", "remove"}, {"user", "list", "--nickname", "x"},
              {"user", "rename", "bob"}}) {
         // clang-format on
-        EXPECT_FALSE(parse(refused)) << refused[0] << " " << refused.back();
+        EXPECT_FALSE(parseCommandLine(refused)) << refused[0] << " " << refused.back();
     }
-    EXPECT_TRUE(parse({"--listen", "host:65535"}));
-    const auto add = parse({"user", "add", "bob", "--nickname", "Bobby"});
+    EXPECT_TRUE(parseCommandLine(std::vector<std::string_view>{"--listen", "host:65535"}));
+    const auto add = parseCommandLine(
+        std::vector<std::string_view>{"user", "add", "bob", "--nickname", "Bobby"});
     ASSERT_TRUE(add);
     EXPECT_EQ(std::tuple(add->kind, add->name, add->nickname),
               std::tuple(CommandKind::UserAdd, "bob", "Bobby"));

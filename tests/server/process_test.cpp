@@ -14,9 +14,6 @@
 namespace ardentis::server::testing {
 namespace {
 
-using ardentis::testing::readFile;
-using namespace std::string_literals;
-
 // The exit status of a shell command run by popen, or -1 when it did not exit.
 int exitStatus(int status) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -121,7 +118,7 @@ TEST(Program, ServesSurvivesAVanishingPeerAndAFullDiskLogsSafelyEndsOnSignalsKee
         EXPECT_EQ(server.stop(signal), 0);
         EXPECT_TRUE(client->waitClosed());
     }
-    const std::string logged = readFile(log);
+    const std::string logged = ardentis::testing::readFile(log);
     EXPECT_NE(logged.find("player (127.0.0.1:"), std::string::npos) << logged;
     EXPECT_NE(logged.find("odd\\x0aname\\x1b"), std::string::npos) << logged;
     EXPECT_NE(logged.find("account store: "), std::string::npos) << logged;
@@ -129,7 +126,7 @@ TEST(Program, ServesSurvivesAVanishingPeerAndAFullDiskLogsSafelyEndsOnSignalsKee
          {std::string("pa55word"), protocol::des::EncryptHex("pa55word"), std::string("\x1b")}) {
         EXPECT_EQ(logged.find(secret), std::string::npos) << secret;
     }
-    EXPECT_EQ(inspect((dir / "a.db").string()), std::pair("ok"s, acknowledged));
+    EXPECT_EQ(inspect((dir / "a.db").string()), std::pair(std::string("ok"), acknowledged));
     // The user commands share the account file with the server, which keeps nicknames in it.
     EXPECT_NE(run("user list --db " + (dir / "a.db").string()).second.find("player\tnew nick\n"),
               std::string::npos);
@@ -175,17 +172,15 @@ TEST(AccountFile, EveryAcknowledgedAccountOutlivesKillsAtRandomMoments) {
             });
         }
         // `user add` writes the same file meanwhile and is killed at its own random moment.
+        const std::string added = "added" + std::to_string(round);
         const auto limit = std::to_string(std::uniform_int_distribution(5, 60)(random) / 1e3);
-        std::thread adder([&, added = "added" + std::to_string(round)] {
-            if (run("user add " + added + " --hash-cost min --db " + db, "pw\\n",
-                    "timeout -s KILL " + limit)
-                    .first == 0) {
-                acknowledge(added);
-            }
-        });
-        std::this_thread::sleep_for(1ms * std::uniform_int_distribution(5, 80)(random));
+        if (run("user add " + added + " --hash-cost min --db " + db, "pw\\n",
+                "timeout -s KILL " + limit)
+                .first == 0) {
+            acknowledge(added);
+        }
+        std::this_thread::sleep_for(1ms * std::uniform_int_distribution(0, 40)(random));
         server.stop(SIGKILL);
-        adder.join();
         for (std::thread& client : clients) {
             client.join();
         }

@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <functional>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -114,8 +112,9 @@ inline bool sync(TestClient& client) {
 }
 
 // Options for a test server: loopback, a port the kernel picks, auto-registration, cheapest
-// hashes and flood limits out of the way unless a test sets them.
+// hashes (libsodium started) and flood limits out of the way unless a test sets them.
 inline ServerOptions testOptions(const ScratchDirectory& dir) {
+    EXPECT_TRUE(PasswordHasher::initialise()) << "libsodium cannot start";
     ServerOptions options;
     options.host = "127.0.0.1";
     options.port = 0;
@@ -130,12 +129,10 @@ inline ServerOptions testOptions(const ScratchDirectory& dir) {
 // The real server on its own thread inside the test process.
 class RunningServer {
   public:
-    explicit RunningServer(const ServerOptions& options) {
-        EXPECT_TRUE(PasswordHasher::initialise()) << "libsodium cannot start";
-        server_ = std::make_unique<Server>(options, AccountStore::open(options.database).value());
-        port_ = server_->listen().value();
-        thread_ = std::jthread([this] { server_->run(); });
-    }
+    explicit RunningServer(const ServerOptions& options)
+        : server_(std::make_unique<Server>(options, AccountStore::open(options.database).value())),
+          port_(server_->listen().value()),
+          thread_([this] { server_->run(); }) {}
     ~RunningServer() { server_->stop(); }  // then the thread ends and is joined
     [[nodiscard]] std::uint16_t port() const noexcept { return port_; }
 
@@ -143,21 +140,6 @@ class RunningServer {
     std::unique_ptr<Server> server_;
     std::uint16_t port_ = 0;
     std::jthread thread_;
-};
-
-// A server started on first use, so that a test may change the options first.
-class LobbyTest : public ::testing::Test {
-  protected:
-    std::uint16_t port() {
-        if (!server) {
-            server = std::make_unique<RunningServer>(options);
-        }
-        return server->port();
-    }
-
-    ScratchDirectory dir;
-    ServerOptions options = testOptions(dir);
-    std::unique_ptr<RunningServer> server;
 };
 
 }  // namespace ardentis::server::testing
