@@ -38,8 +38,7 @@ struct TestClient : ardentis::testing::LoopbackPeer {
     using LoopbackPeer::LoopbackPeer;
     // False when the server has closed the connection.
     bool send(const LobbyMessage& message) { return trySend(message.toBytes()); }
-    // Skips records until one matches; every record seen, the match last, goes to `seen`.
-    // Nothing when none comes within `wait`, or the server closes.
+    // Skips records until one matches (nothing when none comes in time), keeping each in `seen`.
     std::optional<LobbyMessage> waitFor(const Match& match, Seen* seen = nullptr,
                                         std::chrono::milliseconds wait = kWait) {
         for (auto bytes = receive(protocol::kRecordSize, wait);
@@ -111,8 +110,7 @@ inline bool sync(TestClient& client) {
     return client.waitFor(is(1, 0, mark(client))).has_value();
 }
 
-// Options for a test server: loopback, a port the kernel picks, auto-registration, cheapest
-// hashes (libsodium started) and flood limits out of the way unless a test sets them.
+// Loopback, a port the kernel picks, auto-registration, cheapest hashes, no flood limits.
 inline ServerOptions testOptions(const ScratchDirectory& dir) {
     EXPECT_TRUE(PasswordHasher::initialise()) << "libsodium cannot start";
     ServerOptions options;
