@@ -38,23 +38,19 @@ struct TestClient : ardentis::testing::LoopbackPeer {
     using LoopbackPeer::LoopbackPeer;
     // False when the server has closed the connection.
     bool send(const LobbyMessage& message) { return trySend(message.toBytes()); }
-    // Skips records until one matches (nothing when none comes in time), keeping each in `seen`.
-    std::optional<LobbyMessage> waitFor(const Match& match, Seen* seen = nullptr,
+    // Skips records until one matches (nothing when none comes in time); keeps each in `seen`.
+    std::optional<LobbyMessage> waitFor(const Match& match,
                                         std::chrono::milliseconds wait = kWait) {
         for (auto bytes = receive(protocol::kRecordSize, wait);
              bytes.size() == protocol::kRecordSize; bytes = receive(protocol::kRecordSize, wait)) {
-            const LobbyMessage message = *LobbyMessage::fromBytes(bytes);
-            if (seen != nullptr) {
-                seen->push_back(message);
-            }
-            if (match(message)) {
-                return message;
+            if (match(seen.emplace_back(*LobbyMessage::fromBytes(bytes)))) {
+                return seen.back();
             }
         }
         return std::nullopt;
     }
     std::optional<LobbyMessage> next(std::chrono::milliseconds wait = kWait) {
-        return waitFor([](auto&) { return true; }, nullptr, wait);
+        return waitFor([](auto&) { return true; }, wait);
     }
     // True when the server closes the connection (records are skipped).
     bool waitClosed() {
@@ -62,6 +58,7 @@ struct TestClient : ardentis::testing::LoopbackPeer {
     }
 
     std::string account;  // who it logged in as, for its marker lines
+    Seen seen;            // every record received, until a test clears it
 };
 
 // Records as clients build them: texts go to sparam1, sparam2, sparam3 and sparam6.
