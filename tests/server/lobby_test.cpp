@@ -111,45 +111,8 @@ TEST_F(Authority, ChatUpdatesAndListsCarryOnlyTheSendersOwnNameAndNeverAPassword
     EXPECT_EQ(take(b), Lines{"2,0 c|c|lobby"});
 }
 
-TEST_F(Authority, RoomRecordsReachOnlyTheirRoomWithTheSenderAsAccount) {
-    Member& h1 = enter("h1");
-    Member& m1 = enter("m1");
-    Member& h2 = enter("h2");
-    Member& m2 = enter("m2");
-    Member& outsider = enter("o");
-    lobby.handle(h1, roomRecord(0, "1", "h1"));
-    lobby.handle(m1, record(4, kJoin, {"1"}));
-    lobby.handle(h2, roomRecord(0, "2", "h2"));
-    lobby.handle(m2, record(4, kJoin, {"2"}));
-    clear();
-    lobby.handle(m1, record(4, kChat, {"m1>>hi room one", "1", "h1"}));
-    lobby.handle(m1, record(4, kState, {"1", "h1"}, -1));
-    lobby.handle(h1, record(4, kStart, {"1", "10.1.2.3", "m1"}));
-    lobby.handle(h1, roomRecord(kOptions, "1", "mallory"));
-    // Naming another room, the host's records from a member, and kinds not for clients go nowhere.
-    for (const LobbyMessage& m :
-         {record(4, kChat, {"h1>>let me in", "2", "h1"}), record(4, kState, {"2", "h1"}),
-          record(4, kStart, {"2", "10.0.0.1", "h1"}), record(4, kLeave, {"2", "m2"}),
-          roomRecord(0, "2", "h1"), roomRecord(2, "1", "h1"), roomRecord(9, "1", "h1"),
-          roomRecord(11, "1", "h1"), roomRecord(7, "1", "h1"), roomRecord(-1, "1", "h1"),
-          record(3, 0), record(5, 0), record(200, 7)}) {
-        lobby.handle(h1, m);
-    }
-    for (const LobbyMessage& m :
-         {roomRecord(kOptions, "2", "h2"), record(4, kStart, {"2", "10.0.0.2", "h2"}),
-          roomRecord(0, "2", "h2", 4)}) {
-        lobby.handle(m2, m);
-    }
-    EXPECT_EQ(take(h1), (Lines{"4,5 m1>>hi room one|1|m1", "4,16 1|m1 -1/0"}));
-    EXPECT_EQ(take(m1),
-              (Lines{"4,5 m1>>hi room one|1|m1", "4,20 1|10.1.2.3|h1", "4,15 Map|1|h1 8/2"}));
-    for (const Member* other : {&h2, &m2, &outsider}) {
-        EXPECT_EQ(take(*other), Lines{});
-    }
-}
-
 // Host, players and members are the server's, whatever a record claims; one room per user.
-TEST_F(Authority, LifeOfARoomFromOpeningToClosing) {
+TEST_F(Authority, ARoomFromOpeningToClosingItsRecordsReachOnlyItsMembersAsTheSenders) {
     Member& host = enter("host");
     Member& first = enter("first");
     Member& second = enter("second");
@@ -168,13 +131,35 @@ TEST_F(Authority, LifeOfARoomFromOpeningToClosing) {
     for (const Member* member : {&host, &first}) {
         EXPECT_EQ(take(*member), (Lines{"4,2 second|second|7|7", "4,0 Map|7|host 3/3"}));
     }
-    // Full: only the late one hears. A member's room change, a member's or host's second room: no.
+    // Full: only the late one hears of it.
     lobby.handle(late, record(4, kJoin, {"7", "late"}));
     EXPECT_EQ(take(late), (Lines{"4,0 Map|7|host 3/3", "4,10 Map|7|host 3/3"}));
+    // Room records reach only the room, with the sender as account. Naming another room, the
+    // host's records from a member, a second room and kinds not for clients go nowhere.
+    lobby.handle(late, roomRecord(0, "2", "late"));
+    clear();
+    lobby.handle(first, record(4, kChat, {"first>>hi room", "7", "host"}));
+    lobby.handle(first, record(4, kState, {"7", "host"}, -1));
+    lobby.handle(host, record(4, kStart, {"7", "10.1.2.3", "first"}));
+    lobby.handle(host, roomRecord(kOptions, "7", "mallory"));
+    for (const LobbyMessage& m :
+         {record(4, kChat, {"host>>let me in", "2", "host"}), record(4, kState, {"2", "host"}),
+          record(4, kStart, {"2", "10.0.0.1", "host"}), record(4, kLeave, {"2", "late"}),
+          roomRecord(0, "2", "host"), roomRecord(0, "5", "host"), roomRecord(2, "7", "host"),
+          roomRecord(9, "7", "host"), roomRecord(11, "7", "host"), roomRecord(7, "7", "host"),
+          roomRecord(-1, "7", "host"), record(3, 0), record(5, 0), record(200, 7)}) {
+        lobby.handle(host, m);
+    }
     forged.sparam1.set("Lava Run");
-    lobby.handle(first, forged);
-    lobby.handle(first, roomRecord(0, "3", "first"));
-    lobby.handle(host, roomRecord(0, "2", "host"));
+    for (const LobbyMessage& m :
+         {roomRecord(kOptions, "7", "first"), forged, record(4, kStart, {"7", "10.0.0.2", "first"}),
+          roomRecord(0, "3", "first")}) {
+        lobby.handle(first, m);
+    }
+    EXPECT_EQ(take(host), (Lines{"4,5 first>>hi room|7|first", "4,16 7|first -1/0"}));
+    EXPECT_EQ(take(first),
+              (Lines{"4,5 first>>hi room|7|first", "4,20 7|10.1.2.3|host", "4,15 Map|7|host 8/3"}));
+    EXPECT_EQ(take(late), Lines{});
     lobby.handle(host, forged);
     EXPECT_EQ(take(late), (Lines{"4,0 Lava Run|7|host 3/3"}));
     // Leaving in another's name takes the sender out; dropping leaves too; the host closes it.
@@ -260,17 +245,16 @@ TEST(Session, SurplusSilentAndSlowConnectionsAreClosedTheOthersGetEverythingInOr
     options.keepAliveIdle = 17s;
     options.queueLimit = 64;
     const RunningServer server(options);
-    const auto port = [&] { return server.port(); };
-    auto talker = loggedIn(port(), "talker");
-    auto reader = loggedIn(port(), "reader");
+    auto talker = loggedIn(server.port(), "talker");
+    auto reader = loggedIn(server.port(), "reader");
     ASSERT_TRUE(talker && reader);
-    TestClient silent(port());
-    EXPECT_FALSE(loggedIn(port(), "beyond"));
+    TestClient silent(server.port());
+    EXPECT_FALSE(loggedIn(server.port(), "beyond"));
     EXPECT_TRUE(silent.waitClosed());
     std::unique_ptr<TestClient> fourth;
     for (int attempt = 0; attempt < 100 && !fourth; ++attempt) {
         std::this_thread::sleep_for(20ms);
-        fourth = loggedIn(port(), "fourth");
+        fourth = loggedIn(server.port(), "fourth");
     }
     const auto half = record(1, 0, {"fourth>>half"}).toBytes();
     ASSERT_TRUE(fourth && fourth->trySend(std::span(half).first(150)));
@@ -278,7 +262,7 @@ TEST(Session, SurplusSilentAndSlowConnectionsAreClosedTheOthersGetEverythingInOr
     ASSERT_TRUE(reader->waitFor(is(2, 1, "fourth")));
     EXPECT_EQ(std::ranges::count_if(reader->seen, is(1, 0, "fourth>>half")), 0);
     EXPECT_TRUE(sync(*reader)) << "who logged in in time stays";
-    TestClient slow(port(), 4096);
+    TestClient slow(server.port(), 4096);
     ASSERT_TRUE(slow.send(loginRecord("slow", "pw")) && slow.next());  // then it reads nothing
     int sent = 0;
     int received = 0;
