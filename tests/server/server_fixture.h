@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <functional>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -22,7 +21,6 @@ namespace ardentis::server::testing {
 using namespace std::chrono_literals;
 using ardentis::testing::ScratchDirectory;
 using protocol::LobbyMessage;
-using Seen = std::vector<LobbyMessage>;
 using Match = std::function<bool(const LobbyMessage&)>;
 
 // A record of one kind; with `text`, also its first text.
@@ -57,8 +55,8 @@ struct TestClient : ardentis::testing::LoopbackPeer {
         return !waitFor([](auto&) { return false; }) && ended();
     }
 
-    std::string account;  // who it logged in as, for its marker lines
-    Seen seen;            // every record received, until a test clears it
+    std::string account;             // who it logged in as, for its marker lines
+    std::vector<LobbyMessage> seen;  // every record received, until a test clears it
 };
 
 // Records as clients build them: texts go to sparam1, sparam2, sparam3 and sparam6.
