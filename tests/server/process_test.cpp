@@ -1,11 +1,10 @@
-// The real ardentis-server program: its command line, signals and log, and its account file
-// through a kill -9 at any moment and a disk that fills up.
+// The real ardentis-server: its command line, signals, log, and account file through kill -9.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
 
-#include <mutex>
+#include <array>
 #include <random>
 #include <set>
 
@@ -45,12 +44,7 @@ class ServerProcess {
                arguments + " 2>>" + errorLog.string())
                   .c_str(),
               "r")) {
-        char line[128] = {};
-        for (int lines = 0; lines < 2 && std::fgets(line, sizeof line, pipe_) != nullptr; ++lines) {
-            std::sscanf(line, "pid %d", &pid_);
-            std::sscanf(line, "listening on 127.0.0.1:%hu", &port_);
-        }
-        EXPECT_TRUE(pid_ > 0 && port_ > 0) << line;
+        EXPECT_EQ(std::fscanf(pipe_, "pid %d listening on 127.0.0.1:%hu", &pid_, &port_), 2);
     }
     ~ServerProcess() { stop(SIGKILL); }
     [[nodiscard]] std::uint16_t port() const { return port_; }
@@ -107,12 +101,11 @@ TEST(Program, ServesSurvivesAVanishingPeerAndAFullDiskLogsSafelyEndsOnSignalsKee
             }
         }
         EXPECT_FALSE(loggedIn(server.port(), "odd\nname\x1b", "pa55word"));  // logged escaped
-        int refused = 0;
-        for (int n = 0; signal == SIGINT && n < 60 && refused == 0; ++n) {
-            const std::string account = "late" + std::to_string(n);
-            loggedIn(server.port(), account) ? void(acknowledged.insert(account)) : void(++refused);
+        int n = 0;
+        while (signal == SIGINT && n < 60 && loggedIn(server.port(), "late" + std::to_string(n))) {
+            acknowledged.insert("late" + std::to_string(n++));
         }
-        EXPECT_EQ(refused, signal == SIGINT ? 1 : 0) << "the disk never filled up";
+        EXPECT_TRUE(signal == SIGTERM || n < 60) << "the disk never filled up";
         EXPECT_TRUE(loggedIn(server.port(), "leaver")) << "the server stopped serving";
         EXPECT_EQ(server.stop(signal), 0);
         EXPECT_TRUE(client->waitClosed());
@@ -121,10 +114,9 @@ TEST(Program, ServesSurvivesAVanishingPeerAndAFullDiskLogsSafelyEndsOnSignalsKee
     EXPECT_NE(logged.find("player (127.0.0.1:"), std::string::npos) << logged;
     EXPECT_NE(logged.find("odd\\x0aname\\x1b"), std::string::npos) << logged;
     EXPECT_NE(logged.find("account store: "), std::string::npos) << logged;
-    for (const std::string& secret :
-         {std::string("pa55word"), protocol::des::EncryptHex("pa55word"), std::string("\x1b")}) {
-        EXPECT_EQ(logged.find(secret), std::string::npos) << secret;
-    }
+    EXPECT_EQ(logged.find("pa55word"), std::string::npos);
+    EXPECT_EQ(logged.find(protocol::des::EncryptHex("pa55word")), std::string::npos);
+    EXPECT_EQ(logged.find('\x1b'), std::string::npos);
     EXPECT_EQ(inspect((dir / "a.db").string()), std::pair(std::string("ok"), acknowledged));
     // The user commands share the account file with the server, which keeps nicknames in it.
     EXPECT_EQ(run("user add 张三 --nickname 老三" + db, "s3cret\\n").first, 0);
@@ -152,19 +144,15 @@ TEST(AccountFile, EveryAcknowledgedAccountOutlivesKillsAtRandomMoments) {
     const auto seed = std::random_device{}();
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 random(seed);
-    std::mutex guard;
     std::set<std::string> acknowledged;
-    const auto acknowledge = [&](const std::string& account) {
-        const std::scoped_lock lock(guard);
-        acknowledged.insert(account);
-    };
     for (int round = 0; round < 12; ++round) {
         ServerProcess server("--auto-register --hash-cost min --db " + db, dir / "server.log");
         std::vector<std::jthread> clients;
+        std::array<std::set<std::string>, 4> made;  // each client's own, so no lock
         for (int c = 0; c < 4; ++c) {
-            clients.emplace_back([&, prefix = "r" + std::to_string(round * 10 + c) + "n"] {
+            clients.emplace_back([&, c, prefix = "r" + std::to_string(round * 10 + c) + "n"] {
                 for (int n = 0; loggedIn(server.port(), prefix + std::to_string(n)); ++n) {
-                    acknowledge(prefix + std::to_string(n));
+                    made[c].insert(prefix + std::to_string(n));
                 }
             });
         }
@@ -174,11 +162,14 @@ TEST(AccountFile, EveryAcknowledgedAccountOutlivesKillsAtRandomMoments) {
         if (run("user add " + added + " --hash-cost min --db " + db, "pw\\n",
                 "timeout -s KILL " + limit)
                 .first == 0) {
-            acknowledge(added);
+            acknowledged.insert(added);
         }
         std::this_thread::sleep_for(1ms * std::uniform_int_distribution(0, 40)(random));
         server.stop(SIGKILL);
         clients.clear();  // each ends at its first refused log-in
+        for (const auto& accounts : made) {
+            acknowledged.insert(accounts.begin(), accounts.end());
+        }
         const auto [verdict, accounts] = inspect(db);
         ASSERT_EQ(verdict, "ok") << "after round " << round;
         for (const std::string& account : acknowledged) {
