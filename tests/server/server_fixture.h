@@ -1,21 +1,9 @@
 #pragma once
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <functional>
-#include <memory>
-#include <optional>
-#include <stdexcept>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -24,6 +12,7 @@
 #include "server/options.h"
 #include "server/password_hasher.h"
 #include "server/server.h"
+#include "tests/support/loopback_peer.h"
 #include "tests/support/scratch_directory.h"
 #include "text/code_page.h"
 
@@ -32,91 +21,42 @@ namespace ardentis::server::testing {
 using namespace std::chrono_literals;
 using ardentis::testing::ScratchDirectory;
 using protocol::LobbyMessage;
-using Seen = std::vector<LobbyMessage>;
-
-// Every wait in the tests is bounded by this; nothing a test expects takes near as long.
-inline constexpr std::chrono::milliseconds kWait = 5s;
+using Match = std::function<bool(const LobbyMessage&)>;
 
 // A record of one kind; with `text`, also its first text.
-struct Is {
-    Is(std::uint8_t c, std::int8_t s, std::string_view t = {}) : command(c), sub(s), text(t) {}
-    std::uint8_t command;
-    std::int8_t sub;
-    std::string_view text;
-    bool operator()(const LobbyMessage& m) const {
+inline Match is(std::uint8_t command, std::int8_t sub, std::string text = {}) {
+    return [=](const LobbyMessage& m) {
         return m.command == command && m.signedSubcommand() == sub &&
                (text.empty() || m.sparam1.view() == text);
-    }
-};
-inline std::size_t count(const Seen& seen, Is is) {
-    return static_cast<std::size_t>(std::ranges::count_if(seen, is));
+    };
 }
-// A blocking client over a real loopback socket, reading whole records with timeouts.
-class TestClient {
-  public:
-    // A receive buffer > 0 (a small one makes a slow reader) is set before connecting.
-    explicit TestClient(std::uint16_t port, int receiveBuffer = 0)
-        : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-        if (receiveBuffer > 0) {
-            ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-        }
-        const int one = 1;
-        ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        const sockaddr_in address{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
-        if (::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-            abort();
-        }
-    }
-    ~TestClient() { abort(); }
-    TestClient(const TestClient&) = delete;
-    TestClient& operator=(const TestClient&) = delete;
 
+// A lobby client on a real loopback connection, reading whole records, every wait bounded.
+struct TestClient : ardentis::testing::LoopbackPeer {
+    using LoopbackPeer::LoopbackPeer;
     // False when the server has closed the connection.
-    bool send(const LobbyMessage& message) { return sendBytes(message.toBytes()); }
-    bool sendBytes(std::span<const std::byte> bytes) {
-        return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
-               static_cast<ssize_t>(bytes.size());
-    }
-    // Skips records until one matches; every record seen, the match last, goes to `seen`. Ends
-    // when none comes within the timeout. The server writes whole records: once a byte has come,
-    // the rest follows.
-    std::optional<LobbyMessage> waitFor(const std::function<bool(const LobbyMessage&)>& match,
-                                        Seen* seen = nullptr,
-                                        std::chrono::milliseconds timeout = kWait) {
-        std::array<std::byte, protocol::kRecordSize> bytes{};
-        pollfd entry{fd_, POLLIN, 0};
-        while (!ended_ && ::poll(&entry, 1, static_cast<int>(timeout.count())) > 0) {
-            ended_ = ::recv(fd_, bytes.data(), bytes.size(), MSG_WAITALL) != std::ssize(bytes);
-            const LobbyMessage message = *LobbyMessage::fromBytes(bytes);
-            if (seen != nullptr && !ended_) {
-                seen->push_back(message);
-            }
-            if (!ended_ && match(message)) {
-                return message;
+    bool send(const LobbyMessage& message) { return trySend(message.toBytes()); }
+    // Skips records until one matches (nothing when none comes in time); keeps each in `seen`.
+    std::optional<LobbyMessage> waitFor(const Match& match,
+                                        std::chrono::milliseconds wait = kWait) {
+        for (auto bytes = receive(protocol::kRecordSize, wait);
+             bytes.size() == protocol::kRecordSize; bytes = receive(protocol::kRecordSize, wait)) {
+            if (match(seen.emplace_back(*LobbyMessage::fromBytes(bytes)))) {
+                return seen.back();
             }
         }
         return std::nullopt;
     }
-    std::optional<LobbyMessage> receive(std::chrono::milliseconds timeout = kWait) {
-        return waitFor([](auto&) { return true; }, nullptr, timeout);
+    std::optional<LobbyMessage> next(std::chrono::milliseconds wait = kWait) {
+        return waitFor([](auto&) { return true; }, wait);
     }
     // True when the server closes the connection (records are skipped).
     bool waitClosed() {
-        return !waitFor([](auto&) { return false; }) && ended_;
+        return !waitFor([](auto&) { return false; }) && ended();
     }
-    void abort() {  // closes at once, as a client that dies
-        if (fd_ >= 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
-    [[nodiscard]] int fd() const noexcept { return fd_; }
 
-    std::string account;  // who it logged in as, for its marker lines
-
-  private:
-    int fd_;
-    bool ended_ = false;
+    std::string account;             // who it logged in as, for its marker lines
+    std::vector<LobbyMessage> seen;  // every record received, until a test clears it
 };
 
 // Records as clients build them: texts go to sparam1, sparam2, sparam3 and sparam6.
@@ -150,8 +90,8 @@ inline std::unique_ptr<TestClient> loggedIn(std::uint16_t port, std::string_view
     auto client = std::make_unique<TestClient>(port);
     client->account = account;
     const auto answer =
-        client->send(loginRecord(account, password)) ? client->receive() : std::nullopt;
-    return answer && Is(0, 0)(*answer) ? std::move(client) : nullptr;
+        client->send(loginRecord(account, password)) ? client->next() : std::nullopt;
+    return answer && is(0, 0)(*answer) ? std::move(client) : nullptr;
 }
 // Sends a lobby chat marker line "account>>mark N" and returns it.
 inline std::string mark(TestClient& sender) {
@@ -162,12 +102,12 @@ inline std::string mark(TestClient& sender) {
 }
 // True when the client hears its own marker: the server has handled all it sent before.
 inline bool sync(TestClient& client) {
-    return client.waitFor(Is(1, 0, mark(client))).has_value();
+    return client.waitFor(is(1, 0, mark(client))).has_value();
 }
 
-// Options for a test server: loopback, a port the kernel picks, cheapest hashes and flood limits
-// out of the way unless a test sets them.
+// Loopback, a port the kernel picks, auto-registration, cheapest hashes, no flood limits.
 inline ServerOptions testOptions(const ScratchDirectory& dir) {
+    EXPECT_TRUE(PasswordHasher::initialise()) << "libsodium cannot start";
     ServerOptions options;
     options.host = "127.0.0.1";
     options.port = 0;
@@ -175,54 +115,24 @@ inline ServerOptions testOptions(const ScratchDirectory& dir) {
     options.hashCost = HashCost::Minimum;
     options.chatRate = options.chatBurst = options.recordRate = options.recordBurst = 1e6;
     options.loginFailures = 1000;
+    options.autoRegister = true;
     return options;
 }
 
 // The real server on its own thread inside the test process.
 class RunningServer {
   public:
-    explicit RunningServer(const ServerOptions& options) {
-        if (!PasswordHasher::initialise()) {
-            throw std::runtime_error("libsodium cannot start");
-        }
-        server_ = std::make_unique<Server>(options, AccountStore::open(options.database).value());
-        port_ = server_->listen().value();
-        thread_ = std::thread([this] { server_->run(); });
-    }
-    ~RunningServer() {
-        server_->stop();
-        thread_.join();
-    }
-    RunningServer(const RunningServer&) = delete;
-    RunningServer& operator=(const RunningServer&) = delete;
+    explicit RunningServer(const ServerOptions& options)
+        : server_(std::make_unique<Server>(options, AccountStore::open(options.database).value())),
+          port_(server_->listen().value()),
+          thread_([this] { server_->run(); }) {}
+    ~RunningServer() { server_->stop(); }  // then the thread ends and is joined
     [[nodiscard]] std::uint16_t port() const noexcept { return port_; }
 
   private:
     std::unique_ptr<Server> server_;
     std::uint16_t port_ = 0;
-    std::thread thread_;
-};
-
-// A server with auto-registration, started on first use so a test may change the options.
-class LobbyTest : public ::testing::Test {
-  protected:
-    LobbyTest() { options.autoRegister = true; }
-    std::uint16_t port() {
-        if (!server) {
-            server = std::make_unique<RunningServer>(options);
-        }
-        return server->port();
-    }
-    // A logged-in user who has read past the newcomer's lists.
-    std::unique_ptr<TestClient> user(std::string_view account) {
-        auto client = loggedIn(port(), account);
-        EXPECT_TRUE(client && sync(*client)) << account;
-        return client;
-    }
-
-    ScratchDirectory dir;
-    ServerOptions options = testOptions(dir);
-    std::unique_ptr<RunningServer> server;
+    std::jthread thread_;
 };
 
 }  // namespace ardentis::server::testing

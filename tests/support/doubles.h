@@ -1,10 +1,11 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
-#include <mutex>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -17,32 +18,32 @@
 namespace ardentis::testing {
 
 // Always the same moment.
-class FixedClock final : public platform::Clock {
-  public:
-    explicit FixedClock(platform::LocalTime time = {}) : time_(time) {}
-    [[nodiscard]] platform::LocalTime now() const override { return time_; }
-
-  private:
-    platform::LocalTime time_;
+struct FixedClock final : platform::Clock {
+    explicit FixedClock(platform::LocalTime at = {}) : time(at) {}
+    [[nodiscard]] platform::LocalTime now() const override { return time; }
+    platform::LocalTime time;
 };
 
-// Does not wait (it yields, so that other threads move on): records every requested wait and runs
-// the hook, if any, with the wait and its number (from 0), so a test can change the world between
-// two attempts. Safe for several threads.
+// Does not wait (it yields, so that other threads move on): runs the hook, if any, with each
+// requested wait and its number (from 0), so a test can change the world between two attempts.
+// Safe for several threads.
 class RecordingSleeper final : public platform::Sleeper {
   public:
     using Hook = std::function<void(int milliseconds, std::size_t call)>;
 
     // Set before the sleeper is used.
     void setHook(Hook hook) { hook_ = std::move(hook); }
-    void sleepMs(int milliseconds) override;
-    [[nodiscard]] std::vector<int> waits() const;
+    void sleepMs(int milliseconds) override {
+        const std::size_t call = calls_++;
+        if (hook_) {
+            hook_(milliseconds, call);
+        }
+        std::this_thread::yield();
+    }
 
   private:
     Hook hook_;
-    // Guards waits_. Taken by every sending thread; not held while the hook runs.
-    mutable std::mutex mutex_;
-    std::vector<int> waits_;
+    std::atomic<std::size_t> calls_{0};
 };
 
 // Records the messages it was asked to show.
@@ -53,13 +54,10 @@ class RecordingInfoBox final : public platform::InfoBox {
 };
 
 // Keeps nothing: a log no one reads back.
-class DiscardingFile final : public platform::AppendFile {
-  public:
+struct DiscardingFile final : platform::AppendFile {
     [[nodiscard]] bool append(std::string_view /*bytes*/) const noexcept override { return true; }
-    [[nodiscard]] const std::filesystem::path& path() const noexcept override { return path_; }
-
-  private:
-    std::filesystem::path path_;
+    [[nodiscard]] const std::filesystem::path& path() const noexcept override { return none; }
+    std::filesystem::path none;
 };
 
 }  // namespace ardentis::testing

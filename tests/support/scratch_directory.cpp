@@ -1,24 +1,41 @@
 #include "tests/support/scratch_directory.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <stdexcept>
 #include <system_error>
 
+#ifdef _WIN32
+#include "platform/win32/wide_text.h"
+#endif
+
 namespace ardentis::testing {
+
+// Linux paths are the bytes themselves; a Windows path with no code page 936 form throws.
+text::Gbk gbkPath(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return platform::wideToGbk(path.native()).value();
+#else
+    return text::Gbk(path.native());
+#endif
+}
+
+std::filesystem::path pathOf(const text::Gbk& path) {
+#ifdef _WIN32
+    return {platform::gbkToWide(path.view()).value()};
+#else
+    return {path.bytes()};
+#endif
+}
 
 ScratchDirectory::ScratchDirectory() {
     std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const auto candidate =
+    do {  // creating one throws when the temporary directory takes none
+        path_ =
             std::filesystem::temp_directory_path() / ("ardentis-test-" + std::to_string(random()));
-        if (std::filesystem::create_directory(candidate)) {
-            path_ = candidate;
-            return;
-        }
-    }
-    throw std::runtime_error("no fresh temporary directory");
+    } while (!std::filesystem::create_directory(path_));
 }
 
 ScratchDirectory::~ScratchDirectory() {
@@ -47,15 +64,9 @@ std::string readFile(const std::filesystem::path& file) {
 
 std::vector<std::string> lines(const std::string& bytes) {
     std::vector<std::string> result;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        const std::size_t end = bytes.find("\r\n", start);
-        if (end == std::string::npos) {
-            result.push_back(bytes.substr(start));
-            break;
-        }
+    for (std::size_t start = 0, end = 0; start < bytes.size(); start = end + 2) {
+        end = std::min(bytes.find("\r\n", start), bytes.size());
         result.push_back(bytes.substr(start, end - start));
-        start = end + 2;
     }
     return result;
 }

@@ -1,4 +1,4 @@
-// The tests' own raw loopback sockets, on POSIX and Winsock alike: the far end of a client's
+// The tests' own raw loopback sockets, on POSIX and Winsock alike: either end of a client's
 // connection, a held UDP port, and the calling thread's CPU time.
 #ifdef _WIN32
 #include <windows.h>
@@ -13,10 +13,10 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "tests/support/loopback_peer.h"
-#include "tests/support/udp_port_holder.h"
 
 namespace ardentis::testing {
 namespace {
@@ -26,14 +26,9 @@ using Handle = SOCKET;
 using Length = int;
 const Handle kNone = INVALID_SOCKET;
 constexpr int kNoSignal = 0;
-void closeHandle(Handle handle) {
-    closesocket(handle);
-}
-bool readable(Handle handle, int waitMs) {
-    WSAPOLLFD watch{};
-    watch.fd = handle;
-    watch.events = POLLRDNORM;
-    return WSAPoll(&watch, 1, waitMs) > 0;
+constexpr auto closeHandle = &closesocket;
+int poll(pollfd* watch, int count, int waitMs) {
+    return WSAPoll(watch, static_cast<ULONG>(count), waitMs);
 }
 // Winsock counts its users: every object that holds a socket starts and ends its own use.
 struct SocketLibrary {
@@ -44,25 +39,20 @@ struct SocketLibrary {
         }
     }
     ~SocketLibrary() { WSACleanup(); }
-    SocketLibrary(const SocketLibrary&) = delete;
-    SocketLibrary& operator=(const SocketLibrary&) = delete;
 };
 #else
 using Handle = int;
 using Length = socklen_t;
 constexpr Handle kNone = -1;
 constexpr int kNoSignal = MSG_NOSIGNAL;
-void closeHandle(Handle handle) {
-    ::close(handle);
-}
-bool readable(Handle handle, int waitMs) {
-    pollfd watch{.fd = handle, .events = POLLIN, .revents = 0};
-    return ::poll(&watch, 1, waitMs) > 0;
-}
+constexpr auto closeHandle = &::close;
 struct SocketLibrary {};
 #endif
 
-constexpr int kWaitMs = 5000;
+bool readable(Handle handle, std::chrono::milliseconds wait) {
+    pollfd watch{handle, POLLIN, 0};
+    return poll(&watch, 1, static_cast<int>(wait.count())) > 0;
+}
 
 void closeIfOpen(Handle& handle) {
     if (handle != kNone) {
@@ -74,7 +64,7 @@ void closeIfOpen(Handle& handle) {
 // A byte count as the system's send and recv take it.
 #ifdef _WIN32
 int countOf(std::size_t size) {
-    return size > 0x7fffffff ? 0x7fffffff : static_cast<int>(size);
+    return static_cast<int>(std::min<std::size_t>(size, 0x7fffffff));
 }
 #else
 std::size_t countOf(std::size_t size) {
@@ -84,7 +74,7 @@ std::size_t countOf(std::size_t size) {
 
 // A socket bound to `host` at a port the kernel picks, and that port.
 std::pair<Handle, std::uint16_t> bound(int type, std::uint32_t host) {
-    const Handle handle = ::socket(AF_INET, type, 0);
+    Handle handle = ::socket(AF_INET, type, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(host);
@@ -93,9 +83,7 @@ std::pair<Handle, std::uint16_t> bound(int type, std::uint32_t host) {
     if (handle == kNone || ::bind(handle, raw, length) != 0 ||
         (type == SOCK_STREAM && ::listen(handle, 4) != 0) ||
         ::getsockname(handle, raw, &length) != 0) {
-        if (handle != kNone) {
-            closeHandle(handle);
-        }
+        closeIfOpen(handle);
         throw std::runtime_error("binding a local socket failed");
     }
     return {handle, ntohs(address.sin_port)};
@@ -105,11 +93,30 @@ std::pair<Handle, std::uint16_t> bound(int type, std::uint32_t host) {
 
 struct LoopbackPeer::Sockets {
     SocketLibrary library;
-    std::pair<Handle, std::uint16_t> listener = bound(SOCK_STREAM, INADDR_LOOPBACK);
+    std::pair<Handle, std::uint16_t> listener{kNone, 0};
     Handle connection = kNone;
+    bool ended = false;
 };
 
-LoopbackPeer::LoopbackPeer() : sockets_(std::make_unique<Sockets>()) {}
+LoopbackPeer::LoopbackPeer() : sockets_(std::make_unique<Sockets>()) {
+    sockets_->listener = bound(SOCK_STREAM, INADDR_LOOPBACK);
+}
+
+LoopbackPeer::LoopbackPeer(std::uint16_t port, int receiveBuffer)
+    : sockets_(std::make_unique<Sockets>()) {
+    Handle& handle = sockets_->connection = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (receiveBuffer > 0) {  // Winsock takes the option as chars
+        ::setsockopt(handle, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer),
+                     sizeof receiveBuffer);
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(handle, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        closeIfOpen(handle);
+    }
+}
 
 LoopbackPeer::~LoopbackPeer() {
     closeIfOpen(sockets_->connection);
@@ -121,45 +128,57 @@ std::uint16_t LoopbackPeer::port() const {
 }
 
 bool LoopbackPeer::accept() {
-    if (readable(sockets_->listener.first, kWaitMs)) {
+    if (readable(sockets_->listener.first, kWait)) {
         sockets_->connection = ::accept(sockets_->listener.first, nullptr, nullptr);
     }
     return sockets_->connection != kNone;
 }
 
 void LoopbackPeer::send(std::span<const std::byte> bytes) {
+    if (!trySend(bytes)) {
+        throw std::runtime_error("the peer's send failed");
+    }
+}
+
+bool LoopbackPeer::trySend(std::span<const std::byte> bytes) {
     while (!bytes.empty()) {
         const auto sent = ::send(sockets_->connection, reinterpret_cast<const char*>(bytes.data()),
                                  countOf(bytes.size()), kNoSignal);
         if (sent <= 0) {
-            throw std::runtime_error("the peer's send failed");
+            return false;
         }
         bytes = bytes.subspan(static_cast<std::size_t>(sent));
     }
+    return true;
 }
 
-std::vector<std::byte> LoopbackPeer::receive(std::size_t count) {
+std::vector<std::byte> LoopbackPeer::receive(std::size_t count,
+                                             std::chrono::milliseconds firstWait) {
     std::vector<std::byte> bytes(count);
     std::size_t got = 0;
-    while (got < count && readable(sockets_->connection, kWaitMs)) {
+    while (got < count && !sockets_->ended &&
+           readable(sockets_->connection, got == 0 ? firstWait : kWait)) {
         const auto n = ::recv(sockets_->connection, reinterpret_cast<char*>(bytes.data() + got),
                               countOf(count - got), 0);
-        if (n <= 0) {
-            break;
-        }
-        got += static_cast<std::size_t>(n);
+        sockets_->ended = n <= 0;
+        got += n > 0 ? static_cast<std::size_t>(n) : 0U;
     }
     bytes.resize(got);
     return bytes;
 }
 
 std::vector<std::byte> LoopbackPeer::receiveWaiting(std::size_t limit) {
-    std::vector<std::byte> bytes(readable(sockets_->connection, 0) ? limit : 0);
-    const auto n = bytes.empty() ? 0
-                                 : ::recv(sockets_->connection,
-                                          reinterpret_cast<char*>(bytes.data()), countOf(limit), 0);
+    std::vector<std::byte> bytes(limit);
+    const auto n =
+        readable(sockets_->connection, {})
+            ? ::recv(sockets_->connection, reinterpret_cast<char*>(bytes.data()), countOf(limit), 0)
+            : 0;
     bytes.resize(n > 0 ? static_cast<std::size_t>(n) : 0U);
     return bytes;
+}
+
+bool LoopbackPeer::ended() const {
+    return sockets_->ended;
 }
 
 void LoopbackPeer::close() {
@@ -168,15 +187,12 @@ void LoopbackPeer::close() {
 
 std::chrono::nanoseconds threadCpuTime() {
 #ifdef _WIN32
-    FILETIME created{};
-    FILETIME exited{};
-    FILETIME kernel{};
-    FILETIME user{};
-    GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+    FILETIME times[4]{};  // created, exited, kernel, user
+    GetThreadTimes(GetCurrentThread(), &times[0], &times[1], &times[2], &times[3]);
     const auto ticks = [](const FILETIME& time) {  // in units of 100 ns
         return (static_cast<long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
     };
-    return std::chrono::nanoseconds((ticks(kernel) + ticks(user)) * 100);
+    return std::chrono::nanoseconds((ticks(times[2]) + ticks(times[3])) * 100);
 #else
     timespec used{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);

@@ -1,0 +1,355 @@
+// Who is who and hears what (the lobby's rules), who gets in and what no client may do to others.
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
+#include <deque>
+#include <map>
+
+#include "server/account_store.h"
+#include "server/frame_reader.h"
+#include "server/lobby.h"
+#include "server/log.h"
+#include "server/member.h"
+#include "tests/server/server_fixture.h"
+
+namespace ardentis::server::testing {
+namespace {
+
+// Room records: {roomno, account}; chat {line, roomno, account}; start {roomno, ip, account}.
+constexpr std::int8_t kChat = 5, kJoin = 10, kLeave = 12, kOptions = 15, kState = 16, kStart = 20;
+
+using Lines = std::vector<std::string>;
+
+const std::string kCipher = protocol::des::EncryptHex("secret");
+
+// Keeps records in brief ("4,0 Map|7|host 8/1"); none may carry the users' password, in any form.
+struct Inbox final : Peer {
+    void deliver(const Frame& frame) override {
+        const std::string_view bytes(reinterpret_cast<const char*>(frame->data()), frame->size());
+        EXPECT_EQ(bytes.find(kCipher), std::string_view::npos) << bytes.substr(0, 2);
+        const LobbyMessage m = *LobbyMessage::fromBytes(*frame);
+        std::string line = std::to_string(m.command) + "," + std::to_string(m.signedSubcommand());
+        char separator = ' ';
+        for (std::string_view text : {m.sparam1.view(), m.sparam2.view(), m.sparam3.view(),
+                                      m.sparam4.view(), m.sparam5.view(), m.sparam6.view(),
+                                      m.sparam7.view(), m.sparam8.view(), m.sparam9.view()}) {
+            if (!text.empty()) {
+                line += separator + std::string(text == lobby ? "lobby" : text);
+                separator = '|';
+            }
+        }
+        if (m.iparam1.get() != 0 || m.iparam2.get() != 0) {
+            line += " " + std::to_string(m.iparam1.get()) + "/" + std::to_string(m.iparam2.get());
+        }
+        seen.push_back(line);
+    }
+    const std::string lobby = text::gbk("大厅").bytes();
+    Lines seen;
+};
+
+class Authority : public ::testing::Test {
+  protected:
+    Member& enter(std::string_view account) {
+        protocol::UserRecord user;
+        user.account = user.nickname = text::Gbk(account);
+        user.password = text::Gbk("secret");
+        return *lobby.enter(inboxes.emplace_back(), user);  // crashes when refused
+    }
+    static Lines take(const Member& member) {
+        return std::exchange(static_cast<Inbox&>(member.peer).seen, {});
+    }
+    void clear() {
+        std::ranges::for_each(inboxes, [](Inbox& inbox) { inbox.seen.clear(); });
+    }
+
+    std::deque<Inbox> inboxes;
+    std::map<std::string, std::string, std::less<>> nicknames;  // as kept with the accounts
+    Lobby lobby{[this](std::string_view account, std::string_view nickname) {
+        nicknames[std::string(account)] = nickname;
+    }};
+};
+
+// Chat goes out only in the sender's own name; an update takes only the nickname, kept with the
+// account; a newcomer gets LoginOk and the lists, each user as last announced.
+TEST_F(Authority, ChatUpdatesAndListsCarryOnlyTheSendersOwnNameAndNeverAPassword) {
+    Member& a = enter("a");
+    Member& b = enter("b");
+    Member& host = enter("host");
+    auto update = record(2, 0, {"a", kCipher, "a", {}, {}, "999"}, 9);
+    lobby.handle(a, update);  // nothing new: not news
+    EXPECT_EQ(take(b),
+              (Lines{"0,0 b|b|lobby", "2,0 a|a|lobby", "2,0 b|b|lobby", "2,0 host|host|lobby"}));
+    lobby.handle(host, roomRecord(0, "9", "host"));
+    lobby.handle(a, record(4, kJoin, {"9"}));
+    clear();
+    const std::string notice = text::gbk("作战指挥室>>").bytes();
+    for (const char* line : {"b>>I am b", "ab>>close but not mine", "a> >no", "a>>mine"}) {
+        lobby.handle(a, record(1, 0, {line}));
+    }
+    for (const std::string& line :
+         Lines{"host>>I am the host", notice + "host starts", "a>>mine", notice + "a is ready"}) {
+        lobby.handle(a, record(4, kChat, {line, "9", "host"}));
+    }
+    EXPECT_EQ(take(b), Lines{"1,0 a>>mine"});
+    EXPECT_EQ(take(host),
+              (Lines{"1,0 a>>mine", "4,5 a>>mine|9|a", "4,5 " + notice + "a is ready|9|a"}));
+    update.sparam1.set("mallory");
+    update.sparam3.set("new nick");
+    update.iparam2.set(12345);
+    lobby.handle(a, update);
+    lobby.handle(a, loginRecord("a", "secret"));  // a log-in once in goes nowhere
+    lobby.handle(a, record(2, 1, {"a"}));
+    EXPECT_EQ(take(b), Lines{"2,0 a|new nick|9"});  // where the server has the user
+    EXPECT_EQ(nicknames, (decltype(nicknames){{"a", "new nick"}}));
+    Member& c = enter("c");
+    EXPECT_EQ(take(c), (Lines{"0,0 c|c|lobby", "2,0 a|new nick|9", "2,0 b|b|lobby",
+                              "2,0 host|host|lobby", "2,0 c|c|lobby", "4,0 Map|9|host 8/2"}));
+    EXPECT_EQ(take(b), Lines{"2,0 c|c|lobby"});
+}
+
+// Host, players and members are the server's, whatever a record claims; one room per user.
+TEST_F(Authority, ARoomFromOpeningToClosingItsRecordsReachOnlyItsMembersAsTheSenders) {
+    Member& host = enter("host");
+    Member& first = enter("first");
+    Member& second = enter("second");
+    Member& late = enter("late");
+    auto forged = roomRecord(0, "7", "mallory", 3);
+    forged.iparam2.set(6);
+    clear();
+    lobby.handle(host, forged);
+    lobby.handle(first, record(4, kJoin, {"7"}));
+    EXPECT_EQ(take(late), (Lines{"4,0 Map|7|host 3/1", "4,0 Map|7|host 3/2"}));
+    clear();
+    // The joiner learns every member, itself last; the members learn the joiner.
+    lobby.handle(second, record(4, kJoin, {"7", "outsider"}));
+    EXPECT_EQ(take(second), (Lines{"4,11 host|host|7|7", "4,11 first|first|7|7",
+                                   "4,2 second|second|7|7", "4,0 Map|7|host 3/3"}));
+    for (const Member* member : {&host, &first}) {
+        EXPECT_EQ(take(*member), (Lines{"4,2 second|second|7|7", "4,0 Map|7|host 3/3"}));
+    }
+    // Full: only the late one hears of it.
+    lobby.handle(late, record(4, kJoin, {"7", "late"}));
+    EXPECT_EQ(take(late), (Lines{"4,0 Map|7|host 3/3", "4,10 Map|7|host 3/3"}));
+    // Room records reach only the room, with the sender as account. Naming another room, the
+    // host's records from a member, a second room and kinds not for clients go nowhere.
+    lobby.handle(late, roomRecord(0, "2", "late"));
+    clear();
+    lobby.handle(first, record(4, kChat, {"first>>hi room", "7", "host"}));
+    lobby.handle(first, record(4, kState, {"7", "host"}, -1));
+    lobby.handle(host, record(4, kStart, {"7", "10.1.2.3", "first"}));
+    lobby.handle(host, roomRecord(kOptions, "7", "mallory"));
+    for (const LobbyMessage& m :
+         {record(4, kChat, {"host>>let me in", "2", "host"}), record(4, kState, {"2", "host"}),
+          record(4, kStart, {"2", "10.0.0.1", "host"}), record(4, kLeave, {"2", "late"}),
+          roomRecord(0, "2", "host"), roomRecord(0, "5", "host"), roomRecord(2, "7", "host"),
+          roomRecord(9, "7", "host"), roomRecord(11, "7", "host"), roomRecord(7, "7", "host"),
+          roomRecord(-1, "7", "host"), record(3, 0), record(5, 0), record(200, 7)}) {
+        lobby.handle(host, m);
+    }
+    forged.sparam1.set("Lava Run");
+    for (const LobbyMessage& m :
+         {roomRecord(kOptions, "7", "first"), forged, record(4, kStart, {"7", "10.0.0.2", "first"}),
+          roomRecord(0, "3", "first")}) {
+        lobby.handle(first, m);
+    }
+    EXPECT_EQ(take(host), (Lines{"4,5 first>>hi room|7|first", "4,16 7|first -1/0"}));
+    EXPECT_EQ(take(first),
+              (Lines{"4,5 first>>hi room|7|first", "4,20 7|10.1.2.3|host", "4,15 Map|7|host 8/3"}));
+    EXPECT_EQ(take(late), Lines{});
+    lobby.handle(host, forged);
+    EXPECT_EQ(take(late), (Lines{"4,0 Lava Run|7|host 3/3"}));
+    // Leaving in another's name takes the sender out; dropping leaves too; the host closes it.
+    clear();
+    lobby.handle(second, record(4, kLeave, {"7", "first"}));
+    lobby.handle(second, record(4, kChat, {"second>>still here?", "7", "second"}));
+    lobby.handle(second, roomRecord(0, "4", "second"));
+    EXPECT_EQ(take(first),
+              (Lines{"4,12 7|second", "4,0 Lava Run|7|host 3/2", "4,0 Map|4|second 8/1"}));
+    lobby.leave(first);
+    EXPECT_EQ(take(host),
+              (Lines{"4,12 7|second", "4,0 Lava Run|7|host 3/2", "4,0 Map|4|second 8/1",
+                     "4,12 7|first", "4,0 Lava Run|7|host 3/1", "2,1 first|first|lobby"}));
+    lobby.handle(host, record(4, kLeave, {"7", "host"}));
+    lobby.leave(second);
+    lobby.handle(host, record(4, kChat, {"host>>gone?", "7", "host"}));
+    lobby.handle(host, roomRecord(0, "7", "host"));
+    EXPECT_EQ(take(late),
+              (Lines{"4,0 Lava Run|7|host 3/2", "4,0 Map|4|second 8/1", "4,0 Lava Run|7|host 3/1",
+                     "2,1 first|first|lobby", "4,9 Lava Run|7|host 3/1", "4,9 Map|4|second 8/1",
+                     "2,1 second|second|lobby", "4,0 Map|7|host 8/1"}));
+}
+
+// The answer to a log-in record (command 99 when none comes).
+LobbyMessage answer(TestClient& client, const LobbyMessage& login) {
+    EXPECT_TRUE(client.send(login));
+    return client.waitFor([](auto& m) { return m.command == 0; }).value_or(record(99, 0));
+}
+
+// The third failure from one address ends its attempts, even good ones; chat floods are cut.
+TEST(Session, LoginBadGetsLoginBadGoodItsRecordOnLineLoginDupThenThrottledChatFloodDropped) {
+    const ScratchDirectory dir;
+    ServerOptions options = testOptions(dir);
+    options.autoRegister = false;
+    options.loginFailures = 3;
+    options.chatRate = 1;
+    options.chatBurst = 5;
+    ASSERT_TRUE(AccountStore::open(options.database)
+                    ->add({"alice", PasswordHasher::hash("secret", HashCost::Minimum).value(),
+                           "Alice A", 3, 77, 0, 0}));
+    const RunningServer server(options);
+    TestClient client(server.port());
+    client.account = "alice";
+    // Records before the log-in count for nothing.
+    ASSERT_TRUE(client.send(record(1, 0, {"alice>>too soon"})));
+    ASSERT_TRUE(client.send(roomRecord(0, "7", "alice")));
+    for (const LobbyMessage& bad : {loginRecord("alice", "guess"), loginRecord("nobody", "secret"),
+                                    record(0, 0, {"alice", "not hex at all"})}) {
+        EXPECT_TRUE(is(0, 1)(answer(client, bad))) << bad.sparam1.view();
+    }
+    const LobbyMessage ok = answer(client, loginRecord("alice", "secret"));
+    EXPECT_EQ(std::tuple(ok.signedSubcommand(), ok.sparam1.view(), ok.sparam3.view(),
+                         ok.iparam1.get(), ok.iparam2.get()),
+              std::tuple(0, "alice", "Alice A", 3, 77));
+    client.seen.clear();
+    ASSERT_TRUE(client.waitFor(is(1, 0, mark(client))));
+    EXPECT_EQ(client.seen.size(), 2U) << "alice in the list and her marker, nothing from before";
+    TestClient second(server.port());
+    EXPECT_TRUE(is(0, -1)(answer(second, loginRecord("alice", "secret")))) << "alice is on line";
+    EXPECT_TRUE(is(0, 1)(answer(second, loginRecord("alice", "wrong"))));
+    EXPECT_TRUE(is(0, 1)(answer(second, loginRecord("alice", "secret")))) << "throttled";
+    for (int i = 0; i < 30; ++i) {
+        ASSERT_TRUE(client.send(record(1, 0, {"alice>>" + std::to_string(i)})));
+    }
+    // Not chat, so it passes; once alice sees it, all her lines have been judged.
+    ASSERT_TRUE(client.send(roomRecord(0, "8", "alice")));
+    client.seen.clear();
+    ASSERT_TRUE(client.waitFor(is(4, 0))) << "the first stays on";
+    const auto lines = std::ranges::count_if(client.seen, is(1, 0));
+    EXPECT_GE(lines, 4);  // the burst, less the marker line
+    EXPECT_LT(lines, 30);
+}
+
+// A silent connection holds a place until the log-in timeout; half a record, then gone, is
+// dropped; a reader too slow is cut off; the server's ends probe idle peers.
+TEST(Session, SurplusSilentAndSlowConnectionsAreClosedTheOthersGetEverythingInOrder) {
+    const ScratchDirectory dir;
+    ServerOptions options = testOptions(dir);
+    options.maxClients = 3;
+    options.loginTimeout = 500ms;
+    options.keepAliveIdle = 17s;
+    options.queueLimit = 64;
+    const RunningServer server(options);
+    auto talker = loggedIn(server.port(), "talker");
+    auto reader = loggedIn(server.port(), "reader");
+    ASSERT_TRUE(talker && reader);
+    TestClient silent(server.port());
+    EXPECT_FALSE(loggedIn(server.port(), "beyond"));
+    EXPECT_TRUE(silent.waitClosed());
+    std::unique_ptr<TestClient> fourth;
+    for (int attempt = 0; attempt < 100 && !fourth; ++attempt) {
+        std::this_thread::sleep_for(20ms);
+        fourth = loggedIn(server.port(), "fourth");
+    }
+    const auto half = record(1, 0, {"fourth>>half"}).toBytes();
+    ASSERT_TRUE(fourth && fourth->trySend(std::span(half).first(150)));
+    fourth->close();
+    ASSERT_TRUE(reader->waitFor(is(2, 1, "fourth")));
+    EXPECT_EQ(std::ranges::count_if(reader->seen, is(1, 0, "fourth>>half")), 0);
+    TestClient slow(server.port(), 4096);
+    ASSERT_TRUE(slow.send(loginRecord("slow", "pw")) && slow.next());  // then it reads nothing
+    int sent = 0;
+    int received = 0;
+    bool cut = false;  // once it is, the talker stops and the reader catches up
+    for (int round = 0; round < 5000 && (!cut || received < sent); ++round) {
+        for (int i = 0; !cut && i < 50; ++i) {
+            ASSERT_TRUE(talker->send(record(1, 0, {"talker>>" + std::to_string(sent++)})));
+        }
+        while (talker->next(0ms)) {  // the talker hears itself and must keep up too
+        }
+        while (auto m = reader->next(received + 100 < sent ? TestClient::kWait : 1ms)) {
+            cut = cut || is(2, 1, "slow")(*m);
+            if (is(1, 0)(*m)) {
+                ASSERT_EQ(m->sparam1.view(), "talker>>" + std::to_string(received++));
+            }
+        }
+    }
+    EXPECT_TRUE(cut && slow.waitClosed()) << "the slow reader was never cut off";
+    EXPECT_EQ(received, sent);
+    // The server's ends live in this process, the only sockets that probe idle peers.
+    std::vector<int> idle;
+    for (int fd = 3, on = 0, seconds = 0; fd < 1024; ++fd) {
+        socklen_t length = sizeof on;
+        if (::getsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, &length) == 0 && on == 1 &&
+            ::getsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &seconds, &length) == 0) {
+            idle.push_back(seconds);
+        }
+    }
+    EXPECT_EQ(idle, (std::vector<int>{17, 17})) << "the talker's and the reader's";
+}
+
+// Records come out whole, once, in order, whatever the first read's size (later reads are as
+// large as the reader offers), and none after the handler says stop.
+TEST(FrameReader, RecordsComeOutWholeOnceInOrderAtEverySplitPointUntilTheHandlerStops) {
+    std::vector<std::byte> stream;
+    for (const char* line : {"one", "two", "three"}) {
+        std::ranges::copy(record(1, 0, {line}).toBytes(), std::back_inserter(stream));
+    }
+    const auto feed = [&](std::size_t first, std::size_t stopAfter) {
+        FrameReader reader;
+        std::vector<std::string> lines;
+        for (std::size_t at = 0, size = 0; at < stream.size(); at += size, first = 9999) {
+            size = std::min({first, reader.space().size(), stream.size() - at});
+            std::copy_n(stream.begin() + static_cast<std::ptrdiff_t>(at), size,
+                        reader.space().begin());
+            reader.commit(size, [&](const LobbyMessage& m) {
+                lines.emplace_back(m.sparam1.view());
+                return lines.size() < stopAfter;
+            });
+        }
+        return lines;
+    };
+    for (std::size_t split = 1; split <= stream.size(); ++split) {
+        ASSERT_EQ(feed(split, 9), (std::vector<std::string>{"one", "two", "three"})) << split;
+    }
+    EXPECT_EQ(feed(stream.size(), 2), (std::vector<std::string>{"one", "two"}));
+}
+
+TEST(CommandLine, TakesEveryOptionAndRefusesBadValues) {
+    using Args = std::vector<std::string_view>;
+    const auto command = parseCommandLine(
+        Args{"--listen", "[::1]:0", "--db=x.db", "--auto-register", "--max-clients", "5",
+             "--login-timeout-ms", "200", "--hash-cost", "min", "--queue-limit", "64",
+             "--keepalive-idle", "7", "--chat-burst", "3"});
+    ASSERT_TRUE(command);
+    const ServerOptions& o = command->options;
+    EXPECT_EQ(std::tuple(command->kind, o.host, o.port, o.database, o.autoRegister, o.maxClients),
+              std::tuple(CommandKind::Serve, "::1", 0, "x.db", true, 5U));
+    EXPECT_EQ(std::tuple(o.loginTimeout, o.hashCost, o.keepAliveIdle, o.chatBurst, o.queueLimit),
+              std::tuple(200ms, HashCost::Minimum, 7s, 3.0, 64U));
+    // clang-format off
+    for (const Args& refused : std::vector<Args>{
+             {"--listen", "8888"}, {"--listen", "host:65536"}, {"--max-clients", "0"},
+             {"--hash-cost", "cheap"}, {"--queue-limit"}, {"--login-timeout-ms", "-5"},
+             {"--frobnicate", "1"}, {"user", "remove"}, {"user", "list", "--nickname", "x"},
+             {"user", "rename", "bob"}}) {
+        // clang-format on
+        EXPECT_FALSE(parseCommandLine(refused)) << refused[0] << " " << refused.back();
+    }
+    EXPECT_TRUE(parseCommandLine(Args{"--listen", "host:65535"}));
+    const auto add = parseCommandLine(Args{"user", "add", "bob", "--nickname", "Bobby"});
+    ASSERT_TRUE(add);
+    EXPECT_EQ(std::tuple(add->kind, add->name, add->nickname),
+              std::tuple(CommandKind::UserAdd, "bob", "Bobby"));
+}
+
+TEST(LogText, ControlCharactersBackslashesAndBrokenBytesAreEscapedGbkShownAsUtf8) {
+    EXPECT_EQ(log::plain("a\nb\tc\\d\x7f"), "a\\x0ab\\x09c\\x5cd\\x7f");
+    EXPECT_EQ(log::text(std::string("x\0y", 3)), "x\\x00y");
+    EXPECT_EQ(log::text(text::gbk("大厅").bytes()), "大厅");
+    EXPECT_EQ(log::text("\xff\xfe"), "\\xff\\xfe");
+}
+
+}  // namespace
+}  // namespace ardentis::server::testing
