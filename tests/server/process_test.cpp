@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <random>
@@ -136,6 +137,26 @@ TEST(Program, ServesSurvivesAVanishingPeerAndAFullDiskLogsSafelyEndsOnSignalsKee
     EXPECT_NE(run("user remove bob" + db).first, 0);
     EXPECT_EQ(run("user list" + db).second.find("bob"), std::string::npos);
     EXPECT_FALSE(loggedIn(server.port(), "bob", "bobpw"));
+    // A file it may not write (another user's, root writes through modes): a clear line, no
+    // start, no half-written account.
+    EXPECT_EQ(server.stop(SIGTERM), 0);
+    namespace fs = std::filesystem;
+    fs::permissions(dir / "a.db", fs::perms::owner_read | fs::perms::others_read);
+    fs::permissions(dir.path(), fs::perms::owner_exec | fs::perms::others_exec |
+                                    fs::perms::owner_read | fs::perms::others_read);
+    const std::string before = ardentis::testing::readFile(dir / "a.db");
+    const std::string asOther =
+        "timeout 10 " +
+        std::string(::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "") +
+        std::string("sh -c '\"$0\" \"$@\" 2>&1'");
+    for (const std::string& arguments : {"--listen 127.0.0.1:0" + db, "user add carol" + db}) {
+        const auto [refused, output] = run(arguments, "pw\\n", asOther);
+        EXPECT_EQ(refused, 1) << arguments;
+        EXPECT_NE(output.find(": attempt to write a readonly database"), std::string::npos)
+            << output;
+    }
+    EXPECT_EQ(ardentis::testing::readFile(dir / "a.db"), before);
+    fs::permissions(dir.path(), fs::perms::owner_all);
 }
 
 TEST(AccountFile, EveryAcknowledgedAccountOutlivesKillsAtRandomMoments) {

@@ -58,8 +58,4 @@ class UdpPortHolder {
     std::unique_ptr<Socket> socket_;
 };
 
-// The CPU time the calling thread has used so far: a client thread that holds a loop open
-// while the peer sends must stay near idle.
-[[nodiscard]] std::chrono::nanoseconds threadCpuTime();
-
 }  // namespace ardentis::testing

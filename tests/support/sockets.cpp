@@ -9,7 +9,6 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <time.h>
 #include <unistd.h>
 #endif
 
@@ -183,21 +182,6 @@ bool LoopbackPeer::ended() const {
 
 void LoopbackPeer::close() {
     closeIfOpen(sockets_->connection);
-}
-
-std::chrono::nanoseconds threadCpuTime() {
-#ifdef _WIN32
-    FILETIME times[4]{};  // created, exited, kernel, user
-    GetThreadTimes(GetCurrentThread(), &times[0], &times[1], &times[2], &times[3]);
-    const auto ticks = [](const FILETIME& time) {  // in units of 100 ns
-        return (static_cast<long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-    };
-    return std::chrono::nanoseconds((ticks(times[2]) + ticks(times[3])) * 100);
-#else
-    timespec used{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
-    return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
-#endif
 }
 
 struct UdpPortHolder::Socket {
