@@ -285,7 +285,9 @@ void SoakRun::settle() {
     settling_ = true;
     std::vector<LobbyClient*> leaving;
     for (const auto& client : clients_) {
-        if (stayers_.size() < kStayers && client->loggedIn && client->roomno.empty()) {
+        // Not one that ever stopped reading: the server may have cut it off unseen.
+        if (stayers_.size() < kStayers && client->loggedIn && client->roomno.empty() &&
+            !client->hasStalled()) {
             stayers_.insert(client.get());
         } else {
             leaving.push_back(client.get());
