@@ -32,25 +32,23 @@ std::vector<std::string> shown(const TModList& mods) {
     return all;
 }
 
-class ModTable : public ::testing::Test {
-  protected:
-    ModTable() { files_.setExecutableDirectory(Gbk("C:\\Ardentis\\")); }
-    void modsFile(std::string content) {
-        files_.addFile(Gbk("C:\\Ardentis\\mods.txt"), std::move(content));
-    }
-
-    settings::Toptions options_;
-    platform::FakeFileSystem files_;
-};
-
-TEST_F(ModTable, ModsFileLinesAreAddedAfterTheBuiltInsAndNeverChangeOne) {
-    const TModList builtIn(options_, files_);
+// Mods file lines are added after the built-ins and never change one. Codes compare as exact
+// bytes and names ignore the case of Latin letters only. The executable is the first candidate
+// found in its game's directory: one table for every row, the game directories and the files are
+// read at every call.
+TEST(ModTable, ModsFileRowsCodesNamesAndTheExecutableFoundInItsGamesDirectory) {
+    settings::Toptions options;
+    platform::FakeFileSystem files;
+    files.setExecutableDirectory(Gbk("C:\\Ardentis\\"));
+    const auto modsFile = [&](std::string content) {
+        files.addFile(Gbk("C:\\Ardentis\\mods.txt"), std::move(content));
+    };
+    const TModList builtIn(options, files);
     const struct {
         const char* file;
         std::vector<std::string> added;
         const char* marked = "";  // the built-in code the file repeats
     } cases[] = {
-        {"40:My Mod;mymod.exe\r\n", {"40:My Mod;mymod.exe"}},
         {"42:First;first.exe\n42:Second;second.exe\n", {"42:First;first.exe*"}},
         {"00:Another Name;another.exe\n", {}, "00"},
         {"41 :Spaced; a.exe,,b.exe,\n48:Lead;,a.exe",
@@ -67,29 +65,24 @@ TEST_F(ModTable, ModsFileLinesAreAddedAfterTheBuiltInsAndNeverChangeOne) {
             mod += mod.starts_with(std::string(c.marked) + ":") ? "*" : "";
         }
         expected.insert(expected.end(), c.added.begin(), c.added.end());
-        EXPECT_EQ(shown(TModList(options_, files_)), expected);
+        EXPECT_EQ(shown(TModList(options, files)), expected);
     }
-}
-
-// Codes compare as exact bytes and names ignore the case of Latin letters only. The
-// executable is the first candidate found in its game's directory: one table for every row,
-// the game directories and the files are read at every call.
-TEST_F(ModTable, CodesAndNamesMatchAsTheyShouldAndTheExecutableIsTheFirstFoundInItsDirectory) {
-    const auto n = static_cast<int>(TModList(options_, files_).items().size());
+    const auto n = static_cast<int>(builtIn.items().size());
     // Two different GBK characters whose lead bytes differ by 0x20, as A and a do.
     modsFile("40:My Mod;first.exe,second.exe\n41 :Spaced;a.exe\n50:\xC1\xA1;c.exe\n51:" +
              text::gbk("大战A").bytes() + ";d.exe\n52:my mod;e.exe\n");
-    const TModList mods(options_, files_);
+    const TModList mods(options, files);
     const std::pair<const char*, int> indices[] = {{"40", n},  {"41 ", n + 1}, {"41", -1},
                                                    {"4", -1},  {"40 ", -1},    {"", -1},
                                                    {"sc", -1}, {"52", n + 4}};
     for (const auto& [code, index] : indices) {
         EXPECT_EQ(mods.IndexOfCode(Gbk(code)), index) << '"' << code << '"';
     }
-    const std::pair<Gbk, const char*> names[] = {
-        {Gbk("MY MOD"), "52"},  // the last match
-        {Gbk("\xE1\xA1"), ""}, {Gbk("\xC1\xA1"), "50"}, {text::gbk("大战a"), "51"},
-        {Gbk("My Mo"), ""},    {Gbk("No Such Mod"), ""}};
+    const std::pair<Gbk, const char*> names[] = {{Gbk("MY MOD"), "52"},  // the last match
+                                                 {Gbk("\xE1\xA1"), ""},
+                                                 {Gbk("\xC1\xA1"), "50"},
+                                                 {text::gbk("大战a"), "51"},
+                                                 {Gbk("My Mo"), ""}};
     for (const auto& [name, code] : names) {
         EXPECT_EQ(mods.GetCodeByName(name), Gbk(code)) << name.bytes();
     }
@@ -101,7 +94,7 @@ TEST_F(ModTable, CodesAndNamesMatchAsTheyShouldAndTheExecutableIsTheFirstFoundIn
         std::vector<const char*> files;
         const char* code;
         const char* path;
-    } cases[] = {
+    } exePaths[] = {
         {"C:\\TA\\", "", {"C:\\TA\\second.exe"}, "40", "C:\\TA\\second.exe"},
         {"C:\\TA\\", "", {"C:\\TA\\first.exe", "C:\\TA\\second.exe"}, "40", "C:\\TA\\first.exe"},
         {"E:\\TA\\", "", {"C:\\TA\\first.exe"}, "40", ""},
@@ -112,38 +105,35 @@ TEST_F(ModTable, CodesAndNamesMatchAsTheyShouldAndTheExecutableIsTheFirstFoundIn
         {"C:\\TA\\", "D:\\SC\\", {"C:\\TA\\Supremecommander.exe"}, "SC", ""},
         {"C:\\TA\\", "D:\\SC\\", {"D:\\SC\\first.exe"}, "40", ""},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : exePaths) {
         SCOPED_TRACE(std::string(c.taDir) + " " + c.scDir + " " + c.code);
-        options_.TAdir = Gbk(c.taDir);
-        options_.SPCdir = Gbk(c.scDir);
+        options.TAdir = Gbk(c.taDir);
+        options.SPCdir = Gbk(c.scDir);
         for (const char* file : c.files) {
-            files_.addFile(Gbk(file));
+            files.addFile(Gbk(file));
         }
         EXPECT_EQ(mods.GetModExePath(Gbk(c.code)), Gbk(c.path));
         for (const char* file : c.files) {
-            files_.removeFile(Gbk(file));
+            files.removeFile(Gbk(file));
         }
     }
     // The installed list: the installed entries' names in table order, in place of the old.
-    options_.TAdir = Gbk("C:\\TA\\");
-    files_.addFile(Gbk("C:\\TA\\a.exe"));
-    files_.addFile(Gbk("C:\\TA\\second.exe"));
+    options.TAdir = Gbk("C:\\TA\\");
+    files.addFile(Gbk("C:\\TA\\a.exe"));
+    files.addFile(Gbk("C:\\TA\\second.exe"));
     std::vector<Gbk> list{Gbk("stale")};
     EXPECT_EQ(mods.FillInstalledMods(list), 2);
     EXPECT_EQ(list, (std::vector<Gbk>{Gbk("My Mod"), Gbk("Spaced")}));
 }
 
 // Every option differs from the others, so each line shows which one it is written from.
-TEST(LaunchFiles, HostFileHoldsEachOptionOnItsLineScaledAndTheAccountInGbk) {
-    protocol::RoomRecord room;
-    room.watch = 1;
-    room.mapmode = 2;
-    room.startpos = 3;
-    room.cheat = 4;
-    room.los = 5;
-    room.commander = 6;
-    room.metal = 7;
-    room.energy = 0;
+TEST(LaunchFiles, FilesGammaCommandLinesAndReturnNoticeHoldWhatTheGamesRead) {
+    protocol::RoomRecord room;  // energy stays 0
+    std::int8_t value = 0;
+    for (std::int8_t* option : {&room.watch, &room.mapmode, &room.startpos, &room.cheat, &room.los,
+                                &room.commander, &room.metal}) {
+        *option = ++value;
+    }
     room.unitlimit = 5;
     room.maxplayers = 9;
     EXPECT_EQ(hostIniText(room, Gbk("Comet Catcher"), Gbk("5.1.2.3"), text::zh<"玩家">()).bytes(),
@@ -155,18 +145,13 @@ TEST(LaunchFiles, HostFileHoldsEachOptionOnItsLineScaledAndTheAccountInGbk) {
     EXPECT_EQ(clientIniText(Gbk("5.6.7.8"), Gbk("cd")).bytes(),
               "[totala]\r\nconnect=1\r\naddress=5.6.7.8\r\npfs=3\r\nplayer=cd\r\npassword=\r\n"
               "creator=0\r\n");
-}
-
-TEST(LaunchFiles, GammaIsTwelveAsADwordUnderTheGamesKey) {
     platform::FakeRegistry registry;
     ASSERT_TRUE(writeGamma(registry));
     auto opened = registry.openKey(platform::RegistryHive::CurrentUser,
                                    "Software\\Cavedog Entertainment\\Total Annihilation");
     ASSERT_TRUE(opened);
-    EXPECT_EQ((*opened)->readDword("gamma"), 12U);
-}
-
-TEST(LaunchFiles, SupremeCommanderHostsOnItsPortAndOnlyTheCodeScIsIt) {
+    EXPECT_EQ((*opened)->readDword("gamma"), 12U) << "gamma is twelve under the game's key";
+    // Supreme Commander hosts on its port, and only the code SC is it.
     EXPECT_EQ(launchCommand(Game::SupremeCommander, Role::Host, Gbk("ab"), Gbk()),
               (LaunchCommand{Gbk("/exitongameover /hostgame udp 5000 ab game of ab"),
                              platform::WindowMode::Normal}));
@@ -174,9 +159,7 @@ TEST(LaunchFiles, SupremeCommanderHostsOnItsPortAndOnlyTheCodeScIsIt) {
         EXPECT_EQ(gameOfCode(Gbk(code)), Game::TotalAnnihilation) << code;
     }
     EXPECT_EQ(gameOfCode(Gbk("SC")), Game::SupremeCommander);
-}
-
-TEST(GameEnd, ReturnNoticeIsCutToThirtyFourBytes) {
+    // The notice of a player back from battle is cut to 34 bytes.
     EXPECT_EQ(returnNotice(Gbk("ab")), Gbk("ab") + text::zh<"从战斗中返回。">());
     const Gbk longName("abcdefghijklmnopqrstuvw");  // 23 bytes: 11 left, five characters and a half
     EXPECT_EQ(returnNotice(longName), (longName + text::zh<"从战斗中返回。">()).left(34));
