@@ -112,6 +112,27 @@ class Exe {
         GetExitCodeProcess(info_.hProcess, &code);
         return code;
     }
+    // List view items live in the exe, so the texts are copied through its memory.
+    [[nodiscard]] std::wstring cell(HWND list, int row, int column) const {
+        constexpr std::size_t kChars = 512;
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.cchTextMax = static_cast<int>(kChars);
+        std::wstring text(kChars, L'\0');
+        auto* remote = static_cast<char*>(VirtualAllocEx(info_.hProcess, nullptr,
+                                                         sizeof item + kChars * sizeof(wchar_t),
+                                                         MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof item);
+        const bool read = remote != nullptr &&
+                          WriteProcessMemory(info_.hProcess, remote, &item, sizeof item, nullptr) &&
+                          sendNumber(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                                     reinterpret_cast<LPARAM>(remote)) >= 0 &&
+                          ReadProcessMemory(info_.hProcess, item.pszText, text.data(),
+                                            kChars * sizeof(wchar_t), nullptr);
+        VirtualFreeEx(info_.hProcess, remote, 0, MEM_RELEASE);
+        text.resize(read ? text.find(L'\0') : 0);
+        return text;
+    }
     // A double click with the left button, as the mouse gives it, on the list's first row, just
     // below its header.
     static void doubleClickFirstRow(HWND list) {
@@ -199,17 +220,22 @@ void drive() {
     }
     step(exe, L"the battle room window opens",
          [&] { return (room = descendant(nullptr, IDC_ROOM_LVROOM)) != nullptr; });
+    HWND lvRoom = descendant(room, IDC_ROOM_LVROOM);
     if (hosting) {
         click(room, IDC_ROOM_BITBTN1);  // 建立
+        // The host's list may show the joiner before his state arrives.
+        step(
+            exe, peer + L" has entered and is ready: 开始 is enabled",
+            [&] {
+                return sendNumber(lvRoom, LVM_GETITEMCOUNT) == 2 &&
+                       exe.cell(lvRoom, 1, 2) == L"就绪" &&
+                       IsWindowEnabled(descendant(room, IDC_ROOM_BITBTN2)) != FALSE;
+            },
+            60s);
+    } else {
+        step(exe, L"the battle room lists " + peer + L" and " + account,
+             [&] { return sendNumber(lvRoom, LVM_GETITEMCOUNT) == 2; });
     }
-    // The room's start rule lets the host start only once the joiner is ready.
-    step(
-        exe, L"the battle room lists " + peer + L" and " + account,
-        [&] {
-            return sendNumber(descendant(room, IDC_ROOM_LVROOM), LVM_GETITEMCOUNT) == 2 &&
-                   (!hosting || IsWindowEnabled(descendant(room, IDC_ROOM_BITBTN2)) != FALSE);
-        },
-        60s);
     if (arg[L"role"] != L"session") {
         // The host starts (post, don't send: the start waits for the game's window on the window
         // thread), the joiner is ready; then the exes start the games, drive their menus through
