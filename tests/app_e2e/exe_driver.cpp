@@ -1,11 +1,10 @@
-// Works Ardentis.exe from another process under the same Wine server, as a user would: writes its
-// settings into the registry, starts it, reads its real controls, clicks into them and waits,
-// within a limit, for what it shows. Each step is printed; the first that does not come in time
-// fails the run (status 1). Every role logs in, sees the peer in the lobby, enters a room and quits
-// with the lobby's button; role=session joins the headless peer's room, role=host / role=joiner
-// play one whole game with the simulated game as totala.exe. Arguments, each NAME=VALUE: role, exe,
-// host, port, account, password, tadir, lan (the exe's virtual-LAN addresses), peer (the other
-// side's account), hostlan (game: the host's virtual-LAN address).
+// Works Ardentis.exe from another process under its Wine server as a user would: writes its
+// settings into the registry, starts it, clicks its real controls and waits, within a limit, for
+// what they show. Each step is printed; the first that does not come in time fails the run
+// (status 1). role=session joins the headless peer's room; role=host / role=joiner play a whole
+// game with the simulated game as totala.exe. Arguments, each NAME=VALUE: role, exe, host, port,
+// account, password, tadir, lan (the exe's virtual-LAN addresses), peer (the other side's
+// account), hostlan (game: the host's virtual-LAN address).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -63,23 +62,21 @@ std::wstring textOf(HWND control) {
 }
 
 // With a parent, the control with the id somewhere below it (tab pages are child dialogs); with
-// none, the visible top-level window that holds that control (each exe has a Wine server of its
-// own).
+// none, the visible top-level window that holds that control (the first such window met, as
+// parents come before their children; each exe has a Wine server of its own).
 HWND descendant(HWND parent, int id) {
     std::tuple<int, bool, HWND> search{id, parent == nullptr, nullptr};
-    const WNDENUMPROC test = [](HWND window, LPARAM data) -> BOOL {
-        auto& [wanted, topLevel, found] = *reinterpret_cast<std::tuple<int, bool, HWND>*>(data);
-        const bool hit =
-            topLevel ? IsWindowVisible(window) != FALSE && descendant(window, wanted) != nullptr
-                     : GetDlgCtrlID(window) == wanted;
-        found = hit ? window : nullptr;
-        return hit ? FALSE : TRUE;
-    };
-    if (parent == nullptr) {
-        EnumWindows(test, reinterpret_cast<LPARAM>(&search));
-    } else {
-        EnumChildWindows(parent, test, reinterpret_cast<LPARAM>(&search));
-    }
+    EnumChildWindows(
+        parent == nullptr ? GetDesktopWindow() : parent,
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& [wanted, topLevel, found] = *reinterpret_cast<std::tuple<int, bool, HWND>*>(data);
+            const bool hit =
+                topLevel ? IsWindowVisible(window) != FALSE && descendant(window, wanted) != nullptr
+                         : GetDlgCtrlID(window) == wanted;
+            found = hit ? window : nullptr;
+            return hit ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
     return std::get<2>(search);
 }
 
@@ -114,36 +111,23 @@ class Exe {
     }
     // List view items live in the exe, so the texts are copied through its memory.
     [[nodiscard]] std::wstring cell(HWND list, int row, int column) const {
-        constexpr std::size_t kChars = 512;
-        LVITEMW item{};
-        item.iSubItem = column;
-        item.cchTextMax = static_cast<int>(kChars);
-        std::wstring text(kChars, L'\0');
-        auto* remote = static_cast<char*>(VirtualAllocEx(info_.hProcess, nullptr,
-                                                         sizeof item + kChars * sizeof(wchar_t),
+        struct Item {
+            LVITEMW item;
+            wchar_t text[512];
+        } local{};
+        auto* remote = static_cast<Item*>(VirtualAllocEx(info_.hProcess, nullptr, sizeof local,
                                                          MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-        item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof item);
-        const bool read = remote != nullptr &&
-                          WriteProcessMemory(info_.hProcess, remote, &item, sizeof item, nullptr) &&
-                          sendNumber(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
-                                     reinterpret_cast<LPARAM>(remote)) >= 0 &&
-                          ReadProcessMemory(info_.hProcess, item.pszText, text.data(),
-                                            kChars * sizeof(wchar_t), nullptr);
+        local.item.iSubItem = column;
+        local.item.pszText = remote->text;
+        local.item.cchTextMax = 512;
+        const bool read =
+            remote != nullptr &&
+            WriteProcessMemory(info_.hProcess, remote, &local, sizeof local, nullptr) &&
+            sendNumber(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                       reinterpret_cast<LPARAM>(remote)) >= 0 &&
+            ReadProcessMemory(info_.hProcess, remote, &local, sizeof local, nullptr);
         VirtualFreeEx(info_.hProcess, remote, 0, MEM_RELEASE);
-        text.resize(read ? text.find(L'\0') : 0);
-        return text;
-    }
-    // A double click with the left button, as the mouse gives it, on the list's first row, just
-    // below its header.
-    static void doubleClickFirstRow(HWND list) {
-        RECT header{};
-        // NOLINTNEXTLINE(performance-no-int-to-ptr)
-        GetWindowRect(reinterpret_cast<HWND>(static_cast<INT_PTR>(sendNumber(list, LVM_GETHEADER))),
-                      &header);
-        const LPARAM at = MAKELPARAM(8, header.bottom - header.top + 6);
-        for (const UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
-            PostMessageW(list, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
-        }
+        return read ? local.text : L"";
     }
 
   private:
@@ -153,8 +137,8 @@ class Exe {
 struct Failed {};  // a step that did not come in time, already reported
 
 // Polls `done` until it holds or `limit` passes; the exe ending early fails at once.
-void step(const Exe& exe, const std::wstring& what, const std::function<bool()>& done,
-          std::chrono::seconds limit = 20s) {
+void step(const Exe& exe, std::chrono::seconds limit, const std::wstring& what,
+          const std::function<bool()>& done) {
     for (const auto deadline = std::chrono::steady_clock::now() + limit; !done();
          std::this_thread::sleep_for(50ms)) {
         const bool ended = exe.exitCode() != STILL_ACTIVE;
@@ -167,23 +151,22 @@ void step(const Exe& exe, const std::wstring& what, const std::function<bool()>&
     report(what);
 }
 
-// The exe's stored settings: the account with its password, the server, automatic log-in on, no
-// questions about game directories, the Total Annihilation directory, VNN addresses.
+// The exe's stored settings: the account with its password, the server, automatic log-in on ("0"),
+// no questions about game directories, the Total Annihilation directory, VNN addresses.
 void writeSettings(const std::wstring& taDir) {
     ardentis::testing::deleteRawTree(RawHive::CurrentUser, L"Software\\Morvane\\Ardentis");
-    const std::wstring key = L"Software\\Morvane\\Ardentis\\options";
-    const std::string cipher =
-        ardentis::protocol::des::EncryptHex(inCodePage(936, arg[L"password"]));
+    const std::string pwd = ardentis::protocol::des::EncryptHex(inCodePage(936, arg[L"password"]));
     for (const auto& [name, value] :
          std::map<std::wstring, std::wstring>{{L"usr", arg[L"account"]},
-                                              {L"pwd", std::wstring(cipher.begin(), cipher.end())},
-                                              {L"autologin", L"0"},  // "0" is on
+                                              {L"pwd", std::wstring(pwd.begin(), pwd.end())},
+                                              {L"autologin", L"0"},
                                               {L"host", arg[L"host"]},
                                               {L"port", arg[L"port"]},
                                               {L"checkfile", L"1"},
                                               {L"TAdir", taDir},
                                               {L"vnntype", L"0"}}) {
-        ardentis::testing::writeRawText(RawHive::CurrentUser, key, name, value);
+        ardentis::testing::writeRawText(RawHive::CurrentUser,
+                                        L"Software\\Morvane\\Ardentis\\options", name, value);
     }
 }
 
@@ -195,17 +178,14 @@ void drive() {
     Exe exe(arg[L"exe"]);
 
     HWND lobby = nullptr;
-    step(
-        exe, L"the lobby window shows",
-        [&] { return (lobby = descendant(nullptr, IDC_MAIN_LVROOMS)) != nullptr; }, 40s);
-    step(exe, L"logged in automatically as " + account, [&] {
+    step(exe, 40s, L"the lobby window shows",
+         [&] { return (lobby = descendant(nullptr, IDC_MAIN_LVROOMS)) != nullptr; });
+    step(exe, 20s, L"logged in automatically as " + account, [&] {
         return textOf(descendant(lobby, IDC_MAIN_BITBTN1)) == L"断开" &&
                textOf(descendant(lobby, IDC_MAIN_PROMPT)) == L"用户:" + account + L" 位置:大厅";
     });
-    step(
-        exe, L"the lobby lists " + account + L" and " + peer,
-        [&] { return sendNumber(descendant(lobby, IDC_MAIN_LVLOBBY), LVM_GETITEMCOUNT) == 2; },
-        60s);
+    step(exe, 60s, L"the lobby lists " + account + L" and " + peer,
+         [&] { return sendNumber(descendant(lobby, IDC_MAIN_LVLOBBY), LVM_GETITEMCOUNT) == 2; });
 
     const bool hosting = arg[L"role"] == L"host";
     HWND room = nullptr;
@@ -213,27 +193,29 @@ void drive() {
         click(lobby, IDC_MAIN_BITBTN2);  // 创建
     } else {
         HWND lvrooms = descendant(lobby, IDC_MAIN_LVROOMS);
-        step(
-            exe, L"the lobby lists " + peer + L"'s room",
-            [&] { return sendNumber(lvrooms, LVM_GETITEMCOUNT) == 1; }, 60s);
-        Exe::doubleClickFirstRow(lvrooms);
+        step(exe, 60s, L"the lobby lists " + peer + L"'s room",
+             [&] { return sendNumber(lvrooms, LVM_GETITEMCOUNT) == 1; });
+        // A double click with the left button, as the mouse gives it, on the first row, just
+        // below the list's header.
+        RECT header{};
+        GetWindowRect(GetWindow(lvrooms, GW_CHILD), &header);  // a report view's one child
+        const LPARAM at = MAKELPARAM(8, header.bottom - header.top + 6);
+        for (const UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+            PostMessageW(lvrooms, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
+        }
     }
-    step(exe, L"the battle room window opens",
+    step(exe, 20s, L"the battle room window opens",
          [&] { return (room = descendant(nullptr, IDC_ROOM_LVROOM)) != nullptr; });
     HWND lvRoom = descendant(room, IDC_ROOM_LVROOM);
     if (hosting) {
         click(room, IDC_ROOM_BITBTN1);  // 建立
         // The host's list may show the joiner before his state arrives.
-        step(
-            exe, peer + L" has entered and is ready: 开始 is enabled",
-            [&] {
-                return sendNumber(lvRoom, LVM_GETITEMCOUNT) == 2 &&
-                       exe.cell(lvRoom, 1, 2) == L"就绪" &&
-                       IsWindowEnabled(descendant(room, IDC_ROOM_BITBTN2)) != FALSE;
-            },
-            60s);
+        step(exe, 60s, peer + L" has entered and is ready: 开始 is enabled", [&] {
+            return sendNumber(lvRoom, LVM_GETITEMCOUNT) == 2 && exe.cell(lvRoom, 1, 2) == L"就绪" &&
+                   IsWindowEnabled(descendant(room, IDC_ROOM_BITBTN2)) != FALSE;
+        });
     } else {
-        step(exe, L"the battle room lists " + peer + L" and " + account,
+        step(exe, 20s, L"the battle room lists " + peer + L" and " + account,
              [&] { return sendNumber(lvRoom, LVM_GETITEMCOUNT) == 2; });
     }
     if (arg[L"role"] != L"session") {
@@ -243,19 +225,15 @@ void drive() {
         click(room, hosting ? IDC_ROOM_BITBTN2 : IDC_ROOM_CHECKBOX1);
         for (const std::wstring& who : {hosting ? peer : account, hosting ? account : peer}) {
             const std::wstring line = L"作战指挥室>>" + who + L"从战斗中返回。";
-            step(
-                exe, L"the room chat shows " + line,
-                [&] {
-                    return textOf(descendant(room, IDC_ROOM_MEMRECEV)).find(line) !=
-                           std::wstring::npos;
-                },
-                60s);
+            step(exe, 60s, L"the room chat shows " + line, [&] {
+                return textOf(descendant(room, IDC_ROOM_MEMRECEV)).find(line) != std::wstring::npos;
+            });
         }
         // The game's own log: started with the launch file's role, player and host address.
         const std::string started = "start host=" + std::string(hosting ? "1" : "0") +
                                     " player=" + inCodePage(936, account) +
                                     (hosting ? "" : " address=" + inCodePage(936, arg[L"hostlan"]));
-        step(exe, L"the game's log shows its start, its battle and its close", [&] {
+        step(exe, 20s, L"the game's log shows its start, its battle and its close", [&] {
             const std::string log = ardentis::testing::readFile(taDir + L"simgame.log");
             return log.find(started) != std::string::npos &&
                    log.find("screen battle\n") != std::string::npos &&
@@ -263,9 +241,10 @@ void drive() {
         });
     }
     click(room, IDC_ROOM_BITBTN3);  // 退出
-    step(exe, L"退出 closed the battle room", [&] { return IsWindowVisible(room) == FALSE; });
+    step(exe, 20s, L"退出 closed the battle room", [&] { return IsWindowVisible(room) == FALSE; });
     click(lobby, IDC_MAIN_BITBTN4);
-    step(exe, L"the quit button ended the exe with status 0", [&] { return exe.exitCode() == 0; });
+    step(exe, 20s, L"the quit button ended the exe with status 0",
+         [&] { return exe.exitCode() == 0; });
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
-// The headless side of the end-to-end session of Ardentis.exe: a headless client on real sockets
-// in the same lobby, which waits for the exe's user, opens a room without a password (so a double
-// click alone joins it) and sees the exe's user join its room and leave it. Each step is printed;
-// the first that does not come in time ends it with status 1. Arguments, each NAME=VALUE, texts in
-// UTF-8: port, folder (for the traffic log), account, password, peer (the exe's account).
+// The headless side of the exe's end-to-end session: a headless client on real sockets that waits
+// for the exe's user, opens a room without a password (so a double click alone joins it) and sees
+// the user join it and leave. Each step is printed; the first that does not come in time ends it
+// with status 1. Arguments, each NAME=VALUE in UTF-8: port, folder, account, password, peer.
 #include <chrono>
 #include <cstdio>
 #include <filesystem>

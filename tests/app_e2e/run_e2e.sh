@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
-# Ardentis.exe end to end under the Wine server and X display of scripts/test-windows, against
-# the native lobby server on a free loopback port. "session": the exe with a headless client (the
-# headless driver); "game": a whole game between two exes with the simulated game as totala.exe,
-# the joiner under a Wine server, prefix and X display of its own, as on two machines. Passes when
-# every driver finishes its steps. Arguments: session|game, wine-run, Ardentis.exe, the exe driver,
-# ardentis-server, a work directory (emptied first), then the headless driver (session), or the
-# simulated game and a directory for the joiner's Wine prefix (game; kept for later runs).
+# Ardentis.exe end to end under scripts/test-windows' Wine and X display, against the native
+# server on a free loopback port: "session", the exe with the headless driver; "game", a whole game
+# between two exes, the joiner under a Wine server, prefix and X display of its own. Arguments:
+# session|game, wine-run, Ardentis.exe, the exe driver, ardentis-server, a work directory (emptied
+# first), then the headless driver, or the simulated game and the joiner's (kept) Wine prefix.
 set -euo pipefail
 mode=$1 wine_run=$2 exe=$3 driver=$4 server=$5 work=$6 last=${7:-} prefix=${8:-}
 fail() { echo "$mode: $*" >&2; exit 1; }
