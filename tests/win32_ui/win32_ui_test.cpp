@@ -1,18 +1,27 @@
-// The Win32 wrappers under the control contract on the tests' real dialog, and what only
-// Win32 has: the text the window shows through the W API, styles, pages on tabs, the
-// window's close, the dialog font and its DPI, a handler's exception kept out of user32.
+// The Win32 wrappers under the control contract on the tests' real dialog, and what only Win32
+// has: the text the window shows through the W API, styles, pages on tabs, the window's close,
+// the dialog font and its DPI, a handler's exception kept out of user32; the event loop, and the
+// system's modal boxes played by one of its timers (their modal loops dispatch this thread's
+// timers, so the timer finds the box once it is up and acts as the user).
 #include <windows.h>
 
 #include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_event_loop.h"
 #include "tests/forms/control_contract.h"
+#include "tests/support/scratch_directory.h"
 #include "tests/win32_ui/test_resource.h"
 #include "ui/win32/common_controls.h"
 #include "ui/win32/dialog.h"
@@ -21,10 +30,13 @@
 #include "ui/win32/win32_check_box.h"
 #include "ui/win32/win32_drop_down.h"
 #include "ui/win32/win32_edit.h"
+#include "ui/win32/win32_info_box.h"
 #include "ui/win32/win32_label.h"
 #include "ui/win32/win32_list_view.h"
 #include "ui/win32/win32_memo.h"
+#include "ui/win32/win32_open_file_dialog.h"
 #include "ui/win32/win32_page.h"
+#include "ui/win32/win32_password_prompt.h"
 #include "ui/win32/win32_radio_group.h"
 #include "ui/win32/win32_slider.h"
 #include "ui/win32/win32_tab_control.h"
@@ -35,6 +47,8 @@ namespace ardentis::testing {
 namespace {
 
 using namespace win32;
+using platform::Win32EventLoop;
+using Prompt = win32::Win32PasswordPrompt;
 
 // Runs the messages already queued for this thread; bounded, as a control may keep posting.
 void runPending() {
@@ -138,11 +152,7 @@ TEST_F(Win32Wrappers, TextsShowThroughTheWideApiStylesDoWhatTheUserSeesWrongIdsA
     EXPECT_NE(GetWindowLongPtrW(c.label.handle(), GWL_STYLE) & SS_NOPREFIX, 0) << "& as is";
     c.list.addRow(g("房间"), {g("说明")});
     wchar_t cell[16] = {};
-    LVITEMW item{};
-    item.iSubItem = 1;
-    item.pszText = cell;
-    item.cchTextMax = 16;
-    SendMessageW(c.list.handle(), LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+    ListView_GetItemText(c.list.handle(), 0, 1, cell, 16);
     EXPECT_EQ(std::wstring(cell), L"说明");
     EXPECT_THROW(Win32CheckBox(c.dialog, IDC_PLAIN_CHECK), std::invalid_argument);
     EXPECT_THROW(Win32Memo(c.dialog, IDC_PASSWORD), std::invalid_argument);
@@ -161,10 +171,7 @@ TEST_F(Win32Wrappers, TextsShowThroughTheWideApiStylesDoWhatTheUserSeesWrongIdsA
     view.setText(g(longLine));
     ASSERT_GT(SendMessageW(view.handle(), EM_GETLINECOUNT, 0, 0), 1);  // the control wraps it
     EXPECT_EQ(view.lineCount(), 1);
-    int runs = 0;
-    view.onChange.set([&] { ++runs; });
-    type(view.handle(), g("x"));
-    EXPECT_EQ(runs, 0) << "a read-only view takes no typing";
+    int runs = 0;  // that a read-only view takes no typing is its style, the app suite's
     Win32Button picture(c.dialog, IDC_PICTURE);  // a clickable picture
     picture.onClick.set([&] { ++runs; });
     SendMessageW(picture.handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
@@ -288,6 +295,123 @@ TEST(Dialog, APageGoesWithItsParent) {
     parent.reset();
     EXPECT_FALSE(IsWindow(window) || IsWindow(parentWindow));
     EXPECT_EQ(page.handle(), nullptr);  // and is not destroyed again
+}
+
+constexpr auto kLimit = std::chrono::seconds(10);  // bounds the waits; nothing measures time
+
+TEST(Win32EventLoop, TimersStopWhenToldPostsRunInOrderOnTheLoopThreadAndFailuresReachThePump) {
+    Win32EventLoop loop;
+    int silentTicks = 0;
+    int stoppedTicks = 0;
+    int ticks = 0;
+    const auto silent = loop.createTimer(10, false, [&] { ++silentTicks; });
+    std::unique_ptr<platform::Timer> stopped;
+    stopped = loop.createTimer(10, true, [&] {
+        ++stoppedTicks;
+        stopped->setEnabled(false);
+    });
+    const auto other = loop.createTimer(15, true, [&] { ++ticks; });
+    ASSERT_TRUE(loop.runUntil([&] { return ticks >= 5; }, kLimit));
+    EXPECT_EQ(silentTicks, 0) << "created disabled";
+    EXPECT_EQ(stoppedTicks, 1) << "disabled in its handler";
+
+    const auto loopThread = std::this_thread::get_id();
+    std::vector<int> order;
+    bool allOnLoopThread = true;
+    std::thread([&] {
+        for (int i = 0; i < 100; ++i) {
+            loop.post([&, i] {
+                order.push_back(i);
+                allOnLoopThread = allOnLoopThread && std::this_thread::get_id() == loopThread;
+            });
+        }
+    }).join();
+    ASSERT_TRUE(loop.runUntil([&] { return order.size() == 100; }, kLimit));
+    EXPECT_TRUE(allOnLoopThread);
+    EXPECT_TRUE(std::ranges::is_sorted(order));
+
+    bool later = false;
+    loop.post([] { throw std::runtime_error("posted work failed"); });
+    loop.post([&] { later = true; });
+    EXPECT_THROW((void)loop.runUntil([] { return false; }, kLimit), std::runtime_error);
+    EXPECT_TRUE(loop.runUntil([&] { return later; }, kLimit)) << "the rest still runs";
+    // A quit met while pumping is left for the outer loop.
+    loop.post([] { Win32EventLoop::quit(3); });
+    EXPECT_FALSE(loop.runUntil([] { return false; }, kLimit));
+    EXPECT_EQ(loop.run(), 3);
+}
+
+// Plays the user on the box with that caption, found from a timer that the box's modal loop
+// runs.
+struct ModalDriver {
+    ModalDriver(const wchar_t* caption, std::function<void(HWND)> act) {
+        timer = loop.createTimer(20, true, [this, caption, act = std::move(act)] {
+            if (HWND box = FindWindowW(nullptr, caption); box != nullptr && !acted) {
+                acted = true;
+                act(box);
+            }
+        });
+    }
+    Win32EventLoop loop;
+    std::unique_ptr<platform::Timer> timer;
+    bool acted = false;
+};
+
+TEST(Win32Boxes, TheSystemBoxesShowOurTextsAndGiveBackWhatTheUserChose) {
+    const HWND dialog = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 80, 40,
+                                        nullptr, nullptr, nullptr, nullptr);
+    std::wstring shownText;
+    HWND owner = nullptr;
+    ModalDriver user(L"Ardentis", [&](HWND box) {
+        shownText = wideWindowText(GetDlgItem(box, 0xFFFF));
+        owner = GetWindow(box, GW_OWNER);
+        SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    });
+    win32::Win32InfoBox(dialog).showInfo(g("房间中已经开始战斗了，请战后再来!"));
+    ASSERT_TRUE(user.acted);
+    EXPECT_EQ(shownText, L"房间中已经开始战斗了，请战后再来!");
+    EXPECT_EQ(owner, dialog);
+
+    // The password prompt: OK gives the typed password from a masked edit, cancel nothing.
+    std::wstring prompt;
+    bool masked = false;
+    ModalDriver typing(L"请输入密码", [&](HWND box) {
+        prompt = wideWindowText(GetDlgItem(box, Prompt::kPromptId));
+        HWND edit = GetDlgItem(box, Prompt::kPasswordId);
+        masked = (GetWindowLongPtrW(edit, GWL_STYLE) & ES_PASSWORD) != 0;
+        SetWindowTextW(edit, L"密码12");
+        SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    });
+    Prompt passwords(dialog);
+    EXPECT_EQ(passwords.ask(g("请输入密码"), g("请输入房间密码")), g("密码12"));
+    ASSERT_TRUE(typing.acted);
+    EXPECT_EQ(prompt, L"请输入房间密码");
+    EXPECT_TRUE(masked);
+    ModalDriver cancelling(L"请输入密码", [](HWND box) {
+        SetDlgItemTextW(box, Prompt::kPasswordId, L"abc");
+        SendMessageW(GetDlgItem(box, IDCANCEL), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(passwords.ask(g("请输入密码"), g("请输入房间密码")), std::nullopt);
+    EXPECT_TRUE(cancelling.acted);
+
+    // The open-file dialog shows our title and filter and gives the chosen file.
+    ScratchDirectory folder;
+    const std::wstring path = (folder / L"总指挥.exe").wstring();
+    folder.addFile(L"总指挥.exe");
+    std::wstring firstType;
+    ModalDriver choosing(L"选择TA所在位置", [&](HWND box) {
+        wchar_t text[128] = {};
+        SendDlgItemMessageW(box, cmb1, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+        firstType = text;
+        SetDlgItemTextW(box, cmb13, path.c_str());
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    const auto chosen =
+        win32::Win32OpenFileDialog(dialog).run(g("选择TA所在位置"), g("TA执行文件|totala.exe"));
+    ASSERT_TRUE(choosing.acted);
+    EXPECT_EQ(firstType, L"TA执行文件");
+    EXPECT_EQ(chosen, platform::wideToGbk(path).value());
+    DestroyWindow(dialog);
 }
 
 }  // namespace
