@@ -97,7 +97,8 @@ class GameWatch : public ::testing::Test {
 
 // Each menu screen, shown to a fresh automation or to one that has seen menu 6 (the battle
 // room, so the battle may start), or that was started anew since: the menu it is read as and
-// its one answer, a click the game acts on (it moves to the next screen) or none.
+// its one answer, a click the game acts on (it moves to the next screen) or none. Menus 4 (the
+// joiner's), 5, 7 and 8 are answered in the whole games below.
 TEST_F(GameWatch, EachScreenIsReadAsItsMenuAndAnsweredOnce) {
     enum Before { Fresh, Menu6, NewStart };
     using enum Screen;
@@ -105,13 +106,9 @@ TEST_F(GameWatch, EachScreenIsReadAsItsMenuAndAnsweredOnce) {
         {"main menu", true, Fresh, MainMenu, 2, MainMenu, false},
         {"multiplayer", true, Fresh, Multiplayer, 3, Multiplayer, false},
         {"host's game list", true, Fresh, GameList, 4, GameList, false},
-        {"joiner's game list", false, Fresh, GameList, 4, Battleroom, false},
         {"join failed", false, Fresh, JoinFailed, 44, Battleroom, false},
-        {"connect", true, Fresh, Connect, 5, Battleroom, false},
         {"battle room", false, Fresh, Battleroom, 6, Battleroom, false},
         {"menu 7 before 6", true, Fresh, BattleroomReady, -8, BattleroomReady, false},
-        {"score", true, Fresh, Score, 8, Score, true},
-        {"ready room", true, Menu6, BattleroomReady, 7, Battle, false},
         {"multiplayer after", true, Menu6, Multiplayer, 3, Multiplayer, true},
         {"game list after", false, Menu6, GameList, 4, GameList, true},
         {"join failed after", true, Menu6, JoinFailed, 44, JoinFailed, true},
@@ -392,15 +389,13 @@ TEST(LaunchFiles, FilesGammaCommandLinesAndReturnNoticeHoldWhatTheGamesRead) {
     EXPECT_EQ(launchCommand(Game::SupremeCommander, Role::Host, Gbk("ab"), Gbk()),
               (LaunchCommand{Gbk("/exitongameover /hostgame udp 5000 ab game of ab"),
                              platform::WindowMode::Normal}));
-    for (const char* code : {"sc", "00", "", "SC "}) {
-        EXPECT_EQ(gameOfCode(Gbk(code)), Game::TotalAnnihilation) << code;
+    for (const std::string code : {"sc", "00", "", "SC ", "SC"}) {
+        EXPECT_EQ(gameOfCode(Gbk(code)) == Game::SupremeCommander, code == "SC") << code;
     }
-    EXPECT_EQ(gameOfCode(Gbk("SC")), Game::SupremeCommander);
     // The notice of a player back from battle is cut to 34 bytes.
     EXPECT_EQ(returnNotice(Gbk("ab")), Gbk("ab") + text::zh<"从战斗中返回。">());
     const Gbk longName("abcdefghijklmnopqrstuvw");  // 23 bytes: 11 left, five characters and a half
     EXPECT_EQ(returnNotice(longName), (longName + text::zh<"从战斗中返回。">()).left(34));
-    EXPECT_EQ(returnNotice(longName).size(), 34U);
 }
 
 }  // namespace
