@@ -117,9 +117,8 @@ struct Win32World : ControlWorldOf<Win32Controls> {
     }
     void chooseNextInDropDown() override { key(c.maps.handle(), VK_DOWN); }
     void clickRow(int row) override {
-        RECT bounds{};  // left = LVIR_BOUNDS
-        SendMessageW(c.list.handle(), LVM_GETITEMRECT, static_cast<WPARAM>(row),
-                     reinterpret_cast<LPARAM>(&bounds));
+        RECT bounds{};
+        ListView_GetItemRect(c.list.handle(), row, &bounds, LVIR_BOUNDS);
         const LPARAM point =
             MAKELPARAM((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
         // The release is queued first: the list view looks for it before it reports.
@@ -270,8 +269,7 @@ TEST_F(Win32Wrappers, ChildrenAndPagesShowAFontWithEveryGlyphAndANewDpiEnlargesI
     EXPECT_EQ(fontOf(page.item(IDC_PAGE_LABEL)), c.dialog.font());
     RECT placed{};
     GetWindowRect(c.dialog.handle(), &placed);
-    EXPECT_EQ(placed.left, 40);
-    EXPECT_EQ(placed.bottom, 520);
+    EXPECT_TRUE(placed.left == 40 && placed.bottom == 520) << "placed where it was told";
 }
 
 TEST(Dialog, APageGoesWithItsParent) {
@@ -291,8 +289,7 @@ TEST(Win32EventLoop, TimersStopWhenToldPostsRunInOrderOnTheLoopThreadAndFailures
     Win32EventLoop loop;
     int silentTicks = 0, stoppedTicks = 0, ticks = 0;
     const auto silent = loop.createTimer(10, false, [&] { ++silentTicks; });
-    std::unique_ptr<platform::Timer> stopped;
-    stopped = loop.createTimer(10, true, [&] {
+    const std::unique_ptr<platform::Timer> stopped = loop.createTimer(10, true, [&] {
         ++stoppedTicks;
         stopped->setEnabled(false);
     });
