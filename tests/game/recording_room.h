@@ -14,11 +14,8 @@ namespace ardentis::testing {
 class RecordingRoom final : public game::GameRoom {
   public:
     void sendTAstart() override { ++startCalls; }
-    void clearStartFlags() override {
-        ++clearCalls;
-        startGuard = false;
-    }
-    void setStartGuard(bool on) override { startGuard = on; }
+    void clearStartFlags() override { ++clearCalls; }
+    void setStartGuard(bool /*on*/) override {}
     [[nodiscard]] text::Gbk account() const override { return text::Gbk("alice"); }
     [[nodiscard]] bool userIsHost() const override { return true; }
     [[nodiscard]] forms::CheckBox& readyBox() override { return box; }
@@ -31,7 +28,6 @@ class RecordingRoom final : public game::GameRoom {
 
     int startCalls = 0;
     int clearCalls = 0;
-    bool startGuard = false;
     std::vector<text::Gbk> notices;
     forms::MemoryCheckBox box;
     forms::MemoryListView list;

@@ -1,18 +1,27 @@
-// The Win32 wrappers under the control contract on the tests' real dialog, and what only
-// Win32 has: the text the window shows through the W API, styles, pages on tabs, the
-// window's close, the dialog font and its DPI, a handler's exception kept out of user32.
+// The Win32 wrappers under the control contract on the tests' real dialog, and what only Win32
+// has: the text the window shows through the W API, styles, pages on tabs, the window's close,
+// the dialog font and its DPI, a handler's exception kept out of user32; the event loop, and the
+// system's modal boxes played by one of its timers (their modal loops dispatch this thread's
+// timers, so the timer finds the box once it is up and acts as the user).
 #include <windows.h>
 
 #include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_event_loop.h"
 #include "tests/forms/control_contract.h"
+#include "tests/support/scratch_directory.h"
 #include "tests/win32_ui/test_resource.h"
 #include "ui/win32/common_controls.h"
 #include "ui/win32/dialog.h"
@@ -21,10 +30,13 @@
 #include "ui/win32/win32_check_box.h"
 #include "ui/win32/win32_drop_down.h"
 #include "ui/win32/win32_edit.h"
+#include "ui/win32/win32_info_box.h"
 #include "ui/win32/win32_label.h"
 #include "ui/win32/win32_list_view.h"
 #include "ui/win32/win32_memo.h"
+#include "ui/win32/win32_open_file_dialog.h"
 #include "ui/win32/win32_page.h"
+#include "ui/win32/win32_password_prompt.h"
 #include "ui/win32/win32_radio_group.h"
 #include "ui/win32/win32_slider.h"
 #include "ui/win32/win32_tab_control.h"
@@ -35,6 +47,8 @@ namespace ardentis::testing {
 namespace {
 
 using namespace win32;
+using platform::Win32EventLoop;
+using Prompt = win32::Win32PasswordPrompt;
 
 // Runs the messages already queued for this thread; bounded, as a control may keep posting.
 void runPending() {
@@ -43,12 +57,6 @@ void runPending() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-}
-
-// The controls dialog of the tests' resources, once the common controls are registered.
-int controlsTemplate() {
-    initCommonControls();
-    return IDD_CONTROLS;
 }
 
 void type(HWND control, const text::Gbk& typed) {
@@ -81,7 +89,7 @@ const std::array kColumns{ListColumn{g("帐号"), 50}, ListColumn{g("昵称"), 5
                           ListColumn{g("准备"), 30}};
 
 struct Win32Controls {
-    Dialog dialog{controlsTemplate()};
+    Dialog dialog{(initCommonControls(), IDD_CONTROLS)};  // its list view needs them first
     Win32Button button{dialog, IDC_BUTTON};
     Win32Label label{dialog, IDC_LABEL};
     Win32CheckBox check{dialog, IDC_CHECK};
@@ -109,9 +117,8 @@ struct Win32World : ControlWorldOf<Win32Controls> {
     }
     void chooseNextInDropDown() override { key(c.maps.handle(), VK_DOWN); }
     void clickRow(int row) override {
-        RECT bounds{};  // left = LVIR_BOUNDS
-        SendMessageW(c.list.handle(), LVM_GETITEMRECT, static_cast<WPARAM>(row),
-                     reinterpret_cast<LPARAM>(&bounds));
+        RECT bounds{};
+        ListView_GetItemRect(c.list.handle(), row, &bounds, LVIR_BOUNDS);
         const LPARAM point =
             MAKELPARAM((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
         // The release is queued first: the list view looks for it before it reports.
@@ -138,11 +145,7 @@ TEST_F(Win32Wrappers, TextsShowThroughTheWideApiStylesDoWhatTheUserSeesWrongIdsA
     EXPECT_NE(GetWindowLongPtrW(c.label.handle(), GWL_STYLE) & SS_NOPREFIX, 0) << "& as is";
     c.list.addRow(g("房间"), {g("说明")});
     wchar_t cell[16] = {};
-    LVITEMW item{};
-    item.iSubItem = 1;
-    item.pszText = cell;
-    item.cchTextMax = 16;
-    SendMessageW(c.list.handle(), LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+    ListView_GetItemText(c.list.handle(), 0, 1, cell, 16);
     EXPECT_EQ(std::wstring(cell), L"说明");
     EXPECT_THROW(Win32CheckBox(c.dialog, IDC_PLAIN_CHECK), std::invalid_argument);
     EXPECT_THROW(Win32Memo(c.dialog, IDC_PASSWORD), std::invalid_argument);
@@ -154,17 +157,10 @@ TEST_F(Win32Wrappers, TextsShowThroughTheWideApiStylesDoWhatTheUserSeesWrongIdsA
     SetWindowTextW(password.handle(), L"a\u20A9b");  // the won sign is not in GBK
     EXPECT_EQ(password.text(), g("a?b"));
     Win32Memo view(c.dialog, IDC_VIEW_MEMO, MemoAccess::ReadOnly);
-    std::string longLine;
-    for (int i = 0; i < 40; ++i) {
-        longLine += "很长的聊天内容";
-    }
-    view.setText(g(longLine));
+    view.setText(g(std::string(600, 'x')));  // one line, longer than the view is wide
     ASSERT_GT(SendMessageW(view.handle(), EM_GETLINECOUNT, 0, 0), 1);  // the control wraps it
     EXPECT_EQ(view.lineCount(), 1);
-    int runs = 0;
-    view.onChange.set([&] { ++runs; });
-    type(view.handle(), g("x"));
-    EXPECT_EQ(runs, 0) << "a read-only view takes no typing";
+    int runs = 0;  // that a read-only view takes no typing is its style, the app suite's
     Win32Button picture(c.dialog, IDC_PICTURE);  // a clickable picture
     picture.onClick.set([&] { ++runs; });
     SendMessageW(picture.handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
@@ -182,9 +178,6 @@ TEST_F(Win32Wrappers, AHandlersExceptionStaysOutOfUser32AndTheSystemsCloseAsksFi
     // The show, hide and close rules are the window's own; Win32 adds the system's close
     // requests (the close button, Alt+F4) reaching them.
     Win32Window window(c.dialog);
-    EXPECT_EQ(window.caption(), g("作战指挥室"));
-    window.setCaption(g("Ardentis启动中"));
-    EXPECT_EQ(wideWindowText(window.handle()), L"Ardentis启动中");
     std::string events;
     window.onShow.set([&] { events += "show;"; });
     window.onHide.set([&] { events += "hide;"; });
@@ -276,18 +269,121 @@ TEST_F(Win32Wrappers, ChildrenAndPagesShowAFontWithEveryGlyphAndANewDpiEnlargesI
     EXPECT_EQ(fontOf(page.item(IDC_PAGE_LABEL)), c.dialog.font());
     RECT placed{};
     GetWindowRect(c.dialog.handle(), &placed);
-    EXPECT_EQ(placed.left, 40);
-    EXPECT_EQ(placed.bottom, 520);
+    EXPECT_TRUE(placed.left == 40 && placed.bottom == 520) << "placed where it was told";
 }
 
 TEST(Dialog, APageGoesWithItsParent) {
-    auto parent = std::make_unique<Dialog>(controlsTemplate());
+    initCommonControls();
+    auto parent = std::make_unique<Dialog>(IDD_CONTROLS);
     Dialog page(IDD_PAGE, *parent);
     HWND window = page.handle();
     HWND parentWindow = parent->handle();
     parent.reset();
     EXPECT_FALSE(IsWindow(window) || IsWindow(parentWindow));
     EXPECT_EQ(page.handle(), nullptr);  // and is not destroyed again
+}
+
+constexpr auto kLimit = std::chrono::seconds(10);  // bounds the waits; nothing measures time
+
+TEST(Win32EventLoop, TimersStopWhenToldPostsRunInOrderOnTheLoopThreadAndFailuresReachThePump) {
+    Win32EventLoop loop;
+    int silentTicks = 0, stoppedTicks = 0, ticks = 0;
+    const auto silent = loop.createTimer(10, false, [&] { ++silentTicks; });
+    const std::unique_ptr<platform::Timer> stopped = loop.createTimer(10, true, [&] {
+        ++stoppedTicks;
+        stopped->setEnabled(false);
+    });
+    const auto other = loop.createTimer(15, true, [&] { ++ticks; });
+    ASSERT_TRUE(loop.runUntil([&] { return ticks >= 5; }, kLimit));
+    EXPECT_EQ(silentTicks, 0) << "created disabled";
+    EXPECT_EQ(stoppedTicks, 1) << "disabled in its handler";
+
+    const auto loopThread = std::this_thread::get_id();
+    std::vector<int> order;
+    bool allOnLoopThread = true;
+    std::thread([&] {
+        for (int i = 0; i < 100; ++i) {
+            loop.post([&, i] {
+                order.push_back(i);
+                allOnLoopThread = allOnLoopThread && std::this_thread::get_id() == loopThread;
+            });
+        }
+    }).join();
+    ASSERT_TRUE(loop.runUntil([&] { return order.size() == 100; }, kLimit));
+    EXPECT_TRUE(allOnLoopThread);
+    EXPECT_TRUE(std::ranges::is_sorted(order));
+
+    bool later = false;
+    loop.post([] { throw std::runtime_error("posted work failed"); });
+    loop.post([&] { later = true; });
+    EXPECT_THROW((void)loop.runUntil([] { return false; }, kLimit), std::runtime_error);
+    EXPECT_TRUE(loop.runUntil([&] { return later; }, kLimit)) << "the rest still runs";
+    // A quit met while pumping is left for the outer loop.
+    loop.post([] { Win32EventLoop::quit(3); });
+    EXPECT_FALSE(loop.runUntil([] { return false; }, kLimit));
+    EXPECT_EQ(loop.run(), 3);
+}
+
+// Plays the user on the box with that caption, found from a timer that the box's modal loop
+// runs: notes its owner and the text of one of its controls, then acts.
+struct ModalDriver {
+    ModalDriver(const wchar_t* caption, int textId, std::function<void(HWND)> act) {
+        timer = loop.createTimer(20, true, [this, caption, textId, act = std::move(act)] {
+            if (HWND box = FindWindowW(nullptr, caption); box != nullptr && owner == nullptr) {
+                owner = GetWindow(box, GW_OWNER);
+                shown = wideWindowText(GetDlgItem(box, textId));
+                act(box);
+            }
+        });
+    }
+    Win32EventLoop loop;
+    std::unique_ptr<platform::Timer> timer;
+    HWND owner = nullptr;  // once it has acted
+    std::wstring shown;
+};
+
+TEST(Win32Boxes, TheSystemBoxesShowOurTextsAndGiveBackWhatTheUserChose) {
+    const HWND dialog = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 80, 40,
+                                        nullptr, nullptr, nullptr, nullptr);
+    ModalDriver user(L"Ardentis", 0xFFFF,
+                     [](HWND box) { SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0); });
+    win32::Win32InfoBox(dialog).showInfo(g("房间中已经开始战斗了，请战后再来!"));
+    EXPECT_EQ(user.owner, dialog);
+    EXPECT_EQ(user.shown, L"房间中已经开始战斗了，请战后再来!");
+
+    // The password prompt: OK gives the typed password from a masked edit, cancel nothing.
+    bool masked = false;
+    ModalDriver typing(L"请输入密码", Prompt::kPromptId, [&](HWND box) {
+        HWND edit = GetDlgItem(box, Prompt::kPasswordId);
+        masked = (GetWindowLongPtrW(edit, GWL_STYLE) & ES_PASSWORD) != 0;
+        SetWindowTextW(edit, L"密码12");
+        SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    });
+    Prompt passwords(dialog);
+    EXPECT_EQ(passwords.ask(g("请输入密码"), g("请输入房间密码")), g("密码12"));
+    EXPECT_EQ(typing.shown, L"请输入房间密码");
+    EXPECT_TRUE(masked);
+    ModalDriver cancelling(L"请输入密码", Prompt::kPasswordId, [](HWND box) {
+        SetDlgItemTextW(box, Prompt::kPasswordId, L"abc");
+        SendMessageW(GetDlgItem(box, IDCANCEL), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(passwords.ask(g("请输入密码"), g("请输入房间密码")), std::nullopt);
+    EXPECT_EQ(cancelling.owner, dialog);
+
+    // The open-file dialog shows our title and filter (the type list's first entry) and gives
+    // the chosen file.
+    ScratchDirectory folder;
+    const std::wstring path = (folder / L"总指挥.exe").wstring();
+    folder.addFile(L"总指挥.exe");
+    ModalDriver choosing(L"选择TA所在位置", cmb1, [&](HWND box) {
+        SetDlgItemTextW(box, cmb13, path.c_str());
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    const auto chosen =
+        win32::Win32OpenFileDialog(dialog).run(g("选择TA所在位置"), g("TA执行文件|totala.exe"));
+    EXPECT_EQ(choosing.shown, L"TA执行文件");
+    EXPECT_EQ(chosen, platform::wideToGbk(path).value());
+    DestroyWindow(dialog);
 }
 
 }  // namespace
