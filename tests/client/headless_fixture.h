@@ -135,12 +135,8 @@ class HeadlessFixture : public ::testing::Test {
     }
     static LobbyMessage userRecord(const Gbk& account, const Gbk& location,
                                    std::int8_t subcommand = sub::kUserUpdate) {
-        protocol::UserRecord user;
-        user.account = account;
-        user.nickname = account + Gbk("-nick");
-        user.location = location;
         LobbyMessage message{};
-        protocol::EncodeUser(user, message);
+        protocol::EncodeUser({account, {}, account + Gbk("-nick"), location}, message);
         message.setKind(protocol::command::kUser, subcommand);
         return message;
     }

@@ -1,5 +1,5 @@
-// The lobby and the battle room on the headless client: the user and room lists, moves announced
-// in the chat, the checks before a join, chat lines typed and received, who may start, what the
+// The lobby and the battle room on the headless client: chat lines typed and received, the user
+// and room lists, moves announced in the chat, the checks before a join, who may start, what the
 // options send and show, what the server's room records do and the ways out of a room.
 #include <gtest/gtest.h>
 
@@ -10,12 +10,12 @@
 #include <thread>
 
 #include "headless_fixture.h"
-#include "settings/options_store.h"
 
 namespace ardentis::forms::testing {
 namespace {
 
 using protocol::DecodeRoom;
+using Lobby = HeadlessFixture;
 
 const Gbk kReady = zh<"就绪">();
 const Gbk kWaiting = zh<"等待">();
@@ -24,22 +24,35 @@ const Gbk kCommandRoom = zh<"作战指挥室>>">();
 const Kinds kOptions{{4, 15}};
 const Kinds kOptionsAndRoom{{4, 15}, {4, 0}};
 
-class Lobby : public HeadlessFixture {
-  protected:
-    [[nodiscard]] std::vector<int> radios() const {
-        const auto& w = battle_;
-        return {w.RGcommander.itemIndex(), w.rglos.itemIndex(),     w.rgwatch.itemIndex(),
-                w.RGcheat.itemIndex(),     w.RGMapmode.itemIndex(), w.rgpos.itemIndex()};
-    }
-};
-
 Gbk announce(const char* account, const Gbk& rest) {
     return zh<"游戏大厅>>">() + Gbk(account) + rest;
 }
 
-// A user's record arrives twice: first from `from`, then from `to`. R1 (bob's) and R2 (carol's)
-// are listed; R9 is no room the client knows.
-TEST_F(Lobby, ListsFollowTheRecordsAndASecondRecordOfAUserIsAMoveAnnouncedAtMostOnce) {
+// Enter sends the completed lines once logged in, in order and cut to the field. A user's record
+// arrives twice: first from `from`, then from `to`; R1 (bob's) and R2 (carol's) are listed, R9
+// is no room the client knows. Then each room fails its check and every check after it, so that
+// only the order of the checks decides which message is shown; the address is looked up at each
+// double-click. A cancel of the password sends nothing, the right one joins.
+TEST_F(Lobby, ChatLinesMovesAnnouncedAtMostOnceAndJoinsAfterTheChecksInTheirOrder) {
+    machine_.installGame(Gbk(kTaDir));
+    start(true, true);
+    main_.MemSend.typeLine(Gbk("too early"));  // before the log-in is answered
+    EXPECT_EQ(kinds(sentRecords()), (Kinds{{0, 0}}));
+    acceptLogin();
+    receive(userRecord(Gbk("alice"), kLobby));
+    main_.MemSend.pressEnter();     // an empty line
+    for (int i = 0; i < 20; ++i) {  // each worker waits for the one before it
+        main_.MemSend.typeLine(Gbk("line " + std::to_string(i)));
+    }
+    main_.MemSend.typeLine(Gbk(std::string(120, 'x')));
+    battle_.MemSend.typeLine(Gbk("nobody hears"));  // in no room
+    auto sent = sentRecords();
+    ASSERT_EQ(kinds(sent), Kinds(21, {1, 0}));
+    for (std::size_t i = 0; i < 20; ++i) {
+        EXPECT_EQ(sent[i].sparam1.text(), Gbk("alice>>line " + std::to_string(i)));
+    }
+    EXPECT_EQ(sent[20].sparam1.text(), Gbk("alice>>" + std::string(93, 'x')));
+
     struct Move {
         const char* account;
         Gbk from;
@@ -55,7 +68,6 @@ TEST_F(Lobby, ListsFollowTheRecordsAndASecondRecordOfAUserIsAMoveAnnouncedAtMost
         {"dave", Gbk("R1"), Gbk("R2"), std::nullopt},
         {"dave", kLobby, Gbk("R9"), std::nullopt},
         {"bob", Gbk("R1"), Gbk("R9"), std::nullopt}};
-    logIn();
     receive(roomRecord(openRoom(Gbk("bob"), Gbk("R1"))));
     receive(roomRecord(openRoom(Gbk("carol"), Gbk("R2"))));
     const MemoryMemo& chat = main_.MemRecev;
@@ -72,54 +84,21 @@ TEST_F(Lobby, ListsFollowTheRecordsAndASecondRecordOfAUserIsAMoveAnnouncedAtMost
         EXPECT_EQ(main_.lvlobby.subItem(*row, 2), move.to);
         receive(userRecord(Gbk(move.account), kLobby, 1));  // gone: his next record is a first
     }
-
-    // Users come, chat, rename and go; a room row shows state, count, password mark, host and
-    // network, and is updated in place; a full room names its host.
+    // Users come, rename and go; a member of no known room changes nothing.
     receive(userRecord(Gbk("bob"), kLobby));
     ASSERT_EQ(main_.lvlobby.rowCount(), 2);
-    LobbyMessage said{};
-    said.setKind(1, 7);
-    said.sparam1.set(Gbk("bob>>hi"));
-    receive(said);
-    EXPECT_EQ(lastLine(main_.MemRecev), Gbk("bob>>hi"));
     receive(userRecord(Gbk("bob"), kLobby, 1));
-    EXPECT_EQ(main_.lvlobby.rowCount(), 1);
-    EXPECT_EQ(lastLine(main_.MemRecev), announce("bob", zh<"离开大厅。">()));
-    const int lines = main_.MemRecev.lineCount();
     receive(userRecord(Gbk("nobody"), kLobby, 1));  // gone, but never listed
-    EXPECT_EQ(main_.MemRecev.lineCount(), lines);
+    EXPECT_EQ(main_.lvlobby.rowCount(), 1);
+    EXPECT_EQ(lastLine(chat), announce("bob", zh<"离开大厅。">()));
     LobbyMessage renamed = userRecord(Gbk("alice"), kLobby);
     renamed.sparam3.set(Gbk("Queen"));
     receive(renamed);
     EXPECT_EQ(client_.currentUser.nickname, Gbk("Queen"));
     EXPECT_EQ(main_.lvlobby.subItem(0, 1), Gbk("Queen"));
-
-    RoomRecord room = openRoom(Gbk("bob"), Gbk("R1"));  // listed first
-    room.players = 3;
-    room.maxplayers = 8;
-    room.status = Gbk("1");
-    room.password = Gbk("pw");
-    room.nettype = 1;
-    receive(roomRecord(room));
-    const MemoryListView& rooms = main_.lvrooms;
-    EXPECT_EQ((Texts{rooms.subItem(0, 1), rooms.subItem(0, 5), rooms.subItem(0, 6),
-                     rooms.subItem(0, 7), rooms.subItem(0, 8)}),
-              (Texts{zh<"战斗中">(), Gbk("3/8"), Gbk("******"), Gbk("bob"), Gbk("HAMACHI")}));
-    room.status = Gbk("0");
-    receive(roomRecord(room));
-    ASSERT_EQ(rooms.rowCount(), 2);
-    EXPECT_EQ(rooms.subItem(0, 1), zh<"讨论中">());
-    receive(memberRecord(Gbk("R-none"), Gbk("bob")));  // a member of no known room
+    receive(memberRecord(Gbk("R-none"), Gbk("bob")));
     EXPECT_FALSE(inRoom());
-    EXPECT_TRUE(sentRecords().empty());
-    receive(roomRecord(room, sub::kRoomJoin));
-    EXPECT_EQ(shown_, Texts{zh<"房间">() + Gbk("bob") + zh<"的房间人数已满,不能进入!">()});
-}
 
-// Each room fails its check and every check after it, so that only the order of the checks
-// decides which message is shown. The address is looked up at each double-click. A cancel of the
-// password sends nothing, the right one joins.
-TEST_F(Lobby, JoinsAfterTheChecksInTheirOrder) {
     struct Check {
         const char* roomno;
         std::int8_t nettype;
@@ -138,7 +117,6 @@ TEST_F(Lobby, JoinsAfterTheChecksInTheirOrder) {
         {"ModMissing", 0, "0", "05", notInstalled("Absulate Annihilation 6.0")},
         {"UnknownMod", 0, "0", "ZZ", notInstalled("Homebrew")},  // named by the row
         {"WrongPassword", 0, "0", "00", zh<"密码输入错误。">()}};
-    logIn();
     auto& password = machine_.inputpassword;
     password.answers.emplace_back(Gbk("wrong"));
     RoomRecord room;
@@ -158,6 +136,16 @@ TEST_F(Lobby, JoinsAfterTheChecksInTheirOrder) {
         EXPECT_FALSE(battle_.window.visible());
         machine_.setVirtualLanAddress(10, 140, 3, 4);
     }
+    room.players = 3;  // updated in place
+    room.maxplayers = 8;
+    receive(roomRecord(room));
+    const MemoryListView& rows = main_.lvrooms;
+    ASSERT_EQ(rows.rowCount(), 8);
+    EXPECT_EQ(
+        (Texts{rows.subItem(7, 1), rows.subItem(7, 5), rows.subItem(7, 6), rows.subItem(7, 7)}),
+        (Texts{zh<"讨论中">(), Gbk("3/8"), Gbk("******"), Gbk("bob")}));
+    receive(roomRecord(room, sub::kRoomJoin));
+    EXPECT_EQ(shown_.back(), zh<"房间">() + Gbk("bob") + zh<"的房间人数已满,不能进入!">());
     main_.lvrooms.doubleClick(std::nullopt);
     shown_.clear();
     password.answers.emplace_back(std::nullopt);
@@ -167,43 +155,11 @@ TEST_F(Lobby, JoinsAfterTheChecksInTheirOrder) {
     EXPECT_TRUE(shown_.empty() && sentRecords().empty()) << "a cancel";
     password.answers.emplace_back(Gbk("secret"));
     doubleClickRoom(room.roomno);
-    const auto sent = sentRecords();
+    sent = sentRecords();
     ASSERT_EQ(kinds(sent), (Kinds{{4, 10}}));
     EXPECT_EQ(params(sent[0]), (Texts{room.roomno.gbk(), Gbk("alice"), {}}));
     EXPECT_TRUE(battle_.window.visible());
-    EXPECT_FALSE(battle_.BitBtn1.enabled());
-    EXPECT_FALSE(main_.BitBtn2.enabled());
-}
-
-TEST_F(Lobby, EnterSendsTheCompletedLinesInOrderCutToTheFieldAndInARoomToTheRoom) {
-    machine_.installGame(Gbk(kTaDir));
-    start(true, true);
-    (void)sentRecords();
-    main_.MemSend.typeLine(Gbk("too early"));  // before the log-in is answered
-    EXPECT_TRUE(sentRecords().empty());
-    acceptLogin();
-    main_.MemSend.pressEnter();     // an empty line
-    for (int i = 0; i < 20; ++i) {  // each worker waits for the one before it
-        main_.MemSend.typeLine(Gbk("line " + std::to_string(i)));
-    }
-    main_.MemSend.typeLine(Gbk(std::string(120, 'x')));
-    auto sent = sentRecords();
-    ASSERT_EQ(sent.size(), 21U);
-    for (std::size_t i = 0; i < 20; ++i) {
-        EXPECT_EQ(kinds({sent[i]}), (Kinds{{1, 0}}));
-        EXPECT_EQ(sent[i].sparam1.text(), Gbk("alice>>line " + std::to_string(i)));
-    }
-    EXPECT_EQ(sent[20].sparam1.text(), Gbk("alice>>" + std::string(93, 'x')));
-    EXPECT_EQ(main_.MemSend.line(0), Gbk("too early"));
-    battle_.MemSend.typeLine(Gbk("nobody hears"));  // in no room
-    EXPECT_TRUE(sentRecords().empty());
-
-    const RoomRecord room = joinRoom(Gbk("bob"));
-    battle_.MemSend.pressEnter();
-    battle_.MemSend.typeLine(Gbk("gg"));
-    sent = sentRecords();
-    ASSERT_EQ(kinds(sent), (Kinds{{4, 5}}));
-    EXPECT_EQ(params(sent[0]), (Texts{Gbk("alice>>gg"), room.roomno.gbk(), Gbk("alice")}));
+    EXPECT_FALSE(battle_.BitBtn1.enabled() || main_.BitBtn2.enabled());
 }
 
 TEST(ChatWorkers, AThreadThatCannotStartHoldsNoTurnForLaterLines) {
@@ -222,172 +178,42 @@ TEST(ChatWorkers, AThreadThatCannotStartHoldsNoTurnForLaterLines) {
         << "the next line waited for a worker that never started";
 }
 
-// A joiner before, alice creates a room: it carries fixed option values whatever the controls
-// show, until her first change; then radios and sliders send the options, the rest also the
-// room. Players enter, get ready and leave; the start needs a second row and every row ready.
-TEST_F(Lobby, CreatorWhoWasAJoinerSendsHerOptionsAndMayStartOnlyWhenAllAreReady) {
-    logIn();
-    (void)joinRoom(Gbk("dave"));
-    battle_.BitBtn3.click();
-    receive(roomRecord(openRoom(Gbk("dave"), Gbk("R-dave")), sub::kRoomClosed));
-    (void)sentRecords();
-    client_.options.vnntype = 1;
-    ASSERT_TRUE(main_.BitBtn2.click());
-    auto& w = battle_;
-    w.rglos.click(2);
-    w.rgwatch.click(0);
-    w.Trackmetal.drag(7);
-    w.Trackplayers.drag(6);
-    w.MapList.choose(2);
-    w.pwd.type(Gbk("pw"));
-    w.gamecomments.setText(Gbk("come"));
-    EXPECT_TRUE(sentRecords().empty()) << "no room yet: option changes send nothing";
-    ASSERT_TRUE(w.BitBtn1.click());  // no virtual-LAN address
-    EXPECT_EQ(shown_, Texts{zh<"请确保您在选项中选择的虚拟局域网软件保持在线！">()});
-    EXPECT_TRUE(sentRecords().empty());
-    EXPECT_FALSE(inRoom());
-
-    machine_.setVirtualLanAddress(5, 6, 7, 8);
-    ASSERT_TRUE(w.BitBtn1.click());
-    auto sent = sentRecords();
-    ASSERT_EQ(kinds(sent), (Kinds{{4, 0}, {2, 0}}));
-    RoomRecord room = DecodeRoom(sent[0]);
-    EXPECT_EQ((std::vector<int>{room.commander, room.los, room.watch, room.cheat, room.mapmode,
-                                room.startpos, room.unitlimit, room.metal, room.energy,
-                                room.maxplayers, room.nettype}),
-              (std::vector<int>{2, 1, 2, 1, 2, 2, 30, 1, 1, 6, 1}));
-    EXPECT_EQ((Texts{room.host, room.map, room.password, room.comment, room.modcode}),
-              (Texts{Gbk("alice"), Gbk("Shore to Shore"), Gbk("pw"), Gbk("come"), Gbk("00")}));
-    EXPECT_EQ(room.roomno.size(), 19U);
-    EXPECT_EQ(protocol::DecodeUser(sent[1]).location, room.roomno.gbk());
-    EXPECT_FALSE(w.BitBtn1.enabled() || w.mods.enabled());
-    receive(roomRecord(room));
-    EXPECT_EQ(readyMark(Gbk("alice")), kReady);
-    EXPECT_TRUE(w.BitBtn2.visible());
-    EXPECT_FALSE(battle_.BitBtn2.enabled()) << "the creator alone";
-
-    w.RGcommander.click(0);
-    sent = sentRecords();
-    ASSERT_EQ(kinds(sent), kOptions);
-    const RoomRecord changed = DecodeRoom(sent[0]);
-    EXPECT_EQ((std::vector<int>{changed.commander, changed.los, changed.metal, changed.nettype}),
-              (std::vector<int>{1, 3, 7, 1}));
-    EXPECT_EQ(changed.roomref, room.roomno.gbk());
-    for (MemoryRadioGroup* group : {&w.rglos, &w.rgwatch, &w.RGcheat, &w.RGMapmode, &w.rgpos}) {
-        ASSERT_TRUE(group->click(group->itemIndex() == 0 ? 1 : 0));
-        EXPECT_EQ(kinds(sentRecords()), kOptions);
-    }
-    for (MemorySlider* slider : {&w.Trackulimited, &w.Trackmetal, &w.Trackenergy}) {
-        ASSERT_TRUE(slider->drag(5));
-        EXPECT_EQ(kinds(sentRecords()), kOptions);
-    }
-    ASSERT_TRUE(w.Trackplayers.drag(8));
-    sent = sentRecords();
-    ASSERT_EQ(kinds(sent), kOptionsAndRoom);
-    EXPECT_EQ(DecodeRoom(sent[1]).maxplayers, 8);
-    w.MapList.choose(1);
-    sent = sentRecords();
-    ASSERT_EQ(kinds(sent), kOptionsAndRoom);
-    EXPECT_EQ(DecodeRoom(sent[1]).map, Gbk("Comet Catcher"));
-
-    receive(userRecord(Gbk("bob"), kLobby));
-    receive(memberRecord(room.roomno, Gbk("bob")));
-    receive(memberRecord(room.roomno, Gbk("carol")));
-    EXPECT_EQ(readyMark(Gbk("carol")), kReady) << "shown ready until his state arrives";
-    EXPECT_TRUE(battle_.BitBtn2.enabled());
-    const int lines = w.MemRecev.lineCount();
-    receive(memberRecord(room.roomno, Gbk("bob")));  // a second entry: no row, no line
-    EXPECT_EQ(w.lvRoom.rowCount(), 3);
-    EXPECT_EQ(w.MemRecev.lineCount(), lines);
-    (void)sentRecords();
-    shown_.clear();
-    w.Trackplayers.drag(2);  // below the players: refused and the correction sent
-    EXPECT_EQ(shown_, Texts{zh<"玩家数量不能再少了。">()});
-    EXPECT_EQ(w.Trackplayers.position(), 3);
-    sent = sentRecords();
-    ASSERT_EQ(kinds(sent), kOptionsAndRoom);
-    EXPECT_EQ(DecodeRoom(sent[0]).maxplayers, 3);
-
-    // Her own options coming back are ignored; an update of another room touches nothing.
-    const auto before = radios();
-    const int map = w.MapList.itemIndex();
-    RoomRecord echo = room;
-    echo.commander = 3;
-    echo.map = Gbk("Ice Age");
-    echo.metal = 9;
-    receive(roomRecord(echo, sub::kRoomOptions));
-    EXPECT_EQ(radios(), before);
-    EXPECT_EQ(w.MapList.itemIndex(), map);
-    EXPECT_EQ(w.Trackmetal.position(), 5);
-    RoomRecord other = openRoom(Gbk("erin"), Gbk("R-erin"));
-    receive(roomRecord(other));
-    other.comment = Gbk("changed");
-    receive(roomRecord(other));
-    EXPECT_TRUE(sentRecords().empty());
-    EXPECT_TRUE(battle_.BitBtn2.enabled());
-    EXPECT_EQ(main_.lvrooms.subItem(1, 2), Gbk("changed"));
-
-    struct Step {
-        const char* account;
-        const char* roomno;  // nullptr: the own room
-        int state;
-        Gbk mark;
-        bool start;
-    };
-    const Step steps[] = {{"carol", nullptr, 1, kWaiting, false},
-                          {"carol", nullptr, 0, kReady, true},
-                          {"bob", nullptr, -1, zh<"战斗">(), false},
-                          {"bob", "R-elsewhere", 0, zh<"战斗">(), false}};
-    for (const Step& step : steps) {
-        SCOPED_TRACE(std::string(step.account) + " " + std::to_string(step.state));
-        receive(playerState(step.roomno ? Gbk(step.roomno) : room.roomno.gbk(), Gbk(step.account),
-                            step.state));
-        EXPECT_EQ(readyMark(Gbk(step.account)), step.mark);
-        EXPECT_EQ(battle_.BitBtn2.enabled(), step.start);
-    }
-    for (const char* leaver : {"bob", "carol"}) {  // bob waits; then alice is alone
-        receive(roomMessage(sub::kRoomLeave, room.roomno, Gbk(leaver)));
-        EXPECT_FALSE(w.lvRoom.findCaption(Gbk(leaver)).has_value());
-        EXPECT_EQ(lastLine(w.MemRecev), kCommandRoom + Gbk(leaver) + zh<"离开作战指挥室。">());
-        EXPECT_EQ(battle_.BitBtn2.enabled(), leaver == std::string("bob")) << leaver;
-    }
-    // An update of her own room marks her ready again.
-    (void)sentRecords();
-    receive(roomRecord(room));
-    sent = sentRecords();
-    ASSERT_EQ(kinds(sent), (Kinds{{4, 16}, {4, 16}, {2, 0}}));
-    EXPECT_EQ((std::vector<int>{sent[0].iparam1.get(), sent[1].iparam1.get()}),
-              (std::vector<int>{0, 0}));
-    EXPECT_TRUE(w.CheckBox1.checked());
-    EXPECT_FALSE(w.CheckBox1.visible());
-}
-
 // bob's room as a joiner: what it shows and sends, what the room chat does, and the ways out.
-TEST_F(Lobby, JoinerShowsTheHostsOptionsHearsTheRoomChatAndLeavesEveryWay) {
+// Then, a joiner before, alice creates a room: it carries fixed option values whatever the
+// controls show, until her first change; then radios and sliders send the options, the rest
+// also the room. Players enter, get ready and leave; the start needs a second row and every row
+// ready.
+TEST_F(Lobby, JoinerFollowsTheHostAndLeavesEveryWayThenCreatesARoomStartedOnlyWhenAllAreReady) {
     logIn();
-    const Gbk loaded = kCommandRoom + zh<"开始进入战场">() + Gbk(" !BB !WARNING");
-    receive(roomChat(Gbk("R-carol"), loaded, Gbk("carol")));  // outside any room
     RoomRecord room = joinRoom(Gbk("bob"), {Gbk("carol")});
     auto& w = battle_;
-    EXPECT_EQ((Texts{readyMark(Gbk("bob")), readyMark(Gbk("carol")), readyMark(Gbk("alice"))}),
-              (Texts{kReady, kWaiting, kWaiting}));
-    EXPECT_EQ(lastLine(w.MemRecev), kCommandRoom + Gbk("alice") + zh<"进入作战指挥室。">());
-    EXPECT_EQ(client_.currentUser.location, room.roomno.gbk());
+    const auto radios = [&w] {
+        return std::vector{w.RGcommander.itemIndex(), w.rglos.itemIndex(),
+                           w.rgwatch.itemIndex(),     w.RGcheat.itemIndex(),
+                           w.RGMapmode.itemIndex(),   w.rgpos.itemIndex()};
+    };
+    EXPECT_EQ((Texts{readyMark(Gbk("bob")), readyMark(Gbk("carol")), readyMark(Gbk("alice")),
+                     lastLine(w.MemRecev), client_.currentUser.location.gbk()}),
+              (Texts{kReady, kWaiting, kWaiting,
+                     kCommandRoom + Gbk("alice") + zh<"进入作战指挥室。">(), room.roomno.gbk()}));
     EXPECT_FALSE(w.BitBtn2.visible() || w.RGcommander.enabled());
-    ASSERT_TRUE(w.MapList.choose(1));
-    auto sent = sentRecords();
+    w.MemSend.pressEnter();
+    w.MemSend.typeLine(Gbk("gg"));
+    auto sent = sentRecords();  // the typed line goes out from a worker
     ASSERT_EQ(kinds(sent), (Kinds{{4, 5}}));
-    EXPECT_EQ(sent[0].sparam1.text(), kCommandRoom + Gbk("alice") + zh<"建议使用">() +
-                                          Gbk("Comet Catcher") + zh<"这张地图。">());
-    EXPECT_EQ(sent[0].sparam2.text(), room.roomno.gbk());
-    for (const int state : {0, 1}) {
-        w.CheckBox1.click();
-        sent = sentRecords();
-        ASSERT_EQ(kinds(sent), (Kinds{{4, 16}}));
-        EXPECT_EQ(sent[0].sparam2.text(), Gbk("alice"));
-        EXPECT_EQ(sent[0].iparam1.get(), state);
-        EXPECT_EQ(readyMark(Gbk("alice")), state == 0 ? kReady : kWaiting);
-    }
+    EXPECT_EQ(params(sent[0]), (Texts{Gbk("alice>>gg"), room.roomno.gbk(), Gbk("alice")}));
+    ASSERT_TRUE(w.MapList.choose(1));
+    ASSERT_TRUE(w.CheckBox1.click());
+    EXPECT_EQ(readyMark(Gbk("alice")), kReady);
+    ASSERT_TRUE(w.CheckBox1.click());
+    sent = sentRecords();
+    ASSERT_EQ(kinds(sent), (Kinds{{4, 5}, {4, 16}, {4, 16}}));
+    EXPECT_EQ(params(sent[0]), (Texts{kCommandRoom + Gbk("alice") + zh<"建议使用">() +
+                                          Gbk("Comet Catcher") + zh<"这张地图。">(),
+                                      room.roomno.gbk(), Gbk("alice")}));
+    EXPECT_EQ(sent[1].sparam2.text(), Gbk("alice"));
+    EXPECT_EQ((std::vector{sent[1].iparam1.get(), sent[2].iparam1.get()}), (std::vector{0, 1}));
+    EXPECT_EQ(readyMark(Gbk("alice")), kWaiting);
 
     const Gbk mod = w.mods.text();
     room.comment = Gbk("fast game");
@@ -403,7 +229,6 @@ TEST_F(Lobby, JoinerShowsTheHostsOptionsHearsTheRoomChatAndLeavesEveryWay) {
                w.lplayers.caption(), w.Lmetal.caption()}),
         (Texts{Gbk("fast game"), Gbk("Comet Catcher"), Gbk("pw"), mod, Gbk("4"), Gbk("5000")}));
     EXPECT_EQ(radios(), (std::vector<int>{2, 2, 1, 0, 1, 1}));
-    EXPECT_TRUE(sentRecords().empty());
     room.maxplayers = 2;  // below the players: refused on his window too
     receive(roomRecord(room, sub::kRoomOptions));
     EXPECT_EQ(shown_, Texts{zh<"玩家数量不能再少了。">()});
@@ -421,29 +246,24 @@ TEST_F(Lobby, JoinerShowsTheHostsOptionsHearsTheRoomChatAndLeavesEveryWay) {
               kCommandRoom + Gbk("alice") + zh<"没有">() + Gbk("Ice Age") + zh<"这个地图。">());
     EXPECT_EQ(kinds({sent.back()}), (Kinds{{4, 16}}));
     EXPECT_EQ(sent.back().iparam1.get(), 1);
-    EXPECT_FALSE(w.CheckBox1.checked());
     EXPECT_EQ(readyMark(Gbk("alice")), kWaiting);
     EXPECT_EQ(w.MapList.text(), Gbk("Comet Catcher")) << "the choice is kept";
 
     // Only the own room's chat lines are shown and acted on; marks in any case play their
     // sounds, one line's after each other, none cut off.
-    const int lobbyLines = main_.MemRecev.lineCount();
-    const int roomLines = w.MemRecev.lineCount();
-    receive(roomChat(Gbk("R-carol"), loaded, Gbk("carol")));
-    EXPECT_EQ(main_.MemRecev.lineCount() * 1000 + w.MemRecev.lineCount(),
-              lobbyLines * 1000 + roomLines);
-    EXPECT_TRUE(w.CheckBox1.enabled());
-    EXPECT_TRUE(sentRecords().empty());
-    EXPECT_TRUE(machine_.sound.played().empty());
-    shown_.clear();
+    const int lines = main_.MemRecev.lineCount() * 1000 + w.MemRecev.lineCount();
+    const Gbk loaded = kCommandRoom + zh<"开始进入战场">();
+    receive(roomChat(Gbk("R-carol"), loaded + Gbk(" !BB"), Gbk("carol")));
+    EXPECT_EQ(main_.MemRecev.lineCount() * 1000 + w.MemRecev.lineCount(), lines);
+    EXPECT_TRUE(w.CheckBox1.enabled() && machine_.sound.played().empty());
     main_.lvrooms.doubleClick(std::nullopt);  // in a room even a click on nothing asks to leave
-    EXPECT_EQ(shown_, Texts{zh<"要进入新房间请先退出目前所在房间!">()});
-    const std::pair<const char*, std::vector<std::string>> lines[] = {
+    EXPECT_EQ(shown_.back(), zh<"要进入新房间请先退出目前所在房间!">());
+    const std::pair<const char*, std::vector<std::string>> chatLines[] = {
         {"bob>>wake up !bb", {"BB"}},
         {"bob>>!BB and !WARNING", {"BB", "WARNING"}},
         {"bob>>bb warning !b b", {}}};
     std::vector<std::string> played;
-    for (const auto& [line, sounds] : lines) {
+    for (const auto& [line, sounds] : chatLines) {
         receive(roomChat(room.roomno, Gbk(line), Gbk("bob")));
         client_.workers.waitAll();
         played.insert(played.end(), sounds.begin(), sounds.end());
@@ -453,41 +273,154 @@ TEST_F(Lobby, JoinerShowsTheHostsOptionsHearsTheRoomChatAndLeavesEveryWay) {
     receive(roomChat(room.roomno, Gbk("bob>>") + zh<"开始进入战场">(), Gbk("bob")));
     EXPECT_EQ(lastLine(w.MemRecev), Gbk("bob>>") + zh<"开始进入战场">());
     EXPECT_TRUE(w.CheckBox1.enabled()) << "a chat line saying so";
-    receive(roomChat(room.roomno, kCommandRoom + Gbk("bob") + zh<"开始进入战场">(), Gbk("bob")));
-    EXPECT_FALSE(w.CheckBox1.enabled());
 
-    // Another room closing loses its row; the own room closing leaves and empties the window.
-    const RoomRecord other = openRoom(Gbk("carol"), Gbk("R-carol"));
+    // Another room's update touches nothing, its closing loses its row; the own room closing
+    // leaves and empties the window.
+    RoomRecord other = openRoom(Gbk("carol"), Gbk("R-carol"));
     receive(roomRecord(other));
+    other.comment = Gbk("changed");
+    receive(roomRecord(other));
+    EXPECT_EQ(main_.lvrooms.subItem(1, 2), Gbk("changed"));
     receive(roomRecord(other, sub::kRoomClosed));
-    EXPECT_TRUE(sentRecords().empty());
-    EXPECT_TRUE(w.window.visible());
+    EXPECT_TRUE(sentRecords().empty() && w.window.visible());
     EXPECT_FALSE(main_.lvrooms.findCaption(other.roomno).has_value());
     w.MemSend.type(Gbk("half a line"));
     receive(roomRecord(room, sub::kRoomClosed));
     sent = sentRecords();
     ASSERT_EQ(kinds(sent), (Kinds{{4, 12}, {2, 0}}));
     EXPECT_EQ(sent[0].sparam2.text(), Gbk("alice"));
-    EXPECT_FALSE(w.window.visible());
+    EXPECT_FALSE(w.window.visible() || inRoom());
     EXPECT_EQ(w.lvRoom.rowCount() + w.MemRecev.lineCount() + w.MemSend.lineCount() +
                   main_.lvrooms.rowCount(),
               0);
-    EXPECT_FALSE(inRoom());
     EXPECT_EQ(main_.prompt.caption(), zh<"用户:">() + Gbk("alice") + zh<" 位置:">() + kLobby);
 
-    // The system close is refused; either 退出 leaves the room.
-    for (MemoryButton* exit : {&w.BitBtn3, &main_.BitBtn4}) {
-        room = joinRoom(Gbk("dave"));
-        EXPECT_FALSE(w.window.requestClose() || main_.window.requestClose());
-        EXPECT_TRUE(sentRecords().empty());
-        ASSERT_TRUE(exit->click());
-        sent = sentRecords();
-        ASSERT_EQ(kinds(sent), (Kinds{{4, 12}, {2, 0}}));
-        EXPECT_EQ(sent[0].sparam1.text(), room.roomno.gbk());
-        EXPECT_EQ(protocol::DecodeUser(sent[1]).location, kLobby);
+    // The system close is refused; 退出 leaves the room (the main window's, at the end).
+    const auto expectLeft = [&](const RoomRecord& left) {
+        const auto records = sentRecords();
+        ASSERT_EQ(kinds(records), (Kinds{{4, 12}, {2, 0}}));
+        EXPECT_EQ(records[0].sparam1.text(), left.roomno.gbk());
+        EXPECT_EQ(protocol::DecodeUser(records[1]).location, kLobby);
         EXPECT_FALSE(inRoom());
-        receive(roomRecord(room, sub::kRoomClosed));
+    };
+    room = joinRoom(Gbk("dave"));
+    EXPECT_FALSE(w.window.requestClose() || main_.window.requestClose());
+    ASSERT_TRUE(w.BitBtn3.click());
+    expectLeft(room);
+    receive(roomRecord(room, sub::kRoomClosed));
+
+    // alice creates a room, without a HAMACHI address first.
+    client_.options.vnntype = 1;
+    ASSERT_TRUE(main_.BitBtn2.click());
+    w.rglos.click(2);
+    w.rgwatch.click(0);
+    w.Trackmetal.drag(7);
+    w.Trackplayers.drag(6);
+    w.MapList.choose(2);
+    w.pwd.type(Gbk("pw"));
+    w.gamecomments.setText(Gbk("come"));
+    ASSERT_TRUE(w.BitBtn1.click());
+    EXPECT_EQ(shown_.back(), zh<"请确保您在选项中选择的虚拟局域网软件保持在线！">());
+    EXPECT_TRUE(sentRecords().empty()) << "no room yet: nothing is sent";
+    machine_.setVirtualLanAddress(5, 6, 7, 8);
+    ASSERT_TRUE(w.BitBtn1.click());
+    sent = sentRecords();
+    ASSERT_EQ(kinds(sent), (Kinds{{4, 0}, {2, 0}}));
+    room = DecodeRoom(sent[0]);
+    EXPECT_EQ((std::vector<int>{room.los, room.watch, room.metal, room.maxplayers, room.nettype}),
+              (std::vector<int>{1, 2, 1, 6, 1}));  // the first three as the controls never were
+    EXPECT_EQ((Texts{room.host, room.map, room.password, room.comment, room.modcode,
+                     protocol::DecodeUser(sent[1]).location.gbk()}),
+              (Texts{Gbk("alice"), Gbk("Shore to Shore"), Gbk("pw"), Gbk("come"), Gbk("00"),
+                     room.roomno.gbk()}));
+    EXPECT_FALSE(w.BitBtn1.enabled() || w.mods.enabled());
+    receive(roomRecord(room));
+    EXPECT_EQ(readyMark(Gbk("alice")), kReady);
+    EXPECT_TRUE(w.BitBtn2.visible() && !w.BitBtn2.enabled()) << "the creator alone";
+
+    w.RGcommander.click(0);
+    sent = sentRecords();
+    ASSERT_EQ(kinds(sent), kOptions);
+    const RoomRecord changed = DecodeRoom(sent[0]);
+    EXPECT_EQ((std::vector<int>{changed.commander, changed.los, changed.metal, changed.nettype}),
+              (std::vector<int>{1, 3, 7, 1}));
+    EXPECT_EQ(changed.roomref, room.roomno.gbk());
+    for (MemoryRadioGroup* group : {&w.rglos, &w.rgwatch, &w.RGcheat, &w.RGMapmode, &w.rgpos}) {
+        ASSERT_TRUE(group->click(group->itemIndex() == 0 ? 1 : 0));
+        EXPECT_EQ(kinds(sentRecords()), kOptions);
     }
+    for (MemorySlider* slider : {&w.Trackulimited, &w.Trackmetal, &w.Trackenergy}) {
+        ASSERT_TRUE(slider->drag(5));
+        EXPECT_EQ(kinds(sentRecords()), kOptions);
+    }
+    ASSERT_TRUE(w.Trackplayers.drag(8));
+    w.MapList.choose(1);
+    sent = sentRecords();
+    ASSERT_EQ(kinds(sent), (Kinds{{4, 15}, {4, 0}, {4, 15}, {4, 0}}));
+    EXPECT_EQ(DecodeRoom(sent[1]).maxplayers, 8);
+    EXPECT_EQ(DecodeRoom(sent[3]).map, Gbk("Comet Catcher"));
+
+    receive(userRecord(Gbk("bob"), kLobby));
+    receive(memberRecord(room.roomno, Gbk("bob")));
+    receive(memberRecord(room.roomno, Gbk("carol")));
+    EXPECT_EQ(readyMark(Gbk("carol")), kReady) << "shown ready until his state arrives";
+    EXPECT_TRUE(w.BitBtn2.enabled());
+    const int roomLines = w.MemRecev.lineCount();
+    receive(memberRecord(room.roomno, Gbk("bob")));  // a second entry: no row, no line
+    EXPECT_EQ(w.lvRoom.rowCount() * 1000 + w.MemRecev.lineCount(), 3000 + roomLines);
+    (void)sentRecords();
+    w.Trackplayers.drag(2);  // below the players: refused and the correction sent
+    EXPECT_EQ(shown_.back(), zh<"玩家数量不能再少了。">());
+    EXPECT_EQ(w.Trackplayers.position(), 3);
+    sent = sentRecords();
+    ASSERT_EQ(kinds(sent), kOptionsAndRoom);
+    EXPECT_EQ(DecodeRoom(sent[0]).maxplayers, 3);
+
+    // Her own options coming back are ignored.
+    const auto before = radios();
+    const int map = w.MapList.itemIndex();
+    RoomRecord echo = room;
+    echo.commander = 3;
+    echo.map = Gbk("Ice Age");
+    echo.metal = 9;
+    receive(roomRecord(echo, sub::kRoomOptions));
+    EXPECT_EQ(radios(), before);
+    EXPECT_EQ((std::vector{w.MapList.itemIndex(), w.Trackmetal.position()}), (std::vector{map, 5}));
+    EXPECT_TRUE(sentRecords().empty() && w.BitBtn2.enabled());
+
+    struct Step {
+        const char* account;
+        const char* roomno;  // nullptr: the own room
+        int state;
+        Gbk mark;
+        bool start;
+    };
+    const Step steps[] = {{"carol", nullptr, 1, kWaiting, false},
+                          {"carol", nullptr, 0, kReady, true},
+                          {"bob", nullptr, -1, zh<"战斗">(), false},
+                          {"bob", "R-elsewhere", 0, zh<"战斗">(), false}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(std::string(step.account) + " " + std::to_string(step.state));
+        receive(playerState(step.roomno ? Gbk(step.roomno) : room.roomno.gbk(), Gbk(step.account),
+                            step.state));
+        EXPECT_EQ(readyMark(Gbk(step.account)), step.mark);
+        EXPECT_EQ(w.BitBtn2.enabled(), step.start);
+    }
+    for (const char* leaver : {"bob", "carol"}) {  // bob waits; then alice is alone
+        receive(roomMessage(sub::kRoomLeave, room.roomno, Gbk(leaver)));
+        EXPECT_FALSE(w.lvRoom.findCaption(Gbk(leaver)).has_value());
+        EXPECT_EQ(lastLine(w.MemRecev), kCommandRoom + Gbk(leaver) + zh<"离开作战指挥室。">());
+        EXPECT_EQ(w.BitBtn2.enabled(), leaver == std::string("bob")) << leaver;
+    }
+    // An update of her own room marks her ready again.
+    (void)sentRecords();
+    receive(roomRecord(room));
+    sent = sentRecords();
+    ASSERT_EQ(kinds(sent), (Kinds{{4, 16}, {4, 16}, {2, 0}}));
+    EXPECT_EQ((std::vector{sent[0].iparam1.get(), sent[1].iparam1.get()}), (std::vector{0, 0}));
+    EXPECT_TRUE(w.CheckBox1.checked() && !w.CheckBox1.visible());
+    ASSERT_TRUE(main_.BitBtn4.click());
+    expectLeft(room);
 }
 
 }  // namespace

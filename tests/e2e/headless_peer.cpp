@@ -4,7 +4,7 @@ namespace ardentis::e2e {
 
 HeadlessPeer::HeadlessPeer(const std::filesystem::path& folder, const text::Gbk& account,
                            const text::Gbk& password, std::uint16_t port, std::uint8_t lanHost)
-    : logFile_(folder / (account.bytes() + ".log")), machine_(logFile_) {
+    : machine_(folder / (account.bytes() + ".log")) {
     machine_.storeSettings(account, password, text::Gbk("127.0.0.1"), port, true);
     machine_.installGame(text::Gbk("C:\\TA\\"));
     machine_.setVirtualLanAddress(10, 140, 0, lanHost);
@@ -19,13 +19,8 @@ void HeadlessPeer::start() {
 }
 
 bool HeadlessPeer::lobbyChatHas(const text::Gbk& line) const {
-    const forms::Memo& memo = client_->main.MemRecev;
-    for (int i = 0; i < memo.lineCount(); ++i) {
-        if (memo.line(i) == line) {
-            return true;
-        }
-    }
-    return false;
+    const std::string lines = "\r\n" + client_->main.MemRecev.text().bytes() + "\r\n";
+    return lines.find("\r\n" + line.bytes() + "\r\n") != std::string::npos;
 }
 
 bool runUntil(const std::vector<HeadlessPeer*>& peers, const std::function<bool()>& done,

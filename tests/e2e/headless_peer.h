@@ -22,19 +22,15 @@ class HeadlessPeer {
                  const text::Gbk& password, std::uint16_t port, std::uint8_t lanHost);
     ~HeadlessPeer() { client_->client.workers.waitAll(); }
 
-    // Program start with automatic log-in; the splash is closed at once.
-    void start();
+    void start();  // with automatic log-in; the splash is closed at once
 
     [[nodiscard]] forms::HeadlessClient& ui() { return *client_; }
     [[nodiscard]] forms::HeadlessMachine& machine() { return machine_; }
     [[nodiscard]] platform::PosixEventLoop& loop() { return loop_; }
-    [[nodiscard]] const std::filesystem::path& logFile() const { return logFile_; }
 
-    // Whether some line of the lobby chat equals `line`.
     [[nodiscard]] bool lobbyChatHas(const text::Gbk& line) const;
 
   private:
-    std::filesystem::path logFile_;
     forms::HeadlessMachine machine_;
     platform::PosixClientSocket socket_;
     platform::PosixClientSocket testSocket_;

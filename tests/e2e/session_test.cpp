@@ -2,8 +2,6 @@
 // Total Annihilation game in it, the games simulated on each player's fake machine.
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "headless_peer.h"
 #include "platform/fake/simulated_total_annihilation.h"
 #include "tests/server/server_fixture.h"
@@ -17,9 +15,7 @@ using Screen = SimulatedTotalAnnihilation::Screen;
 using text::Gbk;
 using text::zh;
 
-// A player whose machine runs the Total Annihilation it starts as a simulation: the game reads its
-// launch file, and a joiner's game reaches a battle room only when that file names the host's
-// (alice's) virtual-LAN address.
+// A player with a simulated Total Annihilation, which joins only a game at alice's address.
 class Player : public HeadlessPeer {
   public:
     Player(const std::filesystem::path& folder, const char* account, std::uint16_t port,
@@ -39,24 +35,15 @@ class Player : public HeadlessPeer {
     [[nodiscard]] bool gameAt(Screen screen) const { return game && game->screen() == screen; }
     [[nodiscard]] Gbk readyMark(const char* account) {
         const auto row = ui().battleroom.lvRoom.findCaption(Gbk(account));
-        return row ? ui().battleroom.lvRoom.subItem(*row, 2) : Gbk("<no row>");
+        return row ? ui().battleroom.lvRoom.subItem(*row, 2) : Gbk();
     }
-    [[nodiscard]] Gbk roomState() {
-        const auto& rooms = ui().main.lvrooms;
-        return rooms.rowCount() == 1 ? rooms.subItem(0, 1) : Gbk("<no room>");
-    }
+    [[nodiscard]] Gbk roomState() { return ui().main.lvrooms.subItem(0, 1); }
 
     std::shared_ptr<SimulatedTotalAnnihilation> game;
 };
 
-// alice, bob and carol, logged in and each listing all three.
-class Session : public ::testing::Test {
+class Session : public server::testing::LobbyTest {
   protected:
-    static server::ServerOptions registering(const ardentis::testing::ScratchDirectory& dir) {
-        server::ServerOptions options = server::testing::testOptions(dir);
-        options.autoRegister = true;
-        return options;
-    }
     bool runUntil(const std::function<bool()>& done) {
         return e2e::runUntil({&alice_, &bob_, &carol_}, done);
     }
@@ -64,20 +51,15 @@ class Session : public ::testing::Test {
         return runUntil([&] { return holds(alice_) && holds(bob_) && holds(carol_); });
     }
 
-    ardentis::testing::ScratchDirectory dir_;
-    server::testing::RunningServer server_{registering(dir_)};
-    Player alice_{dir_.path(), "alice", server_.port(), 1};
-    Player bob_{dir_.path(), "bob", server_.port(), 2};
-    Player carol_{dir_.path(), "carol", server_.port(), 3};
+    Player alice_{dir.path(), "alice", port(), 1};
+    Player bob_{dir.path(), "bob", port(), 2};
+    Player carol_{dir.path(), "carol", port(), 3};
 };
 
-// Lobby chat reaches everyone. alice locks a room and sets an option; bob enters with the password
-// and finds it; ready marks and option changes travel. alice hosts a game that bob plays and carol
-// watches from the lobby; the room is open again after it.
+// alice locks a room and sets an option; bob enters with the password, finds it and gets ready.
+// alice hosts a game that bob plays and carol watches from the lobby; the room is open after it.
 TEST_F(Session, ARoomAndOneGameThroughTheServer) {
     ASSERT_TRUE(everyone([](Player& p) { return p.ui().main.lvlobby.rowCount() == 3; }));
-    alice_.ui().main.MemSend.typeLine(Gbk("hello all"));
-    ASSERT_TRUE(everyone([](Player& p) { return p.lobbyChatHas(Gbk("alice>>hello all")); }));
     auto& host = alice_.ui().battleroom;
     auto& joiner = bob_.ui().battleroom;
     ASSERT_TRUE(alice_.ui().main.BitBtn2.click());
@@ -91,9 +73,7 @@ TEST_F(Session, ARoomAndOneGameThroughTheServer) {
         return host.lvRoom.rowCount() == 2 && joiner.Trackmetal.position() == 7;
     })) << "the joiner did not get the options set before he came";
     ASSERT_TRUE(joiner.CheckBox1.click());
-    host.rglos.click(2);
-    ASSERT_TRUE(runUntil([&] { return host.BitBtn2.enabled() && joiner.rglos.itemIndex() == 2; }));
-    EXPECT_EQ(alice_.readyMark("bob"), zh<"就绪">());
+    ASSERT_TRUE(runUntil([&] { return host.BitBtn2.enabled(); }));
 
     ASSERT_TRUE(host.BitBtn2.click());
     ASSERT_TRUE(runUntil([&] {
@@ -106,7 +86,6 @@ TEST_F(Session, ARoomAndOneGameThroughTheServer) {
         return alice_.machine().gameWindows.captures() >= looks + 50 &&
                alice_.readyMark("bob") == zh<"战斗">();
     }));
-    EXPECT_EQ(bob_.machine().launcher.launches().size(), 1U);
 
     alice_.game->everyoneReady();
     bob_.game->everyoneReady();

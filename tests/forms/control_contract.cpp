@@ -10,8 +10,8 @@ namespace ardentis::testing {
 namespace {
 
 using text::Gbk;
+using Texts = std::vector<Gbk>;
 
-// Each handler counts into `runs`.
 void countRuns(ControlWorld& w, int& runs) {
     for (forms::Handler* handler :
          {&w.button().onClick, &w.slider().onChange, &w.radio().onClick, &w.edit().onChange,
@@ -21,50 +21,9 @@ void countRuns(ControlWorld& w, int& runs) {
     }
 }
 
-TEST_P(ControlContract, AProgrammaticChangeRunsTheHandlerOnceExceptOnADropDownAndIsClamped) {
-    auto& w = world();
-    int runs = 0;
-    countRuns(w, runs);
-    // A control, how to set a value (false: the one it has; true: another), handler runs.
-    const std::tuple<const char*, std::function<void(bool)>, int> rules[] = {
-        {"slider", [&](bool other) { w.slider().setPosition(other ? 5 : 1); }, 1},
-        {"radio item", [&](bool other) { w.radio().setItemIndex(other ? 2 : 1); }, 1},
-        {"edit", [&](bool other) { w.edit().setText(other ? g("密码") : Gbk()); }, 1},
-        {"memo", [&](bool other) { w.memo().setText(other ? g("上\r\n下") : Gbk()); }, 1},
-        {"check box", [&](bool other) { w.checkBox().setChecked(other); }, 1},
-        {"drop-down", [&](bool other) { w.dropDown().setItemIndex(other ? 1 : 0); }, 0},
-    };
-    for (const auto& [control, set, handlerRuns] : rules) {
-        SCOPED_TRACE(control);
-        runs = 0;
-        for (const bool other : {false, true, true}) {
-            set(other);
-        }
-        EXPECT_EQ(runs, handlerRuns);
-    }
-    // Out-of-range values are clamped, and a handler may move its slider again.
-    auto& slider = w.slider();
-    std::vector<int> seen;
-    slider.onChange.set([&] {
-        seen.push_back(slider.position());
-        if (slider.position() < 3) {
-            slider.setPosition(3);  // as the player-limit check puts it back
-        }
-    });
-    slider.setPosition(-5);
-    slider.setPosition(99);
-    EXPECT_EQ(seen, (std::vector<int>{0, 3, 10}));
-    EXPECT_EQ(slider.position(), 10);
-    w.radio().setItemIndex(7);
-    EXPECT_EQ(w.radio().itemIndex(), 2);
-    w.radio().setItemIndex(-5);
-    EXPECT_EQ(w.radio().itemIndex(), -1);
-    w.dropDown().setItemIndex(7);
-    EXPECT_EQ(w.dropDown().itemIndex(), -1);
-    EXPECT_EQ(w.dropDown().text(), Gbk());
-}
-
-TEST_P(ControlContract, TheUsersActionRunsItsHandlerOnceAndADisabledControlTakesNone) {
+// The user's action runs its handler once and a disabled button or radio group takes none; a
+// programmatic change runs it once, on a drop-down never; out-of-range values are clamped.
+TEST_P(ControlContract, HandlersRunOnceForTheUserAndForAProgrammaticChangeExceptOnADropDown) {
     auto& w = world();
     int runs = 0;
     countRuns(w, runs);
@@ -85,117 +44,80 @@ TEST_P(ControlContract, TheUsersActionRunsItsHandlerOnceAndADisabledControlTakes
         EXPECT_EQ(runs, 1) << "one handler, once";
         EXPECT_TRUE(done());
     }
+    // A control, how to set a value (false: the one it has; true: another), handler runs.
+    const std::tuple<const char*, std::function<void(bool)>, int> rules[] = {
+        {"slider", [&](bool other) { w.slider().setPosition(other ? 5 : 0); }, 1},
+        {"radio item", [&](bool other) { w.radio().setItemIndex(other ? 2 : 0); }, 1},
+        {"edit", [&](bool other) { w.edit().setText(g(other ? "密码" : "战")); }, 1},
+        {"memo", [&](bool other) { w.memo().setText(other ? g("上\r\n下") : Gbk()); }, 1},
+        {"check box", [&](bool other) { w.checkBox().setChecked(!other); }, 1},
+        {"drop-down", [&](bool other) { w.dropDown().setItemIndex(other ? 0 : 1); }, 0},
+    };
+    for (const auto& [control, set, handlerRuns] : rules) {
+        SCOPED_TRACE(control);
+        runs = 0;
+        for (const bool other : {false, true, true}) {
+            set(other);
+        }
+        EXPECT_EQ(runs, handlerRuns);
+    }
     runs = 0;
     w.button().setEnabled(false);
     w.radio().setEnabled(false);
     w.clickButton();
-    w.clickRadio(2);
+    w.clickRadio(0);
     EXPECT_EQ(runs, 0) << "a disabled button or radio group";
-    EXPECT_EQ(w.radio().itemIndex(), 0);
+    EXPECT_EQ(w.radio().itemIndex(), 2);
+    w.radio().setItemIndex(7);
+    const int high = w.radio().itemIndex();
+    w.radio().setItemIndex(-5);
+    w.dropDown().setItemIndex(7);
+    EXPECT_EQ((std::vector{high, w.radio().itemIndex(), w.dropDown().itemIndex()}),
+              (std::vector{2, -1, -1}));
+    EXPECT_EQ(w.dropDown().text(), Gbk());
+    auto& slider = w.slider();  // whose handler may move it again
+    std::vector<int> seen;
+    slider.onChange.set([&] {
+        seen.push_back(slider.position());
+        if (slider.position() < 3) {
+            slider.setPosition(3);  // as the player-limit check puts it back
+        }
+    });
+    slider.setPosition(-5);
+    slider.setPosition(99);
+    EXPECT_EQ(seen, (std::vector<int>{0, 3, 10}));
+    EXPECT_EQ(slider.position(), 10);
 }
 
-// Captions, items, lines and rows come and go without a handler.
-TEST_P(ControlContract, TextsItemsLinesAndRowsReadBackAsSet) {
+// Captions, items, lines and rows come and go without a handler; Enter in a memo makes a line.
+TEST_P(ControlContract, TextsItemsLinesAndRowsReadBackAsSetEvenRowBytesThatAreNotGbk) {
     auto& w = world();
     int runs = 0;
     countRuns(w, runs);
-    EXPECT_EQ(w.button().caption(), g("创建"));
-    w.button().setCaption(g("作战指挥室"));
-    EXPECT_EQ(w.button().caption(), g("作战指挥室"));
-    EXPECT_EQ(w.label().caption(), g("玩家数量:"));
-    w.label().setCaption(g("用户:张三 R&D"));
-    EXPECT_EQ(w.label().caption(), g("用户:张三 R&D"));
-    w.edit().setText(g("密码123"));
-    EXPECT_EQ(w.edit().text(), g("密码123"));
-    EXPECT_EQ(w.radio().item(2), g("视野全开"));
-    EXPECT_EQ(w.radio().count(), 3);
-
     auto& maps = w.dropDown();
-    EXPECT_EQ(maps.item(1), g("彗星捕手"));
-    maps.addItem(g("新地图"));
-    EXPECT_EQ(maps.count(), 4);
-    EXPECT_EQ(maps.item(3), g("新地图"));
-    maps.clear();
-    EXPECT_EQ(maps.itemIndex(), -1);
-    EXPECT_EQ(maps.count(), 0);
-
     auto& memo = w.memo();
+    w.button().setCaption(g("作战指挥室"));
+    w.label().setCaption(g("用户:张三 R&D"));
+    w.edit().setText(g("密码123"));
+    maps.addItem(g("新地图"));
     memo.setText(g("左\n右"));  // a bare line feed becomes a line break
-    EXPECT_EQ(memo.text(), g("左\r\n右"));
     memo.addLine(g("张三: 你好"));
-    EXPECT_EQ(memo.lineCount(), 3);
-    EXPECT_EQ(memo.line(2), g("张三: 你好"));
-    EXPECT_EQ(memo.line(3), Gbk());
+    EXPECT_EQ((Texts{w.button().caption(), w.label().caption(), w.edit().text(), maps.item(3),
+                     memo.text(), memo.line(2), memo.line(3), w.radio().item(2)}),
+              (Texts{g("作战指挥室"), g("用户:张三 R&D"), g("密码123"), g("新地图"),
+                     g("左\r\n右\r\n张三: 你好"), g("张三: 你好"), Gbk(), g("视野全开")}));
+    EXPECT_EQ((std::vector{w.radio().count(), maps.count(), memo.lineCount()}),
+              (std::vector{3, 4, 3}));
+    maps.clear();
     memo.clear();
-    EXPECT_EQ(memo.lineCount(), 0);
+    EXPECT_EQ((std::vector{maps.itemIndex(), maps.count(), memo.lineCount()}),
+              (std::vector{-1, 0, 0}));
     memo.addLine(g("系统消息: 欢迎"));
     EXPECT_EQ(memo.text(), g("系统消息: 欢迎"));
-
-    auto& list = w.list();
-    std::string longText;
-    for (int i = 0; i < 60; ++i) {
-        longText += "房间说明";
-    }
-    list.addRow(g("a"), {g("甲"), g("就绪")});
-    list.addRow(g(longText), {g(longText)});
-    list.addRow(g("c"), {});
-    list.setSubItem(2, 2, g("丙"));
-    list.deleteRow(0);
-    ASSERT_EQ(list.rowCount(), 2);
-    EXPECT_EQ(list.caption(0), g(longText));
-    EXPECT_EQ(list.subItem(0, 1), g(longText));
-    EXPECT_EQ(list.subItem(1, 1), Gbk());
-    EXPECT_EQ(list.subItem(1, 2), g("丙"));
-    list.clear();
-    EXPECT_EQ(list.rowCount(), 0);
     EXPECT_EQ(runs, 2) << "only setting the edit's and the memo's text";
-}
-
-// A room's key may hold any bytes; a lossy round trip through the control would let one
-// row answer for another. Only the user's clicks select, and a selection moves with its row.
-TEST_P(ControlContract, ListRowBytesThatAreNotGbkStillMatchTheirRowAndOnlyClicksSelect) {
-    auto& rooms = world().list();
-    std::vector<std::string> events;
-    rooms.onClick.set(
-        [&] { events.push_back("click " + std::to_string(rooms.selected().value_or(-1))); });
-    rooms.onDblClick.set(
-        [&] { events.push_back("double " + std::to_string(rooms.selected().value_or(-1))); });
-    const Gbk lone("\x81\x20");  // a lead byte without its trail byte
-    const Gbk invalid("\xFF\xFE");
-    const Gbk last("\xFE");  // a lead byte at the end
-    const Gbk lossy("??");   // what a lossy round trip might make of them
-    rooms.addRow(lossy, {g("别的房间")});
-    rooms.addRow(lone, {Gbk("\x80\xFF"), g("2")});
-    rooms.addRow(invalid, {g("3")});
-    rooms.addRow(last, {});
-    rooms.addRow(g("ABC"), {});
-    rooms.addRow(g("abc"), {});
-    EXPECT_EQ(rooms.caption(1), lone);
-    EXPECT_EQ(rooms.subItem(1, 1), Gbk("\x80\xFF"));
-    EXPECT_EQ(rooms.findCaption(lone), 1);
-    EXPECT_EQ(rooms.findCaption(invalid), 2);
-    EXPECT_EQ(rooms.findCaption(last), 3);
-    EXPECT_EQ(rooms.findCaption(lossy), 0);
-    EXPECT_EQ(rooms.findCaption(g("abc")), 5);
-    EXPECT_EQ(rooms.findCaption(g("ab")), std::nullopt);
-    EXPECT_EQ(rooms.selected(), std::nullopt);
-    world().clickRow(5);
-    world().doubleClickRow(4);  // selected before the handler runs
-    EXPECT_EQ(events, (std::vector<std::string>{"click 5", "double 4"}));
-    rooms.deleteRow(1);
-    EXPECT_EQ(rooms.rowCount(), 5);
-    EXPECT_EQ(rooms.findCaption(lone), std::nullopt);
-    EXPECT_EQ(rooms.findCaption(invalid), 1);
-    EXPECT_EQ(rooms.selected(), 3);
-    rooms.clear();
-    EXPECT_EQ(rooms.selected(), std::nullopt);
-    EXPECT_EQ(events.size(), 2U);
-}
-
-// The line an Enter makes is there when the key is reported, marked if no change came
-// before it: an empty line shows whether the Enter's own change came first.
-TEST_P(ControlContract, EnterInAMemoReportsTheKeyOnceItsLineIsMade) {
-    auto& memo = world().memo();
+    // The line an Enter makes is there when the key is reported, marked if no change came
+    // before it: an empty line shows whether the Enter's own change came first.
+    memo.clear();
     bool changed = false;
     std::vector<std::string> lines;
     memo.onChange.set([&] { changed = true; });
@@ -207,10 +129,49 @@ TEST_P(ControlContract, EnterInAMemoReportsTheKeyOnceItsLineIsMade) {
         }
     };
     for (const char* typed : {"第一句", "第二句", ""}) {
-        world().typeLineIntoMemo(g(typed));
+        w.typeLineIntoMemo(g(typed));
     }
     EXPECT_EQ(lines, (std::vector<std::string>{g("第一句").bytes(), g("第二句").bytes(), ""}));
     EXPECT_EQ(memo.text(), g("第一句\r\n第二句\r\n\r\n"));
+
+    // A room's key may hold any bytes; a lossy round trip through the control would let one
+    // row answer for another. Only the user's clicks select, and a selection moves with its row.
+    auto& rooms = w.list();
+    const Gbk longText(std::string(480, '\xB7'));  // 240 double-byte characters
+    std::vector<std::string> events;
+    rooms.onClick.set(
+        [&] { events.push_back("click " + std::to_string(rooms.selected().value_or(-1))); });
+    rooms.onDblClick.set(
+        [&] { events.push_back("double " + std::to_string(rooms.selected().value_or(-1))); });
+    const Gbk lone("\x81\x20");  // a lead byte without its trail byte
+    const Gbk invalid("\xFF\xFE");
+    const Gbk last("\xFE");  // a lead byte at the end
+    const Gbk lossy("??");   // what a lossy round trip might make of them
+    rooms.addRow(lossy, {longText});
+    rooms.addRow(lone, {Gbk("\x80\xFF"), g("2")});
+    rooms.addRow(invalid, {g("3")});
+    rooms.addRow(last, {});
+    rooms.addRow(g("ABC"), {});
+    rooms.addRow(g("abc"), {});
+    rooms.addRow(longText, {});
+    rooms.setSubItem(3, 2, g("丙"));
+    EXPECT_EQ((Texts{rooms.caption(1), rooms.subItem(1, 1), rooms.subItem(0, 1), rooms.caption(6),
+                     rooms.subItem(3, 2), rooms.subItem(3, 1)}),
+              (Texts{lone, Gbk("\x80\xFF"), longText, longText, g("丙"), Gbk()}));
+    EXPECT_EQ((std::vector{rooms.findCaption(lone), rooms.findCaption(invalid),
+                           rooms.findCaption(last), rooms.findCaption(lossy),
+                           rooms.findCaption(g("abc")), rooms.findCaption(g("ab"))}),
+              (std::vector<std::optional<int>>{1, 2, 3, 0, 5, std::nullopt}));
+    EXPECT_EQ(rooms.selected(), std::nullopt);
+    w.clickRow(5);
+    w.doubleClickRow(4);  // selected before the handler runs
+    EXPECT_EQ(events, (std::vector<std::string>{"click 5", "double 4"}));
+    rooms.deleteRow(1);
+    EXPECT_EQ((std::vector{rooms.findCaption(lone), rooms.findCaption(invalid), rooms.selected()}),
+              (std::vector<std::optional<int>>{std::nullopt, 1, 3}));
+    rooms.clear();
+    EXPECT_TRUE(rooms.rowCount() == 0 && !rooms.selected());
+    EXPECT_EQ(events.size(), 2U);
 }
 
 }  // namespace

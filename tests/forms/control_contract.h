@@ -14,15 +14,12 @@
 
 namespace ardentis::testing {
 
-[[nodiscard]] inline text::Gbk g(std::string_view utf8) {
-    return text::gbk(utf8);
-}
+inline const auto g = [](std::string_view utf8) { return text::gbk(utf8); };
 
-// One suite for the controls, run against their in-memory twins and against the Win32
-// wrappers on a real dialog, so that the two cannot drift. The world plays the user.
-// It starts as: button "创建", label "玩家数量:", check box clear, radio items
-// {真实视野, 圆形视野, 视野全开} at 1, slider 0..10 at 1, edit and memo empty, drop-down
-// {Gods of War 2, 彗星捕手, Shore to Shore} at 0, list view without rows.
+// One suite for the controls, run against their in-memory twins and the Win32 wrappers on a real
+// dialog, so that the two cannot drift. The world plays the user. It starts as: button "创建",
+// label "玩家数量:", check box clear, radio items {真实视野, 圆形视野, 视野全开} at 1, slider
+// 0..10 at 1, edit and memo empty, drop-down {Gods of War 2, 彗星捕手, Shore to Shore} at 0.
 struct ControlWorld {
     virtual ~ControlWorld() = default;
     virtual forms::Button& button() = 0;
@@ -35,8 +32,7 @@ struct ControlWorld {
     virtual forms::DropDown& dropDown() = 0;
     virtual forms::ListView& list() = 0;
 
-    // A click on the button; on a disabled one, the command Enter still sends.
-    virtual void clickButton() = 0;
+    virtual void clickButton() = 0;  // on a disabled one, as the command Enter still sends
     virtual void clickCheckBox() = 0;
     virtual void clickRadio(int index) = 0;  // on a disabled group, as clickButton
     virtual void stepSliderLeft() = 0;
@@ -47,8 +43,7 @@ struct ControlWorld {
     virtual void doubleClickRow(int row) = 0;
 };
 
-// A world over one set of controls, held in `c` as the members named below; each world
-// adds only how the user acts on them.
+// A world over one set of controls held in `c`; each world adds only how the user acts on them.
 template <class Controls>
 struct ControlWorldOf : ControlWorld {
     forms::Button& button() override { return c.button; }

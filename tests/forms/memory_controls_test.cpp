@@ -1,4 +1,4 @@
-// The in-memory twins under the control contract.
+// The in-memory twins under the control contract, and the manual event loop.
 #include "controls/memory/memory_button.h"
 #include "controls/memory/memory_check_box.h"
 #include "controls/memory/memory_drop_down.h"
@@ -8,6 +8,7 @@
 #include "controls/memory/memory_memo.h"
 #include "controls/memory/memory_radio_group.h"
 #include "controls/memory/memory_slider.h"
+#include "platform/fake/manual_event_loop.h"
 #include "tests/forms/control_contract.h"
 
 namespace ardentis::testing {
@@ -38,6 +39,25 @@ struct MemoryWorld final : ControlWorldOf<MemoryControls> {
 };
 
 CONTRACT_WORLD(Memory, ControlContract, MemoryWorld, ControlWorld);
+
+TEST(ManualEventLoop, TimersFireInDueOrderAndEnablingRestartsTheInterval) {
+    platform::ManualEventLoop loop;
+    std::vector<std::string> fired;
+    const auto note = [&](const char* name) {
+        return [&, name] { fired.push_back(name + std::to_string(loop.now().count())); };
+    };
+    auto fast = loop.createTimer(10, true, note("a"));
+    auto slow = loop.createTimer(25, true, note("b"));
+    auto off = loop.createTimer(20, false, note("c"));
+    loop.advance(std::chrono::milliseconds(30));
+    fast.reset();
+    slow->setEnabled(false);
+    off->setEnabled(true);
+    loop.advance(std::chrono::milliseconds(22));
+    slow->setEnabled(true);  // due 25 ms from now, not at its old time
+    loop.advance(std::chrono::milliseconds(27));
+    EXPECT_EQ(fired, (std::vector<std::string>{"a10", "a20", "b25", "a30", "c50", "c70", "b77"}));
+}
 
 }  // namespace
 }  // namespace ardentis::testing
