@@ -42,7 +42,7 @@ class Player : public HeadlessPeer {
     std::shared_ptr<SimulatedTotalAnnihilation> game;
 };
 
-class Session : public server::testing::LobbyTest {
+class Session : public ::testing::Test {
   protected:
     bool runUntil(const std::function<bool()>& done) {
         return e2e::runUntil({&alice_, &bob_, &carol_}, done);
@@ -51,9 +51,11 @@ class Session : public server::testing::LobbyTest {
         return runUntil([&] { return holds(alice_) && holds(bob_) && holds(carol_); });
     }
 
-    Player alice_{dir.path(), "alice", port(), 1};
-    Player bob_{dir.path(), "bob", port(), 2};
-    Player carol_{dir.path(), "carol", port(), 3};
+    ardentis::testing::ScratchDirectory dir_;
+    server::testing::RunningServer server_{server::testing::testOptions(dir_)};
+    Player alice_{dir_.path(), "alice", server_.port(), 1};
+    Player bob_{dir_.path(), "bob", server_.port(), 2};
+    Player carol_{dir_.path(), "carol", server_.port(), 3};
 };
 
 // alice locks a room and sets an option; bob enters with the password, finds it and gets ready.
