@@ -28,8 +28,7 @@ using text::Gbk;
 using text::zh;
 namespace sub = protocol::subcommand;
 
-// A whole headless client on scripted sockets and a manual clock; the test plays the
-// server, record by record.
+// A whole headless client on scripted sockets and a manual clock; the test plays the server.
 class HeadlessFixture : public ::testing::Test {
   protected:
     static constexpr const char* kTaDir = "C:\\TA\\";
@@ -46,9 +45,7 @@ class HeadlessFixture : public ::testing::Test {
         }
     }
     void acceptLogin(const Gbk& account = Gbk("alice")) {
-        LobbyMessage answer = userRecord(account, zh<"大厅">());
-        answer.setKind(protocol::command::kLogin, sub::kLoginOk);
-        receive(answer);
+        receive(userRecord(account, zh<"大厅">(), sub::kLoginOk, protocol::command::kLogin));
     }
     // Installed game, connected, logged in and listed in the lobby; nothing left unread.
     void logIn(const Gbk& account = Gbk("alice")) {
@@ -75,7 +72,7 @@ class HeadlessFixture : public ::testing::Test {
         return records;
     }
 
-    // Hosts a room (with `mod` chosen, if given) that `players` then enter.
+    // Hosts a room (with `mod` chosen, if given) that `players` then enter and get ready in.
     RoomRecord hostRoom(const Texts& players = {}, const Gbk& mod = {}) {
         machine_.setVirtualLanAddress(10, 140, 3, 4);
         main_.BitBtn2.click();
@@ -92,6 +89,7 @@ class HeadlessFixture : public ::testing::Test {
         for (const Gbk& player : players) {
             receive(userRecord(player, zh<"大厅">()));
             receive(memberRecord(room.roomno, player));
+            receive(roomMessage(sub::kPlayerState, room.roomno, player));
         }
         (void)sentRecords();
         return room;
@@ -109,19 +107,16 @@ class HeadlessFixture : public ::testing::Test {
         (void)sentRecords();
         return room;
     }
-    RoomRecord joinRoom(const Gbk& host, const Texts& others = {}) {
-        return joinRoom(openRoom(host, Gbk("R-") + host), others);
-    }
     void doubleClickRoom(const Gbk& roomno) {
         const auto row = main_.lvrooms.findCaption(roomno);
         ASSERT_TRUE(row.has_value()) << "no row for room " << roomno.bytes();
         main_.lvrooms.doubleClick(row);
     }
 
-    static RoomRecord openRoom(const Gbk& host, const Gbk& roomno) {
+    static RoomRecord openRoom(const Gbk& host, const Gbk& roomno = {}) {
         RoomRecord room;
         room.host = host;
-        room.roomno = roomno;
+        room.roomno = roomno.empty() ? Gbk("R-") + host : roomno;
         room.comment = zh<"欢迎加入战斗">();
         room.map = Gbk("Gods of War 2");
         room.status = Gbk("0");
@@ -134,10 +129,17 @@ class HeadlessFixture : public ::testing::Test {
         return room;
     }
     static LobbyMessage userRecord(const Gbk& account, const Gbk& location,
-                                   std::int8_t subcommand = sub::kUserUpdate) {
+                                   std::int8_t subcommand = sub::kUserUpdate,
+                                   std::uint8_t command = protocol::command::kUser) {
         LobbyMessage message{};
         protocol::EncodeUser({account, {}, account + Gbk("-nick"), location}, message);
-        message.setKind(protocol::command::kUser, subcommand);
+        message.setKind(command, subcommand);
+        return message;
+    }
+    static LobbyMessage memberRecord(const Gbk& roomno, const Gbk& account,
+                                     std::int8_t subcommand = sub::kRoomMember) {
+        LobbyMessage message = userRecord(account, roomno, subcommand, protocol::command::kRoom);
+        message.sparam9.set(roomno);
         return message;
     }
     static LobbyMessage roomRecord(const RoomRecord& room,
@@ -147,14 +149,8 @@ class HeadlessFixture : public ::testing::Test {
         message.setKind(protocol::command::kRoom, subcommand);
         return message;
     }
-    static LobbyMessage memberRecord(const Gbk& roomno, const Gbk& account,
-                                     std::int8_t subcommand = sub::kRoomMember) {
-        LobbyMessage message = userRecord(account, roomno);
-        message.setKind(protocol::command::kRoom, subcommand);
-        message.sparam9.set(roomno);
-        return message;
-    }
-    // A room record of the text fields and the number most kinds carry.
+    // A room record of the text fields and the number most kinds carry (a chat line: the line,
+    // the room, the sender; a player's state: the room, the player, {}, the state).
     static LobbyMessage roomMessage(std::int8_t subcommand, const Gbk& sparam1,
                                     const Gbk& sparam2 = {}, const Gbk& sparam3 = {},
                                     std::int32_t iparam1 = 0) {
@@ -166,14 +162,7 @@ class HeadlessFixture : public ::testing::Test {
         message.iparam1.set(iparam1);
         return message;
     }
-    static LobbyMessage roomChat(const Gbk& roomno, const Gbk& line, const Gbk& sender) {
-        return roomMessage(sub::kRoomChat, line, roomno, sender);
-    }
-    static LobbyMessage playerState(const Gbk& roomno, const Gbk& account, std::int32_t state) {
-        return roomMessage(sub::kPlayerState, roomno, account, {}, state);
-    }
 
-    // The three texts most room records carry.
     static Texts params(const LobbyMessage& record) {
         return {record.sparam1.text(), record.sparam2.text(), record.sparam3.text()};
     }
@@ -187,8 +176,7 @@ class HeadlessFixture : public ::testing::Test {
     // The room records of one kind among `records`.
     static Records ofKind(Records records, int subcommand) {
         std::erase_if(records, [&](const LobbyMessage& record) {
-            return record.command != protocol::command::kRoom ||
-                   record.signedSubcommand() != subcommand;
+            return kinds({record}) != Kinds{{protocol::command::kRoom, subcommand}};
         });
         return records;
     }
