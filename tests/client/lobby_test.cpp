@@ -1,5 +1,4 @@
-// The lobby and the battle room on the headless client: chat, the user and room lists, the checks
-// before a join, who may start, what the options send and show and the ways out of a room.
+// The lobby and the battle room on the headless client.
 #include <gtest/gtest.h>
 
 #include <future>
@@ -230,8 +229,7 @@ TEST_F(Lobby, JoinerFollowsTheHostAndLeavesEveryWayThenCreatesARoomStartedOnlyWh
               (Texts{kWaiting, Gbk("Comet Catcher")}))
         << "the choice is kept";
 
-    // Only the own room's chat lines are shown and acted on; marks in any case play their
-    // sounds, one line's after each other, none cut off.
+    // Only the own room's chat lines count; marks in any case play their sounds, none cut off.
     const int lines = main_.MemRecev.lineCount() * 1000 + w.MemRecev.lineCount();
     const Gbk loaded = kCommandRoom + zh<"开始进入战场">();
     receive(roomMessage(sub::kRoomChat, loaded + Gbk(" !BB"), Gbk("R-carol"), Gbk("carol")));
@@ -256,8 +254,7 @@ TEST_F(Lobby, JoinerFollowsTheHostAndLeavesEveryWayThenCreatesARoomStartedOnlyWh
     EXPECT_EQ(lastLine(w.MemRecev), Gbk("bob>>") + zh<"开始进入战场">());
     EXPECT_TRUE(w.CheckBox1.enabled()) << "a chat line saying so";
 
-    // Another room's update touches nothing, its closing loses its row; the own room closing
-    // leaves and empties the window.
+    // Another room's update and closing touch only its row; the own room's closing leaves it.
     RoomRecord other = openRoom(Gbk("carol"));
     receive(roomRecord(other));
     other.comment = Gbk("changed");
@@ -291,9 +288,7 @@ TEST_F(Lobby, JoinerFollowsTheHostAndLeavesEveryWayThenCreatesARoomStartedOnlyWh
     // alice creates a room, without a HAMACHI address first.
     client_.options.vnntype = 1;
     ASSERT_TRUE(main_.BitBtn2.click());
-    w.rglos.click(2);
-    w.rgwatch.click(0);
-    w.Trackmetal.drag(7);
+    EXPECT_TRUE(w.rglos.click(2) && w.rgwatch.click(0) && w.Trackmetal.drag(7));
     w.Trackplayers.drag(6);
     w.MapList.choose(2);
     w.pwd.type(Gbk("pw"));
@@ -314,16 +309,16 @@ TEST_F(Lobby, JoinerFollowsTheHostAndLeavesEveryWayThenCreatesARoomStartedOnlyWh
                      room.roomno.gbk()}));
     EXPECT_FALSE(w.BitBtn1.enabled() || w.mods.enabled());
     receive(roomRecord(room));
-    EXPECT_EQ(readyMark(Gbk("alice")), kReady);
-    EXPECT_TRUE(w.BitBtn2.visible() && !w.BitBtn2.enabled()) << "the creator alone";
+    EXPECT_TRUE(readyMark(Gbk("alice")) == kReady && w.BitBtn2.visible() && !w.BitBtn2.enabled())
+        << "the creator alone";
 
     w.RGcommander.click(0);
     sent = sentRecords();
     ASSERT_EQ(kinds(sent), kOptions);
     const RoomRecord changed = DecodeRoom(sent[0]);
-    EXPECT_EQ((std::vector<int>{changed.commander, changed.los, changed.metal, changed.nettype}),
-              (std::vector<int>{1, 3, 7, 1}));
-    EXPECT_EQ(changed.roomref, room.roomno.gbk());
+    EXPECT_EQ((std::vector<int>{changed.commander, changed.los, changed.metal, changed.nettype,
+                                changed.roomref == room.roomno}),
+              (std::vector<int>{1, 3, 7, 1, 1}));
     for (MemoryRadioGroup* group : {&w.rglos, &w.rgwatch, &w.RGcheat, &w.RGMapmode, &w.rgpos}) {
         ASSERT_TRUE(group->click(group->itemIndex() == 0 ? 1 : 0));
         EXPECT_EQ(kinds(sentRecords()), kOptions);
@@ -380,8 +375,8 @@ TEST_F(Lobby, JoinerFollowsTheHostAndLeavesEveryWayThenCreatesARoomStartedOnlyWh
     }
     for (const char* leaver : {"bob", "carol"}) {  // bob waits; then alice is alone
         receive(roomMessage(sub::kRoomLeave, room.roomno, Gbk(leaver)));
-        EXPECT_FALSE(w.lvRoom.findCaption(Gbk(leaver)).has_value());
         EXPECT_EQ(lastLine(w.MemRecev), kCommandRoom + Gbk(leaver) + zh<"离开作战指挥室。">());
+        EXPECT_FALSE(w.lvRoom.findCaption(Gbk(leaver))) << leaver;
         EXPECT_EQ(w.BitBtn2.enabled(), leaver == std::string("bob")) << leaver;
     }
     // An update of her own room marks her ready again.

@@ -56,8 +56,8 @@ TEST_F(LogIn, AutomaticAfterTheSplashRefusedTwiceThenTypedAndStored) {
         const int closes = socket_.closeCalls();
         receive(userRecord({}, {}, subcommand, protocol::command::kLogin));
         EXPECT_EQ(shown_, Texts{message});
-        EXPECT_TRUE(login_.window.visible() && login_.BitBtn1.enabled());
-        EXPECT_FALSE(options_.TabSheet2.visible());
+        EXPECT_TRUE(login_.window.visible() && login_.BitBtn1.enabled() &&
+                    !options_.TabSheet2.visible());
         EXPECT_EQ(socket_.closeCalls() * 1000 + machine_.registry.writes().size(),
                   (closes + 1) * 1000 + writesBefore)
             << "one close, nothing stored";
@@ -141,16 +141,13 @@ TEST_F(LogIn, EndedMidStepOrAnyOtherWayTheConnectionEmptiesTheListsAndReloadsThe
     connect("alice", "secret", true);
     (void)joinRoom(openRoom(Gbk("dave")));
     socket_.peerClose();
-    ASSERT_TRUE(battle_.BitBtn3.click());  // 退出
-    EXPECT_FALSE(main_.BitBtn2.enabled());
+    ASSERT_TRUE(battle_.BitBtn3.click() && !main_.BitBtn2.enabled());  // 退出
     battle_.window.show();  // even a room window left open can't make one
     shown_.clear();
-    ASSERT_TRUE(battle_.BitBtn1.click());  // 创建
-    EXPECT_FALSE(inRoom());
+    ASSERT_TRUE(battle_.BitBtn1.click() && !inRoom());  // 创建
     EXPECT_EQ(shown_, Texts{kLost});
 
-    ASSERT_TRUE(main_.BitBtn1.click());
-    EXPECT_FALSE(login_.window.visible());
+    ASSERT_TRUE(main_.BitBtn1.click() && !login_.window.visible());
     connect("alice", "secret", true);
     receive(roomRecord(openRoom(Gbk("carol"))));
     doubleClickRoom(Gbk("R-carol"));
@@ -164,24 +161,20 @@ TEST_F(LogIn, EndedMidStepOrAnyOtherWayTheConnectionEmptiesTheListsAndReloadsThe
 // control's value with its polarity. A port that is no port number is named, nothing connected.
 TEST_F(LogIn, WithoutAutomaticLogInTheLogInAndOptionsWindows) {
     start(false);
-    ASSERT_TRUE(main_.BitBtn1.click());
-    EXPECT_FALSE(main_.BitBtn1.enabled());
-    ASSERT_TRUE(login_.BitBtn2.click());
-    EXPECT_TRUE(main_.BitBtn1.enabled());
+    ASSERT_TRUE(main_.BitBtn1.click() && !main_.BitBtn1.enabled() && login_.BitBtn2.click());
+    EXPECT_TRUE(main_.BitBtn1.enabled()) << "the log-in window's cancel";
     auto& w = options_;
     EXPECT_EQ((Texts{w.usr.text(), w.pwd.text()}), (Texts{Gbk("alice"), Gbk("secret")}));
     ASSERT_TRUE(main_.BitBtn3.click());
     w.host.type(Gbk());
-    ASSERT_TRUE(w.BitBtn4.click());
-    EXPECT_TRUE(testSocket_.host().empty());
+    ASSERT_TRUE(w.BitBtn4.click() && testSocket_.host().empty());
     w.host.type(Gbk("127.0.0.5"));
     w.BitBtn4.setEnabled(true);
     ASSERT_TRUE(w.BitBtn4.click());
     EXPECT_TRUE(testSocket_.port() == 8888 && !w.BitBtn4.enabled());
     testSocket_.failConnect(platform::OsError{"connect", 10061});
-    EXPECT_TRUE(w.BitBtn4.enabled());
     w.port.type(Gbk("8899"));
-    w.BitBtn4.click();
+    ASSERT_TRUE(w.BitBtn4.click()) << "not enabled again after the failure";
     EXPECT_EQ(testSocket_.port(), 8899);
     testSocket_.completeConnect();
     EXPECT_EQ(shown_,
@@ -211,8 +204,7 @@ TEST_F(LogIn, WithoutAutomaticLogInTheLogInAndOptionsWindows) {
     w.cbauto.click();
     w.checkfile.click();
     w.rgvnntype.click(1);
-    ASSERT_TRUE(w.BitBtn1.click());
-    EXPECT_FALSE(w.window.visible());
+    ASSERT_TRUE(w.BitBtn1.click() && !w.window.visible());
     const settings::Toptions& o = client_.options;
     EXPECT_EQ((Texts{o.autologin, o.checkfile, o.host, Gbk(std::to_string(o.vnntype))}),
               (Texts{Gbk("0"), Gbk("0"), Gbk("127.0.0.5"), Gbk("1")}));
@@ -224,10 +216,9 @@ TEST_F(LogIn, WithoutAutomaticLogInTheLogInAndOptionsWindows) {
         SCOPED_TRACE(port);
         client_.options.port = Gbk(port);
         shown_.clear();
-        ASSERT_TRUE(main_.BitBtn1.click());  // automatic log-in is on now
+        ASSERT_TRUE(main_.BitBtn1.click() && main_.BitBtn1.enabled());  // automatic log-in is on
         EXPECT_EQ(shown_, Texts{zh<"服务器端口 ">() + Gbk(port) +
                                 zh<" 不是有效的端口号，请在选项中设置服务器端口">()});
-        EXPECT_TRUE(main_.BitBtn1.enabled());
     }
     EXPECT_TRUE(socket_.host().empty());
 }
