@@ -141,6 +141,9 @@ TEST(Program, ServesSurvivesAVanishingPeerAndAFullDiskLogsSafelyEndsOnSignalsKee
     // start, no half-written account.
     EXPECT_EQ(server.stop(SIGTERM), 0);
     namespace fs = std::filesystem;
+    // A copy of the program another user may run wherever the build tree is.
+    const auto program = dir / "ardentis-server";
+    fs::copy_file(ARDENTIS_SERVER_BINARY, program);
     fs::permissions(dir / "a.db", fs::perms::owner_read | fs::perms::others_read);
     fs::permissions(dir.path(), fs::perms::owner_exec | fs::perms::others_exec |
                                     fs::perms::owner_read | fs::perms::others_read);
@@ -148,7 +151,7 @@ TEST(Program, ServesSurvivesAVanishingPeerAndAFullDiskLogsSafelyEndsOnSignalsKee
     const std::string asOther =
         "timeout 10 " +
         std::string(::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "") +
-        std::string("sh -c '\"$0\" \"$@\" 2>&1'");
+        "sh -c '\"" + program.string() + "\" \"$@\" 2>&1'";
     for (const std::string& arguments : {"--listen 127.0.0.1:0" + db, "user add carol" + db}) {
         const auto [refused, output] = run(arguments, "pw\\n", asOther);
         EXPECT_EQ(refused, 1) << arguments;
