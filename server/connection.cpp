@@ -128,6 +128,11 @@ void Connection::deliver(const Frame& frame) {
     }
 }
 
+void Connection::replaced() {
+    member_ = nullptr;  // the user now belongs to the new connection
+    close("replaced by a new log-in");
+}
+
 void Connection::close(std::string_view reason) {
     if (state_ == State::Closed) {
         return;

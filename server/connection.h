@@ -32,6 +32,7 @@ class Connection : public Peer {
     Connection(const ServerOptions& options, Lobby& lobby, Clock::time_point now);
 
     void deliver(const Frame& frame) override;
+    void replaced() override;
     // Ends the connection once; the user, if logged in, leaves the lobby.
     void close(std::string_view reason);
 

@@ -16,33 +16,95 @@ namespace sub = protocol::subcommand;
 
 }  // namespace
 
-Lobby::Lobby(NicknameChanged nicknameChanged) : nicknameChanged_(std::move(nicknameChanged)) {}
+Lobby::Lobby(NicknameChanged nicknameChanged, LobbyRules rules, Schedule schedule)
+    : nicknameChanged_(std::move(nicknameChanged)), rules_(rules), schedule_(std::move(schedule)) {}
 
 Member* Lobby::enter(Peer& peer, const protocol::UserRecord& user) {
     protocol::UserRecord record = user;
     record.password = text::Gbk();
     record.location = text::Gbk(lobbyLocation());
-    Member* member = roster_.add(peer, record);
-    if (member == nullptr) {
-        return nullptr;
+    if (Member* known = roster_.find(record.account.view()); known != nullptr) {
+        if (known->peer != nullptr && !rules_.takeover) {
+            return nullptr;
+        }
+        return takeOver(*known, peer, record);
     }
+    Member* member = roster_.add(peer, record);
     member->announced = record;
     member->announcement = makeFrame(userMessage(cmd::kUser, sub::kUserUpdate, record));
+    greet(peer, record);
+    for (Member* other : roster_.members()) {
+        if (other != member) {
+            other->deliver(member->announcement);
+        }
+    }
+    return member;
+}
+
+void Lobby::greet(Peer& peer, const protocol::UserRecord& record) {
     peer.deliver(makeFrame(userMessage(cmd::kLogin, sub::kLoginOk, record)));
     // Everyone as the others know them: the frames are shared, not encoded per newcomer.
     for (const Member* online : roster_.members()) {
         peer.deliver(online->announcement);
     }
     rooms_.sendAll(peer);
-    for (Member* other : roster_.members()) {
-        if (other != member) {
-            other->peer.deliver(member->announcement);
+}
+
+Member* Lobby::takeOver(Member& member, Peer& peer, const protocol::UserRecord& record) {
+    if (Peer* old = std::exchange(member.peer, &peer); old != nullptr) {
+        old->replaced();
+    } else {
+        --held_;
+        log::line(log::text(member.user.account.view()) + " back within the seat's grace");
+    }
+    // The client starts afresh in the lobby; the others see the same user as before.
+    greet(peer, record);
+    if (member.room != nullptr) {
+        if (rules_.seatGrace.count() > 0) {
+            member.seatUnclaimed = true;
+            holdSeat(member);
+        } else {
+            rooms_.leave(member);
         }
     }
-    return member;
+    return &member;
 }
 
 void Lobby::leave(Member& member) {
+    member.peer = nullptr;
+    if (member.room == nullptr || rules_.seatGrace.count() <= 0) {
+        depart(member);
+        return;
+    }
+    ++held_;
+    log::line(log::text(member.user.account.view()) + " dropped: seat in room " +
+              log::text(member.room->record.roomno.view()) + " held");
+    holdSeat(member);
+}
+
+void Lobby::holdSeat(Member& member) {
+    const std::uint64_t ticket = ++nextTicket_;
+    member.graceTicket = ticket;
+    schedule_(rules_.seatGrace, [this, account = std::string(member.user.account.view()), ticket] {
+        seatExpired(account, ticket);
+    });
+}
+
+void Lobby::seatExpired(const std::string& account, std::uint64_t ticket) {
+    Member* member = roster_.find(account);
+    if (member == nullptr || member->graceTicket != ticket) {
+        return;  // back and settled, or gone, since
+    }
+    if (member->peer == nullptr) {
+        --held_;
+        log::line(log::text(account) + " not back: seat given up");
+        depart(*member);
+    } else if (member->seatUnclaimed) {
+        rooms_.leave(*member);
+    }
+}
+
+void Lobby::depart(Member& member) {
     rooms_.leave(member);
     const Frame gone = makeFrame(userMessage(cmd::kUser, sub::kUserGone, member.user));
     roster_.remove(member);

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "protocol/lobby_message.h"
@@ -12,6 +15,11 @@
 
 namespace ardentis::server {
 
+struct LobbyRules {
+    bool takeover = true;                   // a log-in replaces the account's open session
+    std::chrono::milliseconds seatGrace{};  // zero: a dropped member leaves at once
+};
+
 // The logged-in users and what their records do. Account fields always come from the
 // member, never from a record.
 class Lobby {
@@ -19,25 +27,42 @@ class Lobby {
     // Called when a user changes the nickname, to keep it with the account.
     using NicknameChanged =
         std::function<void(std::string_view account, std::string_view nickname)>;
+    // Runs the work once after the delay, on the lobby's thread.
+    using Schedule = std::function<void(std::chrono::milliseconds, std::function<void()>)>;
 
-    explicit Lobby(NicknameChanged nicknameChanged);
+    explicit Lobby(NicknameChanged nicknameChanged, LobbyRules rules = {}, Schedule schedule = {});
 
     // Takes a user who has just logged in: LoginOk and the lists go to the newcomer, the
-    // newcomer's record to everyone else. nullptr when the account is already on line.
+    // newcomer's record to everyone else. A user still on line (or whose seat is held) is
+    // taken over: nobody else hears of it, and a seat in a room waits for the user to ask
+    // for it again. nullptr when the account is on line and takeover is off.
     [[nodiscard]] Member* enter(Peer& peer, const protocol::UserRecord& user);
     void handle(Member& sender, const protocol::LobbyMessage& message);
-    // The connection is gone: the user leaves its room and everyone hears it.
+    // The connection is gone: the user leaves its room and everyone hears it, after the
+    // seat's grace when the user is in a room.
     void leave(Member& member);
 
+    // Users on line, those whose seats are held included.
     [[nodiscard]] std::size_t online() const noexcept { return roster_.size(); }
+    // Users without a connection whose seats are held.
+    [[nodiscard]] std::size_t held() const noexcept { return held_; }
     [[nodiscard]] std::size_t rooms() const noexcept { return rooms_.size(); }
 
   private:
+    void greet(Peer& peer, const protocol::UserRecord& record);
+    Member* takeOver(Member& member, Peer& peer, const protocol::UserRecord& record);
+    void holdSeat(Member& member);
+    void seatExpired(const std::string& account, std::uint64_t ticket);
+    void depart(Member& member);
     void lobbyChat(Member& sender, const protocol::LobbyMessage& message);
     void userUpdate(Member& sender, const protocol::LobbyMessage& message);
     void room(Member& sender, const protocol::LobbyMessage& message);
 
     NicknameChanged nicknameChanged_;
+    LobbyRules rules_;
+    Schedule schedule_;
+    std::uint64_t nextTicket_ = 0;
+    std::size_t held_ = 0;
     Roster roster_;
     Rooms rooms_{roster_};
 };

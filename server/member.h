@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "protocol/room_record.h"
@@ -15,12 +16,22 @@ struct Room;
 // A logged-in user. The record's password is always empty; its account is the one the
 // session logged in with and never changes.
 struct Member {
-    Peer& peer;
+    // Records for a member whose connection dropped go nowhere.
+    void deliver(const Frame& frame) const {
+        if (peer != nullptr) {
+            peer->deliver(frame);
+        }
+    }
+
+    Peer* peer = nullptr;  // the connection; nullptr while the seat waits for the user's return
     protocol::UserRecord user;
     Room* room = nullptr;            // borrowed from Rooms; the room the user hosts or sits in
     std::size_t slot = 0;            // position in the roster's broadcast list
     protocol::UserRecord announced;  // the record everyone was last sent
     Frame announcement;              // that record as a UserUpdate, shared with newcomers
+    // Back after a drop but not yet back in the room it still has a seat in.
+    bool seatUnclaimed = false;
+    std::uint64_t graceTicket = 0;  // tells a pending grace expiry whether it is still meant
 };
 
 // An open room. Its record's host and players are the server's, never a client's.

@@ -102,11 +102,17 @@ std::expected<bool, UsageError> parseValued(std::string_view name, std::string_v
     if (name == "--login-failures") {
         return count(o.loginFailures, 1);
     }
-    if (name == "--login-timeout-ms") {
+    const auto milliseconds = [&](std::chrono::milliseconds& out, std::size_t min) {
         std::size_t ms = 0;
-        auto ok = count(ms, 1);
-        o.loginTimeout = std::chrono::milliseconds(ms);
+        auto ok = count(ms, min);
+        out = std::chrono::milliseconds(ms);
         return ok;
+    };
+    if (name == "--login-timeout-ms") {
+        return milliseconds(o.loginTimeout, 1);
+    }
+    if (name == "--seat-grace-ms") {
+        return milliseconds(o.seatGrace, 0);
     }
     if (name == "--login-failure-window") {
         std::size_t s = 0;
@@ -119,6 +125,13 @@ std::expected<bool, UsageError> parseValued(std::string_view name, std::string_v
         auto ok = count(s, 1);
         o.keepAliveIdle = std::chrono::seconds(s);
         return ok;
+    }
+    if (name == "--takeover") {
+        if (value != "on" && value != "off") {
+            return bad();
+        }
+        o.takeover = value == "on";
+        return true;
     }
     if (name == "--chat-rate") {
         return rate(o.chatRate);
@@ -222,7 +235,11 @@ std::string usageText() {
            "(200, 1000)\n"
            "  --login-failures N          failed log-ins per address before refusing (5)\n"
            "  --login-failure-window S    seconds the failures are remembered (60)\n"
-           "  --keepalive-idle S          idle seconds before TCP keep-alive probes (60)\n";
+           "  --keepalive-idle S          idle seconds before TCP keep-alive probes (60)\n"
+           "  --takeover on|off           a good log-in replaces the account's open session "
+           "(on)\n"
+           "  --seat-grace-ms N           a dropped member's room seat is kept this long; 0 "
+           "frees it at once (20000)\n";
 }
 
 }  // namespace ardentis::server

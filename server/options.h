@@ -29,6 +29,8 @@ struct ServerOptions {
     std::size_t loginFailures = 5;  // per address within the window, then refused
     std::chrono::seconds loginFailureWindow{60};
     std::chrono::seconds keepAliveIdle{60};
+    bool takeover = true;  // a good log-in replaces a session of the same account still open
+    std::chrono::milliseconds seatGrace{20000};  // a dropped member's seat waits this long
 };
 
 enum class CommandKind : std::uint8_t { Serve, UserAdd, UserList, UserRemove, Help };

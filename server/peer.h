@@ -10,6 +10,9 @@ class Peer {
   public:
     virtual ~Peer() = default;
     virtual void deliver(const Frame& frame) = 0;
+    // A new log-in of the same account has taken the user over: the connection ends without
+    // the user leaving the lobby.
+    virtual void replaced() = 0;
 };
 
 }  // namespace ardentis::server

@@ -23,7 +23,7 @@ Room* namedRoom(const Member& sender, std::string_view roomno) {
 void toRoom(const Room& room, const Frame& frame, const Member* except) {
     for (Member* member : room.members) {
         if (member != except) {
-            member->peer.deliver(frame);
+            member->deliver(frame);
         }
     }
 }

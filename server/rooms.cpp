@@ -37,6 +37,9 @@ void Rooms::update(Member& sender, const protocol::LobbyMessage& message) {
     }
     const auto it = rooms_.find(roomno);
     if (it == rooms_.end()) {
+        if (sender.seatUnclaimed) {
+            leave(sender);  // back after a drop and opening a room elsewhere: the old seat goes
+        }
         if (sender.room != nullptr) {
             return;  // a user hosts or sits in one room at most
         }
@@ -59,6 +62,15 @@ void Rooms::update(Member& sender, const protocol::LobbyMessage& message) {
     if (room.host != &sender) {
         return;
     }
+    if (sender.seatUnclaimed) {
+        // The host is back: its client learns the members again as if they had just come.
+        sender.seatUnclaimed = false;
+        for (const Member* member : room.members) {
+            if (member != &sender) {
+                sender.deliver(makeFrame(memberMessage(sub::kRoomEnter, *member, roomno)));
+            }
+        }
+    }
     incoming.host = room.record.host;
     incoming.players = room.record.players;
     room.record = incoming;
@@ -67,12 +79,23 @@ void Rooms::update(Member& sender, const protocol::LobbyMessage& message) {
 
 void Rooms::join(Member& sender, const protocol::LobbyMessage& message) {
     const auto it = rooms_.find(std::string(message.sparam1.view()));
-    if (it == rooms_.end() || sender.room != nullptr) {
+    if (it == rooms_.end()) {
         return;
     }
     Room& room = *it->second;
+    if (sender.seatUnclaimed && sender.room == &room && room.host != &sender) {
+        sender.seatUnclaimed = false;
+        welcome(room, sender);  // back in its seat: the others saw nothing change
+        return;
+    }
+    if (sender.seatUnclaimed) {
+        leave(sender);  // back after a drop and going elsewhere: the old seat goes
+    }
+    if (sender.room != nullptr) {
+        return;
+    }
     if (room.record.players >= room.record.maxplayers) {
-        sender.peer.deliver(makeFrame(roomMessage(kRoom, sub::kRoomJoin, room.record)));
+        sender.deliver(makeFrame(roomMessage(kRoom, sub::kRoomJoin, room.record)));
         return;
     }
     const std::string_view roomno = room.record.roomno.view();
@@ -83,11 +106,18 @@ void Rooms::join(Member& sender, const protocol::LobbyMessage& message) {
 
     // The others learn the joiner; the joiner learns every member, itself last.
     room_relay::toRoom(room, makeFrame(memberMessage(sub::kRoomEnter, sender, roomno)), &sender);
+    room.announcement = makeFrame(roomMessage(kRoom, sub::kRoomUpdate, room.record));
+    welcome(room, sender);
+    roster_.broadcast(room.announcement, &sender);
+}
+
+void Rooms::welcome(const Room& room, const Member& sender) {
+    const std::string_view roomno = room.record.roomno.view();
     for (const Member* member : room.members) {
         const std::int8_t kind = member == &sender ? sub::kRoomEnter : sub::kRoomMember;
-        sender.peer.deliver(makeFrame(memberMessage(kind, *member, roomno)));
+        sender.deliver(makeFrame(memberMessage(kind, *member, roomno)));
     }
-    announce(room);
+    sender.deliver(room.announcement);
 }
 
 void Rooms::leaveRequest(Member& sender, const protocol::LobbyMessage& message) {
@@ -113,6 +143,7 @@ void Rooms::leave(Member& member) {
     std::erase(room->members, &member);
     room->record.players = static_cast<std::int8_t>(room->record.players - 1);
     member.room = nullptr;
+    member.seatUnclaimed = false;
     member.user.location = text::Gbk(lobbyLocation());
     announce(*room);
 }
@@ -120,6 +151,7 @@ void Rooms::leave(Member& member) {
 void Rooms::close(Room& room) {
     for (Member* member : room.members) {
         member->room = nullptr;
+        member->seatUnclaimed = false;
         member->user.location = text::Gbk(lobbyLocation());
     }
     log::line("room " + log::text(room.record.roomno.view()) + " closed");

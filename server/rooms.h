@@ -30,6 +30,8 @@ class Rooms {
 
   private:
     void close(Room& room);
+    // The member list and the room, to a member who has just come (or come back).
+    static void welcome(const Room& room, const Member& sender);
     void announce(Room& room) const;
 
     Roster& roster_;

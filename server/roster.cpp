@@ -7,7 +7,10 @@ Member* Roster::add(Peer& peer, const protocol::UserRecord& user) {
     if (byAccount_.contains(account)) {
         return nullptr;
     }
-    auto member = std::make_unique<Member>(Member{peer, user, nullptr, list_.size(), {}, {}});
+    auto member = std::make_unique<Member>();
+    member->peer = &peer;
+    member->user = user;
+    member->slot = list_.size();
     Member* raw = member.get();
     byAccount_.emplace(std::move(account), std::move(member));
     list_.push_back(raw);
@@ -28,9 +31,11 @@ Member* Roster::find(std::string_view account) const {
     return it == byAccount_.end() ? nullptr : it->second.get();
 }
 
-void Roster::broadcast(const Frame& frame) const {
-    for (Member* member : list_) {
-        member->peer.deliver(frame);
+void Roster::broadcast(const Frame& frame, const Member* except) const {
+    for (const Member* member : list_) {
+        if (member != except) {
+            member->deliver(frame);
+        }
     }
 }
 

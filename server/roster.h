@@ -20,7 +20,7 @@ class Roster {
     void remove(Member& member);
     [[nodiscard]] Member* find(std::string_view account) const;
 
-    void broadcast(const Frame& frame) const;
+    void broadcast(const Frame& frame, const Member* except = nullptr) const;
     [[nodiscard]] const std::vector<Member*>& members() const noexcept { return list_; }
     [[nodiscard]] std::size_t size() const noexcept { return list_.size(); }
 

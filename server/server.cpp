@@ -6,7 +6,9 @@
 #include <asio/signal_set.hpp>
 #include <asio/steady_timer.hpp>
 #include <csignal>
+#include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "server/flush_list.h"
@@ -32,15 +34,19 @@ struct Server::Impl {
                  kMaxQueuedHashes),
           login(options, store, worker,
                 [this](std::function<void()> work) { asio::post(io, std::move(work)); }),
-          lobby([this](std::string_view account, std::string_view nickname) {
-              login.rememberNickname(account, nickname);
-          }),
+          lobby([this](std::string_view account,
+                       std::string_view nickname) { login.rememberNickname(account, nickname); },
+                LobbyRules{options.takeover, options.seatGrace},
+                [this](std::chrono::milliseconds delay, std::function<void()> work) {
+                    schedule(delay, std::move(work));
+                }),
           context{options, lobby, login, flushes,
                   [this](Session& session) { sessions.erase(&session); }} {}
 
     void accept();
     void onAccept(const std::error_code& error, asio::ip::tcp::socket socket);
     void shutdown();
+    void schedule(std::chrono::milliseconds delay, std::function<void()> work);
 
     asio::io_context io{1};  // first: the other members' handlers die before it
     ServerOptions options;
@@ -54,6 +60,7 @@ struct Server::Impl {
     asio::steady_timer retry{io};
     std::unique_ptr<asio::signal_set> signals;
     std::unordered_map<Session*, std::shared_ptr<Session>> sessions;
+    std::unordered_set<std::shared_ptr<asio::steady_timer>> timers;  // the lobby's, until due
     bool stopping = false;
 };
 
@@ -90,6 +97,20 @@ void Server::Impl::onAccept(const std::error_code& error, asio::ip::tcp::socket 
     accept();
 }
 
+void Server::Impl::schedule(std::chrono::milliseconds delay, std::function<void()> work) {
+    if (stopping) {
+        return;  // the lobby goes with the server
+    }
+    auto timer = std::make_shared<asio::steady_timer>(io, delay);
+    timers.insert(timer);
+    timer->async_wait([this, timer, work = std::move(work)](const std::error_code& error) {
+        timers.erase(timer);
+        if (!error && !stopping) {
+            work();
+        }
+    });
+}
+
 void Server::Impl::shutdown() {
     if (stopping) {
         return;
@@ -99,6 +120,9 @@ void Server::Impl::shutdown() {
     std::error_code ignored;
     acceptor.close(ignored);
     retry.cancel();
+    for (const auto& timer : timers) {
+        timer->cancel();
+    }
     if (signals) {
         signals->cancel(ignored);
     }

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 
 #include <deque>
+#include <functional>
 #include <map>
 
 #include "server/account_store.h"
@@ -45,6 +46,7 @@ struct Inbox final : Peer {
         }
         seen.push_back(line);
     }
+    void replaced() override { seen.emplace_back("replaced"); }
     const std::string lobby = text::gbk("大厅").bytes();
     Lines seen;
 };
@@ -58,17 +60,29 @@ class Authority : public ::testing::Test {
         return *lobby.enter(inboxes.emplace_back(), user);  // crashes when refused
     }
     static Lines take(const Member& member) {
-        return std::exchange(static_cast<Inbox&>(member.peer).seen, {});
+        return std::exchange(static_cast<Inbox*>(member.peer)->seen, {});
     }
     void clear() {
         std::ranges::for_each(inboxes, [](Inbox& inbox) { inbox.seen.clear(); });
     }
+    // The grace of the first `count` seats held ends now (of all by default).
+    void expire(std::size_t count = SIZE_MAX) {
+        const auto end = due.begin() + static_cast<std::ptrdiff_t>(std::min(count, due.size()));
+        const std::vector<std::function<void()>> ending(due.begin(), end);
+        due.erase(due.begin(), end);
+        std::ranges::for_each(ending, [](const auto& work) { work(); });
+    }
 
     std::deque<Inbox> inboxes;
     std::map<std::string, std::string, std::less<>> nicknames;  // as kept with the accounts
+    std::vector<std::function<void()>> due;                     // the seats' grace expiries
     Lobby lobby{[this](std::string_view account, std::string_view nickname) {
-        nicknames[std::string(account)] = nickname;
-    }};
+                    nicknames[std::string(account)] = nickname;
+                },
+                LobbyRules{.takeover = true, .seatGrace = 1s},
+                [this](std::chrono::milliseconds, std::function<void()> work) {
+                    due.push_back(std::move(work));
+                }};
 };
 
 // Chat goes out only in the sender's own name; an update takes only the nickname, kept with the
@@ -168,17 +182,93 @@ TEST_F(Authority, ARoomFromOpeningToClosingItsRecordsReachOnlyItsMembersAsTheSen
     EXPECT_EQ(take(first),
               (Lines{"4,12 7|second", "4,0 Lava Run|7|host 3/2", "4,0 Map|4|second 8/1"}));
     lobby.leave(first);
+    expire();
     EXPECT_EQ(take(host),
               (Lines{"4,12 7|second", "4,0 Lava Run|7|host 3/2", "4,0 Map|4|second 8/1",
                      "4,12 7|first", "4,0 Lava Run|7|host 3/1", "2,1 first|first|lobby"}));
     lobby.handle(host, record(4, kLeave, {"7", "host"}));
     lobby.leave(second);
+    expire();
     lobby.handle(host, record(4, kChat, {"host>>gone?", "7", "host"}));
     lobby.handle(host, roomRecord(0, "7", "host"));
     EXPECT_EQ(take(late),
               (Lines{"4,0 Lava Run|7|host 3/2", "4,0 Map|4|second 8/1", "4,0 Lava Run|7|host 3/1",
                      "2,1 first|first|lobby", "4,9 Lava Run|7|host 3/1", "4,9 Map|4|second 8/1",
                      "2,1 second|second|lobby", "4,0 Map|7|host 8/1"}));
+}
+
+// A second log-in takes the user over unseen by the others. A dropped member's seat waits for
+// the user, who asks for it back by joining (a member) or updating (the host) the room, or gives
+// it up by going elsewhere; when the grace ends first, the others hear the leave as always.
+TEST_F(Authority, ATakenOverOrDroppedUserKeepsItsSeatUntilTheGraceEnds) {
+    Member& host = enter("host");
+    Member& first = enter("first");
+    Member& second = enter("second");
+    Member& late = enter("late");
+    lobby.handle(host, roomRecord(0, "7", "host", 3));
+    lobby.handle(first, record(4, kJoin, {"7"}));
+    lobby.handle(second, record(4, kJoin, {"7"}));
+    clear();
+    Inbox& corpse = *static_cast<Inbox*>(first.peer);
+    EXPECT_EQ(&enter("first"), &first);
+    EXPECT_EQ(corpse.seen, Lines{"replaced"});
+    EXPECT_EQ(take(first),
+              (Lines{"0,0 first|first|lobby", "2,0 host|host|lobby", "2,0 first|first|lobby",
+                     "2,0 second|second|lobby", "2,0 late|late|lobby", "4,0 Map|7|host 3/3"}));
+    lobby.handle(first, record(4, kJoin, {"7"}));
+    lobby.handle(first, record(4, kJoin, {"7"}));  // back already: a join like any other
+    EXPECT_EQ(take(first), (Lines{"4,11 host|host|7|7", "4,2 first|first|7|7",
+                                  "4,11 second|second|7|7", "4,0 Map|7|host 3/3"}));
+    lobby.leave(second);
+    EXPECT_EQ(lobby.held(), 1U);
+    EXPECT_EQ(&enter("second"), &second);
+    lobby.handle(second, roomRecord(0, "4", "second"));
+    lobby.handle(late, record(4, kJoin, {"4"}));
+    lobby.leave(host);  // nothing new while the seats wait
+    const Lines seatGoneRoomOpened{"4,12 7|second", "4,0 Map|7|host 3/2", "4,0 Map|4|second 8/1",
+                                   "4,0 Map|4|second 8/2"};
+    EXPECT_EQ(take(first), seatGoneRoomOpened);
+    expire();  // all but the host's are out of date
+    EXPECT_EQ(take(first), (Lines{"4,12 7|host", "4,9 Map|7|host 3/2", "2,1 host|host|lobby"}));
+    EXPECT_EQ(std::tuple(lobby.held(), lobby.online(), lobby.rooms()), std::tuple(0U, 3U, 1U));
+    // The host of room 4 and its member are back, the host asks for its room, the member not.
+    lobby.leave(second);
+    Inbox& replaced = *static_cast<Inbox*>(late.peer);
+    (void)enter("second");
+    (void)enter("late");
+    EXPECT_EQ(replaced.seen.back(), "replaced");
+    clear();
+    lobby.handle(second, roomRecord(0, "4", "second"));
+    EXPECT_EQ(take(second), (Lines{"4,2 late|late|4|4", "4,0 Map|4|second 8/2"}));
+    // The host drops once more: only the grace of its latest drop may end its room.
+    lobby.leave(second);
+    expire(due.size() - 1);
+    EXPECT_EQ(take(first), (Lines{"4,0 Map|4|second 8/2", "4,0 Map|4|second 8/1"}));
+    expire();
+    EXPECT_EQ(take(first), (Lines{"4,9 Map|4|second 8/1", "2,1 second|second|lobby"}));
+    EXPECT_EQ(lobby.online(), 2U);
+    // Back and joining another room: the held seat gives way.
+    Member& third = enter("third");
+    lobby.handle(third, roomRecord(0, "5", "third"));
+    lobby.handle(late, roomRecord(0, "6", "late"));
+    lobby.handle(first, record(4, kJoin, {"5"}));
+    (void)enter("first");
+    clear();
+    lobby.handle(first, record(4, kJoin, {"6"}));
+    EXPECT_EQ(take(third), (Lines{"4,12 5|first", "4,0 Map|5|third 8/1", "4,0 Map|6|late 8/2"}));
+}
+
+TEST(LobbyRules, WithTakeoverOffOnlyAUserWhoseSeatIsHeldComesBackInASecondSession) {
+    std::deque<Inbox> inboxes(4);
+    Lobby lobby({}, LobbyRules{.takeover = false, .seatGrace = 1s}, [](auto, auto) {});
+    protocol::UserRecord user;
+    user.account = user.nickname = text::Gbk("a");
+    Member* a = lobby.enter(inboxes[0], user);
+    lobby.handle(*a, roomRecord(0, "7", "a"));
+    EXPECT_EQ(lobby.enter(inboxes[1], user), nullptr);
+    lobby.leave(*a);
+    EXPECT_EQ(lobby.enter(inboxes[2], user), a);
+    EXPECT_EQ(lobby.enter(inboxes[3], user), nullptr);
 }
 
 // The answer to a log-in record (command 99 when none comes).
@@ -192,6 +282,7 @@ TEST(Session, LoginBadGetsLoginBadGoodItsRecordOnLineLoginDupThenThrottledChatFl
     const ScratchDirectory dir;
     ServerOptions options = testOptions(dir);
     options.autoRegister = false;
+    options.takeover = false;
     options.loginFailures = 3;
     options.chatRate = 1;
     options.chatBurst = 5;
@@ -229,6 +320,33 @@ TEST(Session, LoginBadGetsLoginBadGoodItsRecordOnLineLoginDupThenThrottledChatFl
     const auto lines = std::ranges::count_if(client.seen, is(1, 0));
     EXPECT_GE(lines, 4);  // the burst, less the marker line
     EXPECT_LT(lines, 30);
+}
+
+// A session the server still believes alive (its client vanished without a FIN) is taken over
+// by a new log-in; a member whose connection ends keeps its seat for the grace, unseen by the room.
+TEST(Session, ANewLogInTakesOverAStaleSessionAndADroppedMembersSeatWaitsForIt) {
+    const ScratchDirectory dir;
+    ServerOptions options = testOptions(dir);
+    options.seatGrace = 1500ms;
+    const RunningServer server(options);
+    auto host = loggedIn(server.port(), "host");
+    auto stale = loggedIn(server.port(), "member");
+    ASSERT_TRUE(host && stale);
+    ASSERT_TRUE(host->send(roomRecord(0, "7", "host")) && stale->send(record(4, 10, {"7"})));
+    ASSERT_TRUE(host->waitFor(is(4, 2, "member")) && sync(*host));
+    auto fresh = loggedIn(server.port(), "member");
+    ASSERT_TRUE(fresh && fresh->send(record(4, 10, {"7"})));
+    EXPECT_TRUE(fresh->waitFor(is(4, 2, "member"))) << "back in the room";
+    EXPECT_TRUE(stale->waitClosed());
+    fresh->close();
+    auto back = loggedIn(server.port(), "member");
+    ASSERT_TRUE(back && back->send(record(4, 10, {"7"})) && back->waitFor(is(4, 2, "member")));
+    host->seen.clear();
+    ASSERT_TRUE(sync(*host));
+    EXPECT_EQ(host->seen.size(), 1U) << "the room saw nothing of it, only the host's marker";
+    back->close();
+    EXPECT_TRUE(host->waitFor(is(2, 1, "member"))) << "gone once the grace is over";
+    EXPECT_EQ(std::ranges::count_if(host->seen, is(4, 12, "7")), 1);
 }
 
 // A silent connection holds a place until the log-in timeout; half a record, then gone, is
@@ -319,20 +437,23 @@ TEST(FrameReader, RecordsComeOutWholeOnceInOrderAtEverySplitPointUntilTheHandler
 TEST(CommandLine, TakesEveryOptionAndRefusesBadValues) {
     using Args = std::vector<std::string_view>;
     const auto command = parseCommandLine(
-        Args{"--listen", "[::1]:0", "--db=x.db", "--auto-register", "--max-clients", "5",
-             "--login-timeout-ms", "200", "--hash-cost", "min", "--queue-limit", "64",
-             "--keepalive-idle", "7", "--chat-burst", "3"});
+        Args{"--listen",         "[::1]:0", "--db=x.db",          "--auto-register",
+             "--max-clients",    "5",       "--login-timeout-ms", "200",
+             "--hash-cost",      "min",     "--queue-limit",      "64",
+             "--keepalive-idle", "7",       "--chat-burst",       "3",
+             "--takeover",       "off",     "--seat-grace-ms",    "0"});
     ASSERT_TRUE(command);
     const ServerOptions& o = command->options;
     EXPECT_EQ(std::tuple(command->kind, o.host, o.port, o.database, o.autoRegister, o.maxClients),
               std::tuple(CommandKind::Serve, "::1", 0, "x.db", true, 5U));
-    EXPECT_EQ(std::tuple(o.loginTimeout, o.hashCost, o.keepAliveIdle, o.chatBurst, o.queueLimit),
-              std::tuple(200ms, HashCost::Minimum, 7s, 3.0, 64U));
+    EXPECT_EQ(std::tuple(o.loginTimeout, o.hashCost, o.keepAliveIdle, o.chatBurst, o.queueLimit,
+                         o.takeover, o.seatGrace),
+              std::tuple(200ms, HashCost::Minimum, 7s, 3.0, 64U, false, 0ms));
     // clang-format off
     for (const Args& refused : std::vector<Args>{
              {"--listen", "8888"}, {"--listen", "host:65536"}, {"--max-clients", "0"},
              {"--hash-cost", "cheap"}, {"--queue-limit"}, {"--login-timeout-ms", "-5"},
-             {"--frobnicate", "1"}, {"user", "remove"}, {"user", "list", "--nickname", "x"},
+             {"--frobnicate", "1"}, {"--takeover", "yes"}, {"user", "remove"}, {"user", "list", "--nickname", "x"},
              {"user", "rename", "bob"}}) {
         // clang-format on
         EXPECT_FALSE(parseCommandLine(refused)) << refused[0] << " " << refused.back();

@@ -1,11 +1,14 @@
 // Several peers sending whatever bytes they like, cut anywhere, into the server's connections
 // and through them its lobby, their log-ins answered and their writes finished whenever the
-// input says: nobody gets a password, nobody outside a room gets its records, no queue passes
-// its bound behind a write, no room outlives its people.
+// input says, a user taken over by a second log-in and the seats of dropped members held a while:
+// nobody gets a password, nobody outside a room gets its records, no queue passes its bound
+// behind a write, no room outlives its people.
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -115,8 +118,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace ardentis;
     using fuzz::FuzzConnection;
     fuzz::FuzzInput input(data, size);
-    server::Lobby lobby([](std::string_view, std::string_view) {});
     auto now = FuzzConnection::Clock::time_point{};
+    // Seats of dropped members wait a while of the input's own time.
+    std::multimap<FuzzConnection::Clock::time_point, std::function<void()>> due;
+    server::Lobby lobby([](std::string_view, std::string_view) {},
+                        server::LobbyRules{.takeover = true, .seatGrace = std::chrono::seconds(1)},
+                        [&](std::chrono::milliseconds delay, std::function<void()> work) {
+                            due.emplace(now + delay, std::move(work));
+                        });
+    const auto runDue = [&](FuzzConnection::Clock::time_point until) {
+        while (!due.empty() && due.begin()->first <= until) {
+            auto work = std::move(due.begin()->second);
+            due.erase(due.begin());
+            work();
+        }
+    };
     std::vector<std::unique_ptr<FuzzConnection>> peers(2 + input.byte() % 3);
     const auto connect = [&](std::size_t index) {
         peers[index] = std::make_unique<FuzzConnection>(FuzzConnection::options, lobby, now);
@@ -157,7 +173,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             peer->read(piece, now);
             fuzz::sender = nullptr;
         }
-        // A cut-off reader and a failed record close the connection on the event loop.
+        runDue(now);
+        // A cut-off reader, a failed record and a user taken over by a new log-in close the
+        // connection on the event loop.
         for (std::size_t i = 0; i < peers.size(); ++i) {
             if (peers[i] && (peers[i]->closeDue || peers[i]->closed())) {
                 end(i, "reader too slow");
@@ -167,14 +185,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const auto& each : peers) {
             online += each && each->loggedIn() ? 1 : 0;
         }
-        fuzz::check(lobby.online() == online, "the roster and the connections disagree");
-        fuzz::check(lobby.rooms() <= online, "a room outlived its host");
+        fuzz::check(lobby.online() == online + lobby.held(),
+                    "the roster and the connections disagree");
+        fuzz::check(lobby.rooms() <= lobby.online(), "a room outlived its host");
     }
     for (std::size_t i = 0; i < peers.size(); ++i) {
         if (peers[i]) {
             end(i, "closed by peer");
         }
     }
+    runDue(FuzzConnection::Clock::time_point::max());
     fuzz::check(lobby.online() == 0 && lobby.rooms() == 0, "a user or a room outlived everyone");
     return 0;
 }
