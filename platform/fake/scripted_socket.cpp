@@ -16,6 +16,7 @@ void ScriptedSocket::open(const std::string& host, std::uint16_t port) {
     host_ = host;
     port_ = port;
     state_ = State::Connecting;
+    ++openCalls_;
 }
 
 void ScriptedSocket::close() {
@@ -172,6 +173,11 @@ std::uint16_t ScriptedSocket::port() const {
 int ScriptedSocket::closeCalls() const {
     const std::lock_guard lock(mutex_);
     return closeCalls_;
+}
+
+int ScriptedSocket::openCalls() const {
+    const std::lock_guard lock(mutex_);
+    return openCalls_;
 }
 
 SocketEvents ScriptedSocket::events() const {

@@ -57,6 +57,7 @@ class ScriptedSocket final : public ClientSocket {
     [[nodiscard]] std::string host() const;
     [[nodiscard]] std::uint16_t port() const;
     [[nodiscard]] int closeCalls() const;
+    [[nodiscard]] int openCalls() const;
 
   private:
     enum class State : std::uint8_t { Idle, Connecting, Connected, Lost };
@@ -79,6 +80,7 @@ class ScriptedSocket final : public ClientSocket {
     std::optional<std::size_t> dropAfterSent_;
     std::optional<std::size_t> dropAfterReceived_;
     int closeCalls_ = 0;
+    int openCalls_ = 0;
 };
 
 }  // namespace ardentis::platform

@@ -4,6 +4,7 @@
 
 #include "headless_peer.h"
 #include "platform/fake/simulated_total_annihilation.h"
+#include "server/account_store.h"
 #include "tests/server/server_fixture.h"
 #include "text/literal.h"
 
@@ -98,6 +99,47 @@ TEST_F(Session, ARoomAndOneGameThroughTheServer) {
     ASSERT_TRUE(runUntil([&] { return alice_.readyMark("bob") == zh<"等待">(); }));
     alice_.game->endBattle();
     ASSERT_TRUE(everyone([](Player& p) { return p.roomState() == zh<"讨论中">(); }));
+}
+
+// The server restarts under three players: each comes back by itself and finds the others
+// listed again, except the one whose password was changed meanwhile: its tries stop with the
+// usual message.
+TEST(Reconnection, PlayersComeBackAfterAServerRestartAChangedPasswordStopsTheTries) {
+    const ardentis::testing::ScratchDirectory dir;
+    auto options = server::testing::testOptions(dir);
+    auto server = std::make_unique<server::testing::RunningServer>(options);
+    options.port = server->port();  // the restarted server listens where the players look
+    Player alice{dir.path(), "alice", options.port, 1};
+    Player bob{dir.path(), "bob", options.port, 2};
+    Player carol{dir.path(), "carol", options.port, 3};
+    const std::vector<HeadlessPeer*> players{&alice, &bob, &carol};
+    const auto listed = [](Player& p, int rows) { return p.ui().main.lvlobby.rowCount() == rows; };
+    ASSERT_TRUE(
+        runUntil(players, [&] { return listed(alice, 3) && listed(bob, 3) && listed(carol, 3); }));
+
+    server.reset();
+    const Gbk retrying = zh<"失去和服务器的联系,正在自动重新连接......">();
+    ASSERT_TRUE(runUntil(players, [&] {
+        return alice.lobbyChatHas(retrying) && bob.lobbyChatHas(retrying) &&
+               carol.lobbyChatHas(retrying);
+    }));
+    {
+        auto store = server::AccountStore::open(options.database).value();
+        ASSERT_TRUE(store.remove("carol").has_value());
+        ASSERT_TRUE(
+            store.add({"carol", server::PasswordHasher::hash("new", options.hashCost).value(),
+                       "carol", 0, 0, 0, 0}));
+    }
+    server = std::make_unique<server::testing::RunningServer>(options);
+    const Gbk back = zh<"已重新连接到服务器。">();
+    auto& refused = carol.machine().infoBox.shown;
+    ASSERT_TRUE(runUntil(players, [&] {
+        return alice.lobbyChatHas(back) && bob.lobbyChatHas(back) && listed(alice, 2) &&
+               listed(bob, 2) && !refused.empty();
+    }));
+    EXPECT_EQ(refused, (std::vector<Gbk>{zh<"帐号密码不对，登录失败!">()}));
+    EXPECT_FALSE(carol.ui().client.FormMain.reconnecting());
+    EXPECT_EQ(carol.ui().main.lvlobby.rowCount(), 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "ui/forms/lobby_form.h"
 
 #include <optional>
+#include <random>
 #include <string>
 
 #include "protocol/des.h"
@@ -18,6 +19,10 @@ using text::Gbk;
 using text::zh;
 
 namespace sub = protocol::subcommand;
+using namespace std::chrono_literals;
+
+// How often the countdown to the next try is brought up to date.
+constexpr int kRetryTickMs = 250;
 
 // The room list's columns after the caption (the room number).
 constexpr int kStateColumn = 1;
@@ -27,7 +32,8 @@ constexpr int kNetworkColumn = 8;
 
 }  // namespace
 
-TFormMain::TFormMain(Client& client, MainControls controls) : c(controls), client_(client) {
+TFormMain::TFormMain(Client& client, MainControls controls)
+    : c(controls), client_(client), backoff_(std::random_device{}()) {
     c.window.onShow.set([this] { FormShow(); });
     c.window.onCloseQuery = [this] { return FormCloseQuery(); };
     c.window.onClose.set([this] { FormClose(); });
@@ -230,6 +236,7 @@ void TFormMain::clientsocket1Connect() {
 }
 
 void TFormMain::userDisconnect() {
+    stopReconnecting();
     c.MemRecev.addLine(zh<"正在断开连接，请稍候......">());
     ResetLobbyState();
     c.BitBtn1.setCaption(zh<"连接">());
@@ -238,11 +245,69 @@ void TFormMain::userDisconnect() {
 }
 
 void TFormMain::connectionLost() {
+    const bool wasOnLine = !client_.currentUser.account.empty();
     c.BitBtn1.setEnabled(true);
-    c.BitBtn1.setCaption(zh<"连接">());
     c.BitBtn2.setEnabled(false);
     ResetLobbyState();
-    c.MemRecev.addLine(zh<"失去和服务器的联系,请重新连接!">());
+    if (!wasOnLine && !reconnecting_) {
+        c.BitBtn1.setCaption(zh<"连接">());
+        c.MemRecev.addLine(zh<"失去和服务器的联系,请重新连接!">());
+        return;
+    }
+    if (!reconnecting_) {
+        reconnecting_ = true;
+        c.MemRecev.addLine(zh<"失去和服务器的联系,正在自动重新连接......">());
+        client_.services.log.LogText(Gbk("connection lost: reconnecting"));
+    }
+    c.BitBtn1.setCaption(zh<"断开">());  // stops the tries
+    scheduleRetry();
+}
+
+void TFormMain::scheduleRetry() {
+    const auto wait = backoff_.next();
+    retryAt_ = client_.services.loop.now() + wait;
+    client_.services.log.LogText(Gbk("reconnect: try " + std::to_string(backoff_.tries()) + " in " +
+                                     std::to_string(wait.count()) + " ms"));
+    if (!retryTimer_) {
+        retryTimer_ =
+            client_.services.loop.createTimer(kRetryTickMs, false, [this] { retryTick(); });
+    }
+    retryTimer_->setEnabled(true);
+    retryTick();
+}
+
+void TFormMain::retryTick() {
+    const auto left = retryAt_ - client_.services.loop.now();
+    if (left > 0ms) {
+        const auto seconds = (left + 999ms) / 1000ms;
+        c.prompt.setCaption(zh<"与服务器的连接已断开，">() + Gbk(std::to_string(seconds)) +
+                            zh<" 秒后重新连接">());
+        return;
+    }
+    retryTimer_->setEnabled(false);
+    c.prompt.setCaption(zh<"正在重新连接服务器......">());
+    client_.services.log.LogText(Gbk("reconnect: try " + std::to_string(backoff_.tries())));
+    openSocket();
+}
+
+void TFormMain::stopReconnecting() {
+    if (retryTimer_) {
+        retryTimer_->setEnabled(false);
+    }
+    if (reconnecting_) {
+        client_.services.log.LogText(Gbk("reconnect: stopped"));
+    }
+    reconnecting_ = false;
+    backoff_.reset();
+}
+
+void TFormMain::loggedIn() {
+    if (reconnecting_) {
+        c.MemRecev.addLine(zh<"已重新连接到服务器。">());
+        client_.services.log.LogText(
+            Gbk("reconnect: back after " + std::to_string(backoff_.tries()) + " tries"));
+    }
+    stopReconnecting();
 }
 
 void TFormMain::clientsocket1Disconnect() {
@@ -250,6 +315,10 @@ void TFormMain::clientsocket1Disconnect() {
 }
 
 void TFormMain::clientsocket1Error(const platform::OsError& /*error*/) {
+    if (reconnecting_ || !client_.currentUser.account.empty()) {
+        connectionLost();  // tries come by themselves; the chat tells of it, no box
+        return;
+    }
     client_.connection()->base.ShowInfo(zh<"不能连接到服务器">() + socketHost +
                                         Gbk(":" + std::to_string(socketPort)) +
                                         zh<"，请尝试在选项中设置服务器地址和端口">());
@@ -267,6 +336,7 @@ void TFormMain::openSocket() {
     const auto port = settings::portNumber(client_.options.port);
     if (!port) {
         // Connecting to some other port would only fail later with a misleading address.
+        stopReconnecting();
         client_.connection()->base.ShowInfo(zh<"服务器端口 ">() + client_.options.port +
                                             zh<" 不是有效的端口号，请在选项中设置服务器端口">());
         c.BitBtn1.setCaption(zh<"连接">());

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <memory>
 
+#include "platform/event_loop.h"
 #include "platform/os_error.h"
 #include "protocol/lobby_message.h"
 #include "text/gbk.h"
 #include "ui/forms/main_controls.h"
+#include "ui/forms/reconnect_backoff.h"
 
 namespace ardentis::forms {
 
@@ -41,6 +45,12 @@ class TFormMain {
     // Points the lobby socket at the settings' host and port and opens it.
     void openSocket();
 
+    // The server took the log-in; after a drop, the user hears that the lobby is back.
+    void loggedIn();
+    // No more tries to reconnect: the server refused the log-in, or the user disconnected.
+    void stopReconnecting();
+    [[nodiscard]] bool reconnecting() const noexcept { return reconnecting_; }
+
     MainControls c;
     // BitBtn4's tag: 1 refuses closing, 0 allows it.
     int closeGuard = 1;
@@ -51,8 +61,16 @@ class TFormMain {
   private:
     void userDisconnect();
     void connectionLost();
+    void scheduleRetry();
+    void retryTick();
 
     Client& client_;
+    // After a drop of a logged-in connection: the tries to get back, until one logs in, the
+    // server refuses the account, or the user says stop (断开).
+    bool reconnecting_ = false;
+    ReconnectBackoff backoff_;
+    std::unique_ptr<platform::Timer> retryTimer_;  // ticks the countdown while a try waits
+    std::chrono::milliseconds retryAt_{};          // on the loop's clock
 };
 
 }  // namespace ardentis::forms
