@@ -186,17 +186,29 @@ TEST_F(LogIn, ADroppedConnectionIsTriedAgainUntilBackRefusedOrStopped) {
     }
     EXPECT_EQ(shown_, Texts{});
     ASSERT_LE(nextTry(), milliseconds(60000));
-    connect("alice", "secret", true);
+    connect("alice", "secret");
+    // The server hands over a token to come back with; the password still goes along.
+    auto ok = userRecord(Gbk("alice"), zh<"大厅">(), sub::kLoginOk, protocol::command::kLogin);
+    ok.sparam7.set("0123456789abcdef");
+    ok.sparam8.set("fedcba9876543210");
+    receive(ok);
     EXPECT_EQ(lastLine(main_.MemRecev), zh<"已重新连接到服务器。">());
     EXPECT_EQ(main_.prompt.caption(), zh<"用户:alice 位置:大厅">());
     socket_.peerClose();
     EXPECT_LE(nextTry(), milliseconds(2000)) << "a new drop starts from the shortest wait";
-    connect("alice", "secret");
+    socket_.completeConnect();
+    const auto login = sentRecords().at(0);
+    EXPECT_EQ(std::tuple(login.sparam1.view(), login.sparam7.view(), login.sparam8.view()),
+              std::tuple("alice", "0123456789abcdef", "fedcba9876543210"));
+    EXPECT_EQ(login.sparam2.view(), protocol::des::EncryptHex("secret"));
     receive(userRecord({}, {}, sub::kLoginBad, protocol::command::kLogin));
     EXPECT_EQ(shown_, Texts{zh<"帐号密码不对，登录失败!">()});
     EXPECT_EQ(nextTry(), milliseconds::max()) << "tried again after a refusal";
+    login_.usr.type(Gbk("bob"));
     ASSERT_TRUE(login_.BitBtn1.click());
-    connect("alice", "secret", true);
+    socket_.completeConnect();
+    EXPECT_EQ(sentRecords().at(0).sparam7.view(), "") << "alice's token went with bob's log-in";
+    acceptLogin(Gbk("bob"));
     socket_.peerClose();
     ASSERT_TRUE(main_.BitBtn1.click());  // 断开
     EXPECT_EQ(nextTry(), milliseconds::max()) << "tried again after 断开";

@@ -232,7 +232,23 @@ void TFormMain::clientsocket1Connect() {
     login.setKind(protocol::command::kLogin, sub::kLogin);
     login.sparam1.set(client_.FormLogin.c.usr.text());
     login.sparam2.set(protocol::des::EncryptHex(client_.FormLogin.c.pwd.text().view()));
+    // Servers that know no tokens read only the account and password.
+    if (!token_.first.empty() && token_.account == client_.FormLogin.c.usr.text() &&
+        token_.host == socketHost && token_.port == socketPort) {
+        login.sparam7.set(token_.first);
+        login.sparam8.set(token_.second);
+    }
     client_.connection()->com.SendRecord(login);
+}
+
+void TFormMain::keepResumeToken(const LobbyMessage& loginOk) {
+    const std::string_view first = loginOk.sparam7.view();
+    const std::string_view second = loginOk.sparam8.view();
+    token_ = ResumeToken{};
+    if (!first.empty() && !second.empty()) {
+        token_ = ResumeToken{client_.FormLogin.c.usr.text(), socketHost, socketPort,
+                             std::string(first), std::string(second)};
+    }
 }
 
 void TFormMain::userDisconnect() {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/event_loop.h"
 #include "platform/os_error.h"
@@ -50,6 +51,8 @@ class TFormMain {
     // No more tries to reconnect: the server refused the log-in, or the user disconnected.
     void stopReconnecting();
     [[nodiscard]] bool reconnecting() const noexcept { return reconnecting_; }
+    // What the server handed this log-in to come back with, without the password's slow check.
+    void keepResumeToken(const protocol::LobbyMessage& loginOk);
 
     MainControls c;
     // BitBtn4's tag: 1 refuses closing, 0 allows it.
@@ -71,6 +74,16 @@ class TFormMain {
     ReconnectBackoff backoff_;
     std::unique_ptr<platform::Timer> retryTimer_;  // ticks the countdown while a try waits
     std::chrono::milliseconds retryAt_{};          // on the loop's clock
+    // The latest resumption token, only for the account and server that gave it; kept in
+    // memory alone, so that it never outlives the program.
+    struct ResumeToken {
+        text::Gbk account;
+        text::Gbk host;
+        std::uint16_t port = 0;
+        std::string first;  // its two halves, as the records carry them
+        std::string second;
+    };
+    ResumeToken token_;
 };
 
 }  // namespace ardentis::forms

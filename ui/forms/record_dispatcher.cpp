@@ -74,6 +74,7 @@ void RecordDispatcher::loginAccepted(const LobbyMessage& message) {
     (void)client_.store.saveLogin(account, client_.FormLogin.c.pwd.text());
     client_.FormOptions.c.TabSheet2.setVisible(true);
     client_.FormOptions.c.nick.setText(client_.currentUser.nickname);
+    client_.FormMain.keepResumeToken(message);
     client_.FormMain.loggedIn();
 }
 
