@@ -220,6 +220,54 @@ TEST_F(LogIn, ADroppedConnectionIsTriedAgainUntilBackRefusedOrStopped) {
     }
 }
 
+// Back after a drop, the lists show the room the user was in: a member joins it again, a host
+// takes it up again and its members come back as the server names them; a room the lists do not
+// show within 5 s is given up, its window closed.
+TEST_F(LogIn, BackAfterADropTheUserGoesBackIntoItsRoomOrLearnsItIsGone) {
+    logIn();
+    const auto back = [&] {
+        socket_.peerClose();
+        EXPECT_TRUE(battle_.window.visible()) << "the room's window waits";
+        loop_.advance(milliseconds(2000));
+        connect("alice", "secret", true);
+        receive(roomRecord(openRoom(Gbk("dave"))));
+    };
+    const RoomRecord joined = joinRoom(openRoom(Gbk("carol")), {Gbk("bob")});
+    back();
+    EXPECT_EQ(sentRecords().size(), 0U) << "another room's record moves nothing";
+    receive(roomRecord(joined));
+    EXPECT_EQ(kinds(sentRecords()), (Kinds{{4, sub::kRoomJoin}}));
+    for (const Gbk& member : {Gbk("carol"), Gbk("bob")}) {
+        receive(memberRecord(joined.roomno, member));
+    }
+    receive(memberRecord(joined.roomno, Gbk("alice"), sub::kRoomEnter));
+    EXPECT_TRUE(inRoom() && battle_.lvRoom.rowCount() == 3);
+    ASSERT_TRUE(battle_.BitBtn3.click());  // 退出
+    const auto has = [](const Kinds& sent, int subcommand) {
+        return std::ranges::count(sent, std::pair{4, subcommand}) == 1;
+    };
+    EXPECT_TRUE(has(kinds(sentRecords()), sub::kRoomLeave));
+
+    const RoomRecord hosted = hostRoom({Gbk("bob")});
+    back();
+    receive(roomRecord(hosted));
+    const auto sent = sentRecords();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(std::tuple(sent[0].command, sent[0].signedSubcommand(), sent[0].sparam3.text()),
+              std::tuple(4, sub::kRoomUpdate, hosted.roomno));
+    receive(memberRecord(hosted.roomno, Gbk("bob"), sub::kRoomEnter));
+    EXPECT_TRUE(inRoom() && battle_.lvRoom.rowCount() == 2 && !main_.BitBtn2.enabled());
+    EXPECT_TRUE(has(kinds(sentRecords()), sub::kRoomOptions))
+        << "the member gets the host's options again";
+
+    back();
+    loop_.advance(milliseconds(4900));
+    EXPECT_TRUE(battle_.window.visible());
+    loop_.advance(milliseconds(200));
+    EXPECT_FALSE(battle_.window.visible() || inRoom());
+    EXPECT_EQ(lastLine(main_.MemRecev), zh<"原来所在的房间已经关闭。">());
+}
+
 // Without automatic log-in 连接 opens the log-in window, whose cancel sends nothing. The options
 // window's network test reports each outcome and leaves the lobby alone; its cancel keeps the
 // edits but stores nothing; OK checks the game directories (the TA check first) and saves each

@@ -2,6 +2,7 @@
 // Total Annihilation game in it, the games simulated on each player's fake machine.
 #include <gtest/gtest.h>
 
+#include "cuttable_link.h"
 #include "headless_peer.h"
 #include "platform/fake/simulated_total_annihilation.h"
 #include "server/account_store.h"
@@ -140,6 +141,59 @@ TEST(Reconnection, PlayersComeBackAfterAServerRestartAChangedPasswordStopsTheTri
     EXPECT_EQ(refused, (std::vector<Gbk>{zh<"帐号密码不对，登录失败!">()}));
     EXPECT_FALSE(carol.ui().client.FormMain.reconnecting());
     EXPECT_EQ(carol.ui().main.lvlobby.rowCount(), 0);
+}
+
+// The host and then a member lose their connections in the middle of a room: each comes back by
+// itself into the room, and nobody hears of anyone leaving meanwhile. A member gone for good is
+// seen leaving once the server's grace ends.
+TEST(Reconnection, AHostAndAMemberCutOffComeBackIntoTheirRoom) {
+    const ardentis::testing::ScratchDirectory dir;
+    auto options = server::testing::testOptions(dir);
+    options.seatGrace = std::chrono::seconds(4);
+    const server::testing::RunningServer server(options);
+    CuttableLink aliceLink(server.port());
+    CuttableLink bobLink(server.port());
+    Player alice{dir.path(), "alice", aliceLink.port(), 1};
+    auto bob = std::make_unique<Player>(dir.path(), "bob", bobLink.port(), 2);
+    auto& host = alice.ui().battleroom;
+    auto& member = bob->ui().battleroom;
+    const auto run = [&](const std::function<bool()>& done) {
+        std::vector<HeadlessPeer*> players{&alice};
+        if (bob) {
+            players.push_back(bob.get());
+        }
+        return runUntil(players, done);
+    };
+    ASSERT_TRUE(run([&] {
+        return bob->ui().main.lvrooms.rowCount() == 0 && bob->ui().main.BitBtn2.enabled();
+    }));
+    ASSERT_TRUE(alice.ui().main.BitBtn2.click() && host.BitBtn1.click());
+    ASSERT_TRUE(run([&] { return bob->ui().main.lvrooms.rowCount() == 1; }));
+    bob->ui().main.lvrooms.doubleClick(0);
+    ASSERT_TRUE(run([&] { return host.lvRoom.rowCount() == 2 && member.lvRoom.rowCount() == 2; }));
+
+    const auto inRoom = [](Player& player) {
+        return player.ui().client.connection()->lobby.myroom != nullptr;
+    };
+    const auto backInRoom = [&](Player& dropped) {
+        return inRoom(dropped) && dropped.ui().battleroom.lvRoom.rowCount() == 2;
+    };
+    aliceLink.cut();
+    ASSERT_TRUE(run([&] { return !inRoom(alice); })) << "the cut went unnoticed";
+    ASSERT_TRUE(run([&] { return backInRoom(alice); }));
+    bobLink.cut();
+    ASSERT_TRUE(run([&] { return !inRoom(*bob); })) << "the cut went unnoticed";
+    ASSERT_TRUE(run([&] { return backInRoom(*bob) && host.lvRoom.rowCount() == 2; }));
+    // Neither heard of a room left or closed, or of a user gone.
+    for (const char* account : {"alice", "bob"}) {
+        const std::string log = ardentis::testing::readFile(dir / (std::string(account) + ".log"));
+        for (const char* kind : {" Recv 4:12 ", " Recv 4:9 ", " Recv 2:1 "}) {
+            EXPECT_EQ(log.find(kind), std::string::npos) << account << kind;
+        }
+    }
+
+    bob.reset();
+    ASSERT_TRUE(run([&] { return host.lvRoom.rowCount() == 1; }));
 }
 
 }  // namespace

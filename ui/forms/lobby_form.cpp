@@ -3,6 +3,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "protocol/des.h"
 #include "protocol/message_kind.h"
@@ -23,6 +24,8 @@ using namespace std::chrono_literals;
 
 // How often the countdown to the next try is brought up to date.
 constexpr int kRetryTickMs = 250;
+// How long after the log-in the lists have to show the room the user comes back to.
+constexpr int kRoomReturnMs = 5000;
 
 // The room list's columns after the caption (the room number).
 constexpr int kStateColumn = 1;
@@ -262,6 +265,14 @@ void TFormMain::userDisconnect() {
 
 void TFormMain::connectionLost() {
     const bool wasOnLine = !client_.currentUser.account.empty();
+    if (wasOnLine) {
+        const room::tcroom* room = client_.connection()->lobby.myroom.get();
+        roomReturn_.reset();
+        if (room != nullptr) {
+            roomReturn_ = RoomReturn{room->info.roomno.gbk(),
+                                     room->info.host.gbk() == client_.currentUser.account.gbk()};
+        }
+    }
     c.BitBtn1.setEnabled(true);
     c.BitBtn2.setEnabled(false);
     ResetLobbyState();
@@ -310,6 +321,7 @@ void TFormMain::stopReconnecting() {
     if (retryTimer_) {
         retryTimer_->setEnabled(false);
     }
+    roomReturn_.reset();
     if (reconnecting_) {
         client_.services.log.LogText(Gbk("reconnect: stopped"));
     }
@@ -322,8 +334,56 @@ void TFormMain::loggedIn() {
         c.MemRecev.addLine(zh<"已重新连接到服务器。">());
         client_.services.log.LogText(
             Gbk("reconnect: back after " + std::to_string(backoff_.tries()) + " tries"));
+        reconnecting_ = false;
+        auto back = std::move(roomReturn_);
+        stopReconnecting();
+        if (back) {
+            roomReturn_ = std::move(back);
+            if (!returnTimer_) {
+                returnTimer_ = client_.services.loop.createTimer(kRoomReturnMs, false,
+                                                                 [this] { giveUpRoom(); });
+            }
+            returnTimer_->setEnabled(true);
+        }
+        return;
     }
     stopReconnecting();
+}
+
+void TFormMain::roomListed(const protocol::RoomRecord& room) {
+    if (!roomReturn_ || room.roomno.gbk() != roomReturn_->roomno ||
+        client_.currentUser.account.empty()) {
+        return;
+    }
+    const RoomReturn back = *roomReturn_;
+    roomReturn_.reset();
+    returnTimer_->setEnabled(false);
+    room::BattleroomControls& window = client_.FormBattleroom.c;
+    if (!window.window.visible()) {
+        return;  // the user closed the room's window meanwhile
+    }
+    client_.services.log.LogText(Gbk("reconnect: back to room ") + back.roomno);
+    window.lvRoom.clear();
+    lobby::tclobby& lobby = client_.connection()->lobby;
+    if (back.host) {
+        c.BitBtn2.setEnabled(false);
+        lobby.createroom(room);
+    } else {
+        lobby.joinroom(back.roomno);
+    }
+}
+
+void TFormMain::giveUpRoom() {
+    returnTimer_->setEnabled(false);
+    if (!std::exchange(roomReturn_, std::nullopt)) {
+        return;
+    }
+    room::BattleroomControls& window = client_.FormBattleroom.c;
+    window.MemSend.clear();
+    window.MemRecev.clear();
+    window.lvRoom.clear();
+    window.window.hide();
+    c.MemRecev.addLine(zh<"原来所在的房间已经关闭。">());
 }
 
 void TFormMain::clientsocket1Disconnect() {

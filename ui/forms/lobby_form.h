@@ -3,11 +3,13 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/event_loop.h"
 #include "platform/os_error.h"
 #include "protocol/lobby_message.h"
+#include "protocol/room_record.h"
 #include "text/gbk.h"
 #include "ui/forms/main_controls.h"
 #include "ui/forms/reconnect_backoff.h"
@@ -53,6 +55,9 @@ class TFormMain {
     [[nodiscard]] bool reconnecting() const noexcept { return reconnecting_; }
     // What the server handed this log-in to come back with, without the password's slow check.
     void keepResumeToken(const protocol::LobbyMessage& loginOk);
+    // A room in the lists. Back after a drop, the room the user was in is the way back: the
+    // host takes it up again, a member joins it again, and the server's held seat lets both in.
+    void roomListed(const protocol::RoomRecord& room);
 
     MainControls c;
     // BitBtn4's tag: 1 refuses closing, 0 allows it.
@@ -66,6 +71,7 @@ class TFormMain {
     void connectionLost();
     void scheduleRetry();
     void retryTick();
+    void giveUpRoom();
 
     Client& client_;
     // After a drop of a logged-in connection: the tries to get back, until one logs in, the
@@ -84,6 +90,13 @@ class TFormMain {
         std::string second;
     };
     ResumeToken token_;
+    // The room the user was in when the connection dropped, until the lists show it again.
+    struct RoomReturn {
+        text::Gbk roomno;
+        bool host = false;
+    };
+    std::optional<RoomReturn> roomReturn_;
+    std::unique_ptr<platform::Timer> returnTimer_;  // the room is gone unless listed by then
 };
 
 }  // namespace ardentis::forms

@@ -87,9 +87,12 @@ void RecordDispatcher::dispatchRoomRecord(const LobbyMessage& message) {
         return myroom != nullptr && myroom->info.roomno.gbk() == roomno;
     };
     switch (message.signedSubcommand()) {
-        case sub::kRoomUpdate:
-            lobby.addroom(base.DecodeRoom(message));
+        case sub::kRoomUpdate: {
+            const protocol::RoomRecord room = base.DecodeRoom(message);
+            lobby.addroom(room);
+            client_.FormMain.roomListed(room);
             break;
+        }
         case sub::kRoomEnter:
         case sub::kRoomMember:
             lobby.enterroom(message.sparam9.text(), base.DecodeUser(message));
