@@ -55,13 +55,15 @@ class Session : public ::testing::Test {
 
     ardentis::testing::ScratchDirectory dir_;
     server::testing::RunningServer server_{server::testing::testOptions(dir_)};
+    CuttableLink bobsLink_{server_.port()};
     Player alice_{dir_.path(), "alice", server_.port(), 1};
-    Player bob_{dir_.path(), "bob", server_.port(), 2};
+    Player bob_{dir_.path(), "bob", bobsLink_.port(), 2};
     Player carol_{dir_.path(), "carol", server_.port(), 3};
 };
 
 // alice locks a room and sets an option; bob enters with the password, finds it and gets ready.
-// alice hosts a game that bob plays and carol watches from the lobby; the room is open after it.
+// alice hosts a game that bob plays and carol watches from the lobby; bob's lobby connection
+// drops in the battle and comes back; the room is open after it.
 TEST_F(Session, ARoomAndOneGameThroughTheServer) {
     ASSERT_TRUE(everyone([](Player& p) { return p.ui().main.lvlobby.rowCount() == 3; }));
     auto& host = alice_.ui().battleroom;
@@ -95,6 +97,12 @@ TEST_F(Session, ARoomAndOneGameThroughTheServer) {
     bob_.game->everyoneReady();
     ASSERT_TRUE(
         runUntil([&] { return alice_.gameAt(Screen::Battle) && bob_.gameAt(Screen::Battle); }));
+    // bob's lobby connection drops in the battle: he comes back into the room, his game goes on.
+    const auto bobInRoom = [&] { return bob_.ui().client.connection()->lobby.myroom != nullptr; };
+    bobsLink_.cut();
+    ASSERT_TRUE(runUntil([&] { return !bobInRoom(); }));
+    ASSERT_TRUE(runUntil([&] { return bobInRoom() && joiner.lvRoom.rowCount() == 2; }));
+    EXPECT_TRUE(bob_.machine().launcher.launches().size() == 1 && bob_.gameAt(Screen::Battle));
     // Each battle ends; the automation closes the score screen and the client notices.
     bob_.game->endBattle();
     ASSERT_TRUE(runUntil([&] { return alice_.readyMark("bob") == zh<"等待">(); }));
