@@ -1,7 +1,8 @@
 // Works Ardentis.exe from another process under its Wine server as a user would: writes its
 // settings into the registry, starts it, clicks its real controls and waits, within a limit, for
 // what they show. Each step is printed; the first that does not come in time fails the run
-// (status 1). role=session joins the headless peer's room; role=host / role=joiner play a whole
+// (status 1). role=session joins the headless peer's room, and with restart=FILE asks for a
+// server restart by making FILE and sees the exe reconnect; role=host / role=joiner play a whole
 // game with the simulated game as totala.exe. Arguments, each NAME=VALUE: role, exe, host, port,
 // account, password, tadir, lan (the exe's virtual-LAN addresses), peer (the other side's
 // account), hostlan (game: the host's virtual-LAN address).
@@ -242,6 +243,21 @@ void drive() {
     }
     click(room, IDC_ROOM_BITBTN3);  // 退出
     step(exe, 20s, L"退出 closed the battle room", [&] { return IsWindowVisible(room) == FALSE; });
+    if (const std::wstring restart = arg[L"restart"]; !restart.empty()) {
+        // The run restarts the server once this file is there; the exe comes back by itself.
+        CloseHandle(CreateFileW(restart.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        const auto chatHas = [&](const std::wstring& line) {
+            return textOf(descendant(lobby, IDC_MAIN_MEMRECEV)).find(line) != std::wstring::npos;
+        };
+        step(exe, 60s, L"the exe lost the server and came back to the lobby by itself", [&] {
+            return chatHas(L"失去和服务器的联系,正在自动重新连接......") &&
+                   chatHas(L"已重新连接到服务器。") &&
+                   textOf(descendant(lobby, IDC_MAIN_PROMPT)) ==
+                       L"用户:" + account + L" 位置:大厅" &&
+                   sendNumber(descendant(lobby, IDC_MAIN_LVLOBBY), LVM_GETITEMCOUNT) >= 1;
+        });
+    }
     click(lobby, IDC_MAIN_BITBTN4);
     step(exe, 20s, L"the quit button ended the exe with status 0",
          [&] { return exe.exitCode() == 0; });

@@ -35,8 +35,12 @@ in_background() {
     "$@" &
     pids+=("$!")
 }
-in_background "$server" --listen 127.0.0.1:0 --auto-register --hash-cost min --db "$work/server.db" \
-    >"$work/server.out" 2>"$work/server.log"
+# serve ADDRESS: the server, its log appended to the run's.
+serve() {
+    in_background "$server" --listen "$1" --auto-register --hash-cost min --db "$work/server.db" \
+        >>"$work/server.out" 2>>"$work/server.log"
+}
+serve 127.0.0.1:0
 port=
 for _ in $(seq 100); do
     port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$work/server.out")
@@ -62,7 +66,28 @@ if [ "$mode" = session ]; then
     mkdir -p "$work/headless"
     in_background "$last" port="$port" folder="$work/headless" account=bob password=pw-bob \
         peer=alice
-    drive session alice bob lan=10.140.0.9
+    drive session alice bob lan=10.140.0.9 restart="$(windows_path "$work/restart")"
+    # Once the headless side is done and the exe asks, the server restarts under the exe, on the
+    # same port: the exe must come back by itself.
+    if ! wait "${pids[1]}"; then
+        cat "$work/server.log" >&2
+        fail "the headless driver failed"
+    fi
+    for _ in $(seq 600); do
+        [ -e "$work/restart" ] && break
+        sleep 0.1
+    done
+    if [ -e "$work/restart" ]; then
+        kill "${pids[0]}"
+        wait "${pids[0]}" || true
+        serve "127.0.0.1:$port"
+    fi
+    if ! wait "${pids[2]}"; then
+        cat "$work/server.log" >&2
+        fail "the exe driver failed"
+    fi
+    echo "$mode: passed"
+    exit 0
 else
     # The joiner's own Wine, on its own screen: the session also makes the prefix, or makes
     # it again when an earlier run left it broken.
