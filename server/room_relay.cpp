@@ -22,7 +22,9 @@ Room* namedRoom(const Member& sender, std::string_view roomno) {
 
 void toRoom(const Room& room, const Frame& frame, const Member* except) {
     for (Member* member : room.members) {
-        if (member != except) {
+        // A member back after a drop hears its room again once it asks for its seat, as the
+        // room may mean nothing to its client until then.
+        if (member != except && !member->seatUnclaimed) {
             member->deliver(frame);
         }
     }

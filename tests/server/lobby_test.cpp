@@ -212,6 +212,7 @@ TEST_F(Authority, ATakenOverOrDroppedUserKeepsItsSeatUntilTheGraceEnds) {
     Inbox& corpse = *static_cast<Inbox*>(first.peer);
     EXPECT_EQ(&enter("first"), &first);
     EXPECT_EQ(corpse.seen, Lines{"replaced"});
+    lobby.handle(host, record(4, kChat, {"host>>first?", "7", "host"}));  // not for first yet
     EXPECT_EQ(take(first),
               (Lines{"0,0 first|first|lobby", "2,0 host|host|lobby", "2,0 first|first|lobby",
                      "2,0 second|second|lobby", "2,0 late|late|lobby", "4,0 Map|7|host 3/3"}));

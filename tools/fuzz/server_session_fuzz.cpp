@@ -59,7 +59,7 @@ class FuzzConnection final : public server::Connection {
         }
         if (roomScoped(*message) && sender != nullptr) {
             check(member() != nullptr && sender->member() != nullptr && member()->room != nullptr &&
-                      member()->room == sender->member()->room,
+                      member()->room == sender->member()->room && !member()->seatUnclaimed,
                   "a room's record reached someone outside the room");
         }
         Connection::deliver(frame);

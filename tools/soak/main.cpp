@@ -122,14 +122,13 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     const fs::path dir = fs::temp_directory_path() / ("ardentis-soak-" + std::to_string(getpid()));
     fs::create_directories(dir);
     // Every user comes from loopback: the per-address log-in throttle would shut them all out.
-    // The script's second sessions and its count of users left expect the server to refuse a
-    // second log-in and to let a user go the moment the connection ends.
-    auto server =
-        ServerChild::start(arguments->server,
-                           {"--db", (dir / "soak.db").string(), "--auto-register", "--hash-cost",
-                            "min", "--login-failures", "1000000", "--queue-limit", "256",
-                            "--takeover", "off", "--seat-grace-ms", "0"},
-                           dir / "server.log");
+    // Seats are held a second, so that the fresh user's look after the others left (3 s later)
+    // finds none of them.
+    auto server = ServerChild::start(
+        arguments->server,
+        {"--db", (dir / "soak.db").string(), "--auto-register", "--hash-cost", "min",
+         "--login-failures", "1000000", "--queue-limit", "256", "--seat-grace-ms", "1000"},
+        dir / "server.log");
     if (!server) {
         std::cerr << "ardentis-soak: " << server.error() << "\n";
         return 2;

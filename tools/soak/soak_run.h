@@ -76,8 +76,10 @@ class SoakRun : public ClientEvents {
     std::map<const LobbyClient*, Clock::time_point> connectedAt_;
     std::set<const LobbyClient*> stayers_;
     std::shared_ptr<LobbyClient> observer_;
-    // Second connections of users already on line; the server must refuse each.
+    // Second connections of users already on line; each takes its user over and leaves.
     std::set<std::shared_ptr<LobbyClient>> seconds_;
+    // First connections whose user a second one took over: the server must end each soon.
+    std::map<const LobbyClient*, Clock::time_point> replaced_;
     std::map<std::string, int> observedUsers_;
     std::set<std::string> observedRooms_;
     Clock::time_point end_;
@@ -88,6 +90,7 @@ class SoakRun : public ClientEvents {
     std::uint64_t logins_ = 0;
     std::uint64_t refusals_ = 0;
     std::uint64_t cutOff_ = 0;  // connections the server ended
+    std::uint64_t takeovers_ = 0;
     std::uint64_t roomsOpened_ = 0;
     std::uint64_t gamesStarted_ = 0;
     std::array<std::uint64_t, kFaultKinds> faults_{};
