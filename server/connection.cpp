@@ -25,7 +25,8 @@ Connection::Connection(const ServerOptions& options, Lobby& lobby, Clock::time_p
     : options_(options),
       lobby_(lobby),
       chatFlood_(options.chatRate, options.chatBurst, now),
-      recordFlood_(options.recordRate, options.recordBurst, now) {}
+      recordFlood_(options.recordRate, options.recordBurst, now),
+      lastProgress_(now) {}
 
 void Connection::identify(std::string address, std::string peerName) {
     address_ = std::move(address);
@@ -107,20 +108,61 @@ void Connection::loginAnswered(std::optional<protocol::UserRecord> user) {
     }
     state_ = State::LoggedIn;
     log::line(who() + " logged in");
+    pullLists();
+}
+
+void Connection::pullLists() {
+    // A batch's worth at a time, once the last one is written: enough to keep the socket
+    // busy, little enough that a lobby of thousands logging in at once does not hold every
+    // list in memory at once. Taken only between writes, list records never wait behind one,
+    // so they never count as a slow reader's.
+    constexpr std::size_t kListBatch = 256;
+    if (member_ == nullptr || member_->lists.done() || queue_.writing()) {
+        return;
+    }
+    for (Frame& frame : lobby_.moreLists(*member_, kListBatch)) {
+        queue_.push(std::move(frame));
+    }
+    if (!queue_.writing() && queue_.pending() > 0) {
+        flushSoon();
+    }
+}
+
+void Connection::batchWritten(Clock::time_point now) {
+    queue_.finishBatch();
+    lastProgress_ = now;
+    if (state_ == State::LoggedIn) {
+        pullLists();
+    }
+}
+
+void Connection::cutOff(const std::string& why) {
+    cut_ = true;
+    log::line(who() + " cut off: " + why);
+    closeSoon();
 }
 
 void Connection::deliver(const Frame& frame) {
     if (state_ == State::Closed || cut_) {
         return;
     }
-    // Only records stuck behind an unfinished write count: a newcomer's lists, queued at
-    // once before the first write, are not a sign of a slow reader.
-    if (queue_.writing() && queue_.pending() >= options_.queueLimit) {
-        cut_ = true;
-        log::line(who() + " cut off: more than " + std::to_string(options_.queueLimit) +
-                  " records waiting");
-        closeSoon();
-        return;
+    // Only records stuck behind an unfinished write count, and only from a reader that has
+    // taken nothing for a while: a burst every client gets at once is no sign of a slow one.
+    if (queue_.writing()) {
+        const std::size_t waiting = queue_.pending() * protocol::kRecordSize;
+        constexpr std::size_t kHardFactor = 16;  // memory's own bound, however slowly it reads
+        if (waiting >= options_.queueBytes * kHardFactor) {
+            cutOff(std::to_string(waiting) + " bytes waiting");
+            return;
+        }
+        if (waiting >= options_.queueBytes && now() - lastProgress_ >= options_.slowReader) {
+            cutOff(std::to_string(waiting) + " bytes waiting, nothing taken for " +
+                   std::to_string(
+                       std::chrono::duration_cast<std::chrono::milliseconds>(now() - lastProgress_)
+                           .count()) +
+                   " ms");
+            return;
+        }
     }
     queue_.push(frame);
     if (!queue_.writing()) {

@@ -49,6 +49,10 @@ class Connection : public Peer {
     // The log-in's answer; ignored unless a check is under way.
     void loginAnswered(std::optional<protocol::UserRecord> user);
     [[nodiscard]] OutQueue& queue() noexcept { return queue_; }
+    // The batch under way has been written: the reader is taking records, and the lists it
+    // is owed may go on.
+    void batchWritten(Clock::time_point now);
+    [[nodiscard]] Clock::time_point lastProgress() const noexcept { return lastProgress_; }
     [[nodiscard]] const std::string& address() const noexcept { return address_; }
     [[nodiscard]] std::string who() const;
 
@@ -61,6 +65,7 @@ class Connection : public Peer {
     virtual void closeSoon() = 0;
     // The connection has ended: release the socket.
     virtual void ended() = 0;
+    [[nodiscard]] virtual Clock::time_point now() const = 0;
 
   private:
     enum class State : std::uint8_t { AwaitingLogin, Checking, LoggedIn, Closed };
@@ -68,6 +73,8 @@ class Connection : public Peer {
     bool handleRecord(const protocol::LobbyMessage& message, Clock::time_point now);
     bool admit(const protocol::LobbyMessage& message, Clock::time_point now);
     void login(const protocol::LobbyMessage& message);
+    void pullLists();
+    void cutOff(const std::string& why);
 
     const ServerOptions& options_;
     Lobby& lobby_;
@@ -79,6 +86,7 @@ class Connection : public Peer {
     FloodControl chatFlood_;
     FloodControl recordFlood_;
     Member* member_ = nullptr;  // owned by the lobby while logged in
+    Clock::time_point lastProgress_;
     State state_ = State::AwaitingLogin;
     bool cut_ = false;
     bool floodLogged_ = false;

@@ -14,6 +14,22 @@ namespace {
 namespace cmd = protocol::command;
 namespace sub = protocol::subcommand;
 
+// Moves `next` through `items` (by the order they came) up to `last`, taking each one's
+// announcement until `frames` holds `count`: the frames are shared, not encoded per newcomer.
+// One gone since is skipped; one come since was announced to the newcomer already.
+template <typename Ordered>
+void take(const Ordered& items, std::uint64_t& next, std::uint64_t last, std::size_t count,
+          std::vector<Frame>& frames) {
+    for (auto it = items.lower_bound(next);
+         it != items.end() && it->first <= last && frames.size() < count; ++it) {
+        frames.push_back(it->second->announcement);
+        next = it->first + 1;
+    }
+    if (frames.size() < count) {
+        next = last + 1;
+    }
+}
+
 }  // namespace
 
 Lobby::Lobby(NicknameChanged nicknameChanged, LobbyRules rules, Schedule schedule)
@@ -32,7 +48,7 @@ Member* Lobby::enter(Peer& peer, const protocol::UserRecord& user) {
     Member* member = roster_.add(peer, record);
     member->announced = record;
     member->announcement = makeFrame(userMessage(cmd::kUser, sub::kUserUpdate, record));
-    greet(peer, record);
+    greet(*member, record);
     for (Member* other : roster_.members()) {
         if (other != member) {
             other->deliver(member->announcement);
@@ -41,13 +57,21 @@ Member* Lobby::enter(Peer& peer, const protocol::UserRecord& user) {
     return member;
 }
 
-void Lobby::greet(Peer& peer, const protocol::UserRecord& record) {
-    peer.deliver(makeFrame(userMessage(cmd::kLogin, sub::kLoginOk, record)));
-    // Everyone as the others know them: the frames are shared, not encoded per newcomer.
-    for (const Member* online : roster_.members()) {
-        peer.deliver(online->announcement);
+void Lobby::greet(Member& member, const protocol::UserRecord& record) {
+    member.deliver(makeFrame(userMessage(cmd::kLogin, sub::kLoginOk, record)));
+    // The lists follow as the connection drains: a lobby of thousands must not land in one
+    // queue at once, nor in every newcomer's at the same time.
+    member.lists = ListCursor{.lastUser = roster_.latest(), .lastRoom = rooms_.latest()};
+}
+
+std::vector<Frame> Lobby::moreLists(Member& member, std::size_t count) {
+    std::vector<Frame> frames;
+    ListCursor& at = member.lists;
+    take(roster_.inOrder(), at.nextUser, at.lastUser, count, frames);
+    if (frames.size() < count) {
+        take(rooms_.inOrder(), at.nextRoom, at.lastRoom, count, frames);
     }
-    rooms_.sendAll(peer);
+    return frames;
 }
 
 Member* Lobby::takeOver(Member& member, Peer& peer, const protocol::UserRecord& record) {
@@ -58,7 +82,7 @@ Member* Lobby::takeOver(Member& member, Peer& peer, const protocol::UserRecord& 
         log::line(log::text(member.user.account.view()) + " back within the seat's grace");
     }
     // The client starts afresh in the lobby; the others see the same user as before.
-    greet(peer, record);
+    greet(member, record);
     if (member.room != nullptr) {
         if (rules_.seatGrace.count() > 0) {
             member.seatUnclaimed = true;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "protocol/lobby_message.h"
 #include "protocol/user_record.h"
@@ -38,6 +39,9 @@ class Lobby {
     // for it again. nullptr when the account is on line and takeover is off.
     [[nodiscard]] Member* enter(Peer& peer, const protocol::UserRecord& user);
     void handle(Member& sender, const protocol::LobbyMessage& message);
+    // Up to `count` more records of the lists a newcomer is owed (every user, then every room,
+    // as they are now), taken as its connection has room for them; empty once all went.
+    [[nodiscard]] std::vector<Frame> moreLists(Member& member, std::size_t count);
     // The connection is gone: the user leaves its room and everyone hears it, after the
     // seat's grace when the user is in a room.
     void leave(Member& member);
@@ -49,7 +53,7 @@ class Lobby {
     [[nodiscard]] std::size_t rooms() const noexcept { return rooms_.size(); }
 
   private:
-    void greet(Peer& peer, const protocol::UserRecord& record);
+    void greet(Member& member, const protocol::UserRecord& record);
     Member* takeOver(Member& member, Peer& peer, const protocol::UserRecord& record);
     void holdSeat(Member& member);
     void seatExpired(const std::string& account, std::uint64_t ticket);

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <limits>
 
+#include "protocol/lobby_message.h"
+
 namespace ardentis::server {
 namespace {
 
@@ -96,8 +98,14 @@ std::expected<bool, UsageError> parseValued(std::string_view name, std::string_v
     if (name == "--max-clients") {
         return count(o.maxClients, 1);
     }
-    if (name == "--queue-limit") {
-        return count(o.queueLimit, 1);
+    if (name == "--queue-bytes") {
+        return count(o.queueBytes, 1);
+    }
+    if (name == "--queue-limit") {  // the older spelling, in records
+        std::size_t records = 0;
+        auto ok = count(records, 1);
+        o.queueBytes = records * protocol::kRecordSize;
+        return ok;
     }
     if (name == "--login-failures") {
         return count(o.loginFailures, 1);
@@ -110,6 +118,9 @@ std::expected<bool, UsageError> parseValued(std::string_view name, std::string_v
     };
     if (name == "--login-timeout-ms") {
         return milliseconds(o.loginTimeout, 1);
+    }
+    if (name == "--slow-reader-ms") {
+        return milliseconds(o.slowReader, 1);
     }
     if (name == "--seat-grace-ms") {
         return milliseconds(o.seatGrace, 0);
@@ -225,8 +236,11 @@ std::string usageText() {
            "  --db FILE                   account database, created when missing (ardentis.db)\n"
            "  --auto-register             a log-in with an unknown account creates it\n"
            "  --max-clients N             connections held at most (10000)\n"
-           "  --queue-limit N             records queued for a slow reader before it is cut off "
-           "(1024)\n"
+           "  --queue-bytes N, --slow-reader-ms N    a reader that takes nothing for that long "
+           "with that\n"
+           "                              much queued is cut off; with 16 times as much, at once "
+           "(385024, 10000)\n"
+           "  --queue-limit N             the queue bound in records of 376 bytes (1024)\n"
            "  --login-timeout-ms N        time to log in before the connection closes (30000)\n"
            "  --hash-cost interactive|moderate|min   Argon2id cost of new hashes (interactive)\n"
            "  --chat-rate N, --chat-burst N          chat lines per second and burst per "

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "protocol/lobby_message.h"
 #include "server/password_hasher.h"
 
 namespace ardentis::server {
@@ -19,7 +20,10 @@ struct ServerOptions {
     std::string database = "ardentis.db";
     bool autoRegister = false;
     std::size_t maxClients = 10000;
-    std::size_t queueLimit = 1024;  // records waiting for a slow reader before it is cut off
+    // A reader that has taken nothing for slowReader with this much waiting is cut off; one
+    // with sixteen times as much, at once.
+    std::size_t queueBytes = 1024 * protocol::kRecordSize;
+    std::chrono::milliseconds slowReader{10000};
     std::chrono::milliseconds loginTimeout{30000};
     HashCost hashCost = HashCost::Interactive;
     double chatRate = 5.0;  // chat lines a second, per connection

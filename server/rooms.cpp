@@ -52,6 +52,8 @@ void Rooms::update(Member& sender, const protocol::LobbyMessage& message) {
         sender.room = room.get();
         sender.user.location = incoming.roomno;
         Room& opened = *room;
+        opened.order = ++latest_;
+        inOrder_.emplace(opened.order, &opened);
         rooms_.emplace(std::move(roomno), std::move(room));
         log::line("room " + log::text(opened.record.roomno.view()) + " opened by " +
                   log::text(sender.user.account.view()));
@@ -156,13 +158,8 @@ void Rooms::close(Room& room) {
     }
     log::line("room " + log::text(room.record.roomno.view()) + " closed");
     roster_.broadcast(makeFrame(roomMessage(kRoom, sub::kRoomClosed, room.record)));
+    inOrder_.erase(room.order);
     rooms_.erase(std::string(room.record.roomno.view()));
-}
-
-void Rooms::sendAll(Peer& peer) const {
-    for (const auto& [roomno, room] : rooms_) {
-        peer.deliver(room->announcement);
-    }
 }
 
 }  // namespace ardentis::server

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -24,9 +26,12 @@ class Rooms {
     void leaveRequest(Member& sender, const protocol::LobbyMessage& message);
     // The member leaves its room, if any; a host leaving closes the room.
     void leave(Member& member);
-    // A RoomUpdate for every open room, to a newcomer.
-    void sendAll(Peer& peer) const;
     [[nodiscard]] std::size_t size() const noexcept { return rooms_.size(); }
+    // The rooms in the order they opened, for newcomers' lists; the latest one's number.
+    [[nodiscard]] const std::map<std::uint64_t, Room*>& inOrder() const noexcept {
+        return inOrder_;
+    }
+    [[nodiscard]] std::uint64_t latest() const noexcept { return latest_; }
 
   private:
     void close(Room& room);
@@ -36,6 +41,8 @@ class Rooms {
 
     Roster& roster_;
     std::unordered_map<std::string, std::unique_ptr<Room>> rooms_;  // by room number
+    std::map<std::uint64_t, Room*> inOrder_;
+    std::uint64_t latest_ = 0;
 };
 
 }  // namespace ardentis::server

@@ -11,7 +11,9 @@ Member* Roster::add(Peer& peer, const protocol::UserRecord& user) {
     member->peer = &peer;
     member->user = user;
     member->slot = list_.size();
+    member->order = ++latest_;
     Member* raw = member.get();
+    inOrder_.emplace(raw->order, raw);
     byAccount_.emplace(std::move(account), std::move(member));
     list_.push_back(raw);
     return raw;
@@ -23,6 +25,7 @@ void Roster::remove(Member& member) {
     list_[member.slot] = last;
     last->slot = member.slot;
     list_.pop_back();
+    inOrder_.erase(member.order);
     byAccount_.erase(std::string(member.user.account.view()));
 }
 

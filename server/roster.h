@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,10 +25,17 @@ class Roster {
     void broadcast(const Frame& frame, const Member* except = nullptr) const;
     [[nodiscard]] const std::vector<Member*>& members() const noexcept { return list_; }
     [[nodiscard]] std::size_t size() const noexcept { return list_.size(); }
+    // The users in the order they came, for newcomers' lists; the latest one's number.
+    [[nodiscard]] const std::map<std::uint64_t, Member*>& inOrder() const noexcept {
+        return inOrder_;
+    }
+    [[nodiscard]] std::uint64_t latest() const noexcept { return latest_; }
 
   private:
     std::unordered_map<std::string, std::unique_ptr<Member>> byAccount_;
     std::vector<Member*> list_;
+    std::map<std::uint64_t, Member*> inOrder_;
+    std::uint64_t latest_ = 0;
 };
 
 }  // namespace ardentis::server

@@ -154,7 +154,7 @@ void Session::flush() {
 }
 
 void Session::finishBatch() {
-    queue().finishBatch();
+    batchWritten(Clock::now());
     // A newcomer's lists make one huge batch; thousands of idle connections must not
     // each keep room for one.
     constexpr std::size_t kKeptBuffers = 256;

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "server/account_store.h"
+#include "server/connection.h"
 #include "server/frame_reader.h"
 #include "server/lobby.h"
 #include "server/log.h"
@@ -57,7 +58,11 @@ class Authority : public ::testing::Test {
         protocol::UserRecord user;
         user.account = user.nickname = text::Gbk(account);
         user.password = text::Gbk("secret");
-        return *lobby.enter(inboxes.emplace_back(), user);  // crashes when refused
+        Member& member = *lobby.enter(inboxes.emplace_back(), user);  // crashes when refused
+        for (const Frame& frame : lobby.moreLists(member, 1000)) {
+            inboxes.back().deliver(frame);
+        }
+        return member;
     }
     static Lines take(const Member& member) {
         return std::exchange(static_cast<Inbox*>(member.peer)->seen, {});
@@ -259,6 +264,32 @@ TEST_F(Authority, ATakenOverOrDroppedUserKeepsItsSeatUntilTheGraceEnds) {
     EXPECT_EQ(take(third), (Lines{"4,12 5|first", "4,0 Map|5|third 8/1", "4,0 Map|6|late 8/2"}));
 }
 
+// A newcomer's lists come in pieces as its connection takes them: every user, then every room, as
+// they are when the piece is taken; one gone since is skipped, one come since is not repeated.
+TEST_F(Authority, ANewcomersListsComeInPiecesAsTheyAreWhenTaken) {
+    Member& a = enter("a");
+    Member& b = enter("b");
+    (void)enter("c");
+    lobby.handle(a, roomRecord(0, "7", "a"));
+    protocol::UserRecord user;
+    user.account = user.nickname = text::Gbk("new");
+    Inbox& inbox = inboxes.emplace_back();
+    Member& newcomer = *lobby.enter(inbox, user);
+    const auto piece = [&](std::size_t count) {
+        for (const Frame& frame : lobby.moreLists(newcomer, count)) {
+            inbox.deliver(frame);
+        }
+        return std::exchange(inbox.seen, {});
+    };
+    EXPECT_EQ(piece(1), (Lines{"0,0 new|new|lobby", "2,0 a|a|lobby"}));
+    lobby.leave(b);
+    (void)enter("d");
+    lobby.handle(a, record(2, 0, {"a", "", "a2"}));
+    EXPECT_EQ(piece(10), (Lines{"2,1 b|b|lobby", "2,0 d|d|lobby", "2,0 a|a2|7", "2,0 c|c|lobby",
+                                "2,0 new|new|lobby", "4,0 Map|7|a 8/1"}));
+    EXPECT_TRUE(piece(10).empty() && newcomer.lists.done());
+}
+
 TEST(LobbyRules, WithTakeoverOffOnlyAUserWhoseSeatIsHeldComesBackInASecondSession) {
     std::deque<Inbox> inboxes(4);
     Lobby lobby({}, LobbyRules{.takeover = false, .seatGrace = 1s}, [](auto, auto) {});
@@ -351,14 +382,15 @@ TEST(Session, ANewLogInTakesOverAStaleSessionAndADroppedMembersSeatWaitsForIt) {
 }
 
 // A silent connection holds a place until the log-in timeout; half a record, then gone, is
-// dropped; a reader too slow is cut off; the server's ends probe idle peers.
+// dropped; a reader that stops is cut off; the server's ends probe idle peers.
 TEST(Session, SurplusSilentAndSlowConnectionsAreClosedTheOthersGetEverythingInOrder) {
     const ScratchDirectory dir;
     ServerOptions options = testOptions(dir);
     options.maxClients = 3;
     options.loginTimeout = 500ms;
     options.keepAliveIdle = 17s;
-    options.queueLimit = 64;
+    options.queueBytes = 64 * protocol::kRecordSize;
+    options.slowReader = 200ms;
     const RunningServer server(options);
     auto talker = loggedIn(server.port(), "talker");
     auto reader = loggedIn(server.port(), "reader");
@@ -408,6 +440,57 @@ TEST(Session, SurplusSilentAndSlowConnectionsAreClosedTheOthersGetEverythingInOr
     EXPECT_EQ(idle, (std::vector<int>{17, 17})) << "the talker's and the reader's";
 }
 
+// Records queued behind a write cut a reader off only once it has taken nothing for the set time
+// with the bound's worth waiting, or at once with sixteen times that: a burst every connection
+// gets at once is no sign of a slow reader.
+TEST(SlowReader, IsCutOffOnlyWhenItTookNothingForAWhileOrFallsFarBehind) {
+    struct Probe final : Connection {
+        using Connection::batchWritten;
+        using Connection::Connection;
+        using Connection::queue;
+        void checkLogin(std::string /*account*/, std::string /*password*/) override {}
+        void flushSoon() override {}
+        void closeSoon() override { cut = true; }
+        void ended() override {}
+        [[nodiscard]] Clock::time_point now() const override { return at; }
+        // Delivers until cut off; how many records then wait behind the write under way.
+        std::size_t fill(std::size_t most) {
+            const Frame frame = makeFrame(record(1, 0, {"a>>b"}));
+            if (!queue().writing()) {
+                deliver(frame);
+                (void)queue().startBatch();
+            }
+            for (std::size_t i = 0; i < most && !cut; ++i) {
+                deliver(frame);
+            }
+            return queue().pending();
+        }
+        Clock::time_point at;
+        bool cut = false;
+    };
+    ServerOptions options;
+    options.queueBytes = 4 * protocol::kRecordSize;
+    options.slowReader = 100ms;
+    Lobby lobby({});
+    Probe reading(options, lobby, {});
+    EXPECT_EQ(reading.fill(63), 63U) << "it took a batch just now";
+    EXPECT_FALSE(reading.cut);
+    EXPECT_EQ(reading.fill(2), 64U);
+    EXPECT_TRUE(reading.cut) << "sixteen times the bound";
+    Probe stopped(options, lobby, {});
+    stopped.at += 99ms;
+    (void)stopped.fill(10);
+    EXPECT_FALSE(stopped.cut);
+    stopped.at += 1ms;
+    EXPECT_EQ(stopped.fill(10), 10U);
+    EXPECT_TRUE(stopped.cut);
+    Probe again(options, lobby, {});
+    again.at += 1s;
+    again.batchWritten(again.at);  // took something just now
+    (void)again.fill(10);
+    EXPECT_FALSE(again.cut);
+}
+
 // Records come out whole, once, in order, whatever the first read's size (later reads are as
 // large as the reader offers), and none after the handler says stop.
 TEST(FrameReader, RecordsComeOutWholeOnceInOrderAtEverySplitPointUntilTheHandlerStops) {
@@ -442,14 +525,15 @@ TEST(CommandLine, TakesEveryOptionAndRefusesBadValues) {
              "--max-clients",    "5",       "--login-timeout-ms", "200",
              "--hash-cost",      "min",     "--queue-limit",      "64",
              "--keepalive-idle", "7",       "--chat-burst",       "3",
-             "--takeover",       "off",     "--seat-grace-ms",    "0"});
+             "--takeover",       "off",     "--seat-grace-ms",    "0",
+             "--slow-reader-ms", "300"});
     ASSERT_TRUE(command);
     const ServerOptions& o = command->options;
     EXPECT_EQ(std::tuple(command->kind, o.host, o.port, o.database, o.autoRegister, o.maxClients),
               std::tuple(CommandKind::Serve, "::1", 0, "x.db", true, 5U));
-    EXPECT_EQ(std::tuple(o.loginTimeout, o.hashCost, o.keepAliveIdle, o.chatBurst, o.queueLimit,
-                         o.takeover, o.seatGrace),
-              std::tuple(200ms, HashCost::Minimum, 7s, 3.0, 64U, false, 0ms));
+    EXPECT_EQ(std::tuple(o.loginTimeout, o.hashCost, o.keepAliveIdle, o.chatBurst, o.queueBytes,
+                         o.takeover, o.seatGrace, o.slowReader),
+              std::tuple(200ms, HashCost::Minimum, 7s, 3.0, 64U * 376, false, 0ms, 300ms));
     // clang-format off
     for (const Args& refused : std::vector<Args>{
              {"--listen", "8888"}, {"--listen", "host:65536"}, {"--max-clients", "0"},
