@@ -6,6 +6,7 @@
 #include "protocol/message_kind.h"
 #include "server/log.h"
 #include "server/outgoing.h"
+#include "server/resume_token.h"
 #include "server/room_relay.h"
 
 namespace ardentis::server {
@@ -19,7 +20,7 @@ namespace sub = protocol::subcommand;
 Lobby::Lobby(NicknameChanged nicknameChanged, LobbyRules rules, Schedule schedule)
     : nicknameChanged_(std::move(nicknameChanged)), rules_(rules), schedule_(std::move(schedule)) {}
 
-Member* Lobby::enter(Peer& peer, const protocol::UserRecord& user) {
+Member* Lobby::enter(Peer& peer, const protocol::UserRecord& user, std::string_view token) {
     protocol::UserRecord record = user;
     record.password = text::Gbk();
     record.location = text::Gbk(lobbyLocation());
@@ -27,12 +28,12 @@ Member* Lobby::enter(Peer& peer, const protocol::UserRecord& user) {
         if (known->peer != nullptr && !rules_.takeover) {
             return nullptr;
         }
-        return takeOver(*known, peer, record);
+        return takeOver(*known, peer, record, token);
     }
     Member* member = roster_.add(peer, record);
     member->announced = record;
     member->announcement = makeFrame(userMessage(cmd::kUser, sub::kUserUpdate, record));
-    greet(peer, record);
+    greet(peer, record, token);
     for (Member* other : roster_.members()) {
         if (other != member) {
             other->deliver(member->announcement);
@@ -41,8 +42,10 @@ Member* Lobby::enter(Peer& peer, const protocol::UserRecord& user) {
     return member;
 }
 
-void Lobby::greet(Peer& peer, const protocol::UserRecord& record) {
-    peer.deliver(makeFrame(userMessage(cmd::kLogin, sub::kLoginOk, record)));
+void Lobby::greet(Peer& peer, const protocol::UserRecord& record, std::string_view token) {
+    protocol::LobbyMessage ok = userMessage(cmd::kLogin, sub::kLoginOk, record);
+    resume_token::write(token, ok);
+    peer.deliver(makeFrame(ok));
     // Everyone as the others know them: the frames are shared, not encoded per newcomer.
     for (const Member* online : roster_.members()) {
         peer.deliver(online->announcement);
@@ -50,7 +53,8 @@ void Lobby::greet(Peer& peer, const protocol::UserRecord& record) {
     rooms_.sendAll(peer);
 }
 
-Member* Lobby::takeOver(Member& member, Peer& peer, const protocol::UserRecord& record) {
+Member* Lobby::takeOver(Member& member, Peer& peer, const protocol::UserRecord& record,
+                        std::string_view token) {
     if (Peer* old = std::exchange(member.peer, &peer); old != nullptr) {
         old->replaced();
     } else {
@@ -58,7 +62,7 @@ Member* Lobby::takeOver(Member& member, Peer& peer, const protocol::UserRecord& 
         log::line(log::text(member.user.account.view()) + " back within the seat's grace");
     }
     // The client starts afresh in the lobby; the others see the same user as before.
-    greet(peer, record);
+    greet(peer, record, token);
     if (member.room != nullptr) {
         if (rules_.seatGrace.count() > 0) {
             member.seatUnclaimed = true;

@@ -441,20 +441,22 @@ TEST(CommandLine, TakesEveryOptionAndRefusesBadValues) {
              "--max-clients",    "5",       "--login-timeout-ms", "200",
              "--hash-cost",      "min",     "--queue-limit",      "64",
              "--keepalive-idle", "7",       "--chat-burst",       "3",
-             "--takeover",       "off",     "--seat-grace-ms",    "0"});
+             "--takeover",       "off",     "--seat-grace-ms",    "0",
+             "--token-days",     "0"});
     ASSERT_TRUE(command);
     const ServerOptions& o = command->options;
     EXPECT_EQ(std::tuple(command->kind, o.host, o.port, o.database, o.autoRegister, o.maxClients),
               std::tuple(CommandKind::Serve, "::1", 0, "x.db", true, 5U));
     EXPECT_EQ(std::tuple(o.loginTimeout, o.hashCost, o.keepAliveIdle, o.chatBurst, o.queueLimit,
-                         o.takeover, o.seatGrace),
-              std::tuple(200ms, HashCost::Minimum, 7s, 3.0, 64U, false, 0ms));
+                         o.takeover, o.seatGrace, o.tokenLifetime),
+              std::tuple(200ms, HashCost::Minimum, 7s, 3.0, 64U, false, 0ms, 0s));
+    EXPECT_EQ(parseCommandLine(Args{"--token-days", "30"})->options.tokenLifetime, 30 * 24h);
     // clang-format off
     for (const Args& refused : std::vector<Args>{
              {"--listen", "8888"}, {"--listen", "host:65536"}, {"--max-clients", "0"},
              {"--hash-cost", "cheap"}, {"--queue-limit"}, {"--login-timeout-ms", "-5"},
              {"--frobnicate", "1"}, {"--takeover", "yes"}, {"user", "remove"}, {"user", "list", "--nickname", "x"},
-             {"user", "rename", "bob"}}) {
+             {"user", "rename", "bob"}, {"--token-days", "3651"}, {"user", "passwd"}}) {
         // clang-format on
         EXPECT_FALSE(parseCommandLine(refused)) << refused[0] << " " << refused.back();
     }
@@ -463,6 +465,10 @@ TEST(CommandLine, TakesEveryOptionAndRefusesBadValues) {
     ASSERT_TRUE(add);
     EXPECT_EQ(std::tuple(add->kind, add->name, add->nickname),
               std::tuple(CommandKind::UserAdd, "bob", "Bobby"));
+    const auto passwd = parseCommandLine(Args{"user", "passwd", "bob", "--db", "x.db"});
+    ASSERT_TRUE(passwd);
+    EXPECT_EQ(std::tuple(passwd->kind, passwd->name, passwd->options.database),
+              std::tuple(CommandKind::UserPasswd, "bob", "x.db"));
 }
 
 TEST(LogText, ControlCharactersBackslashesAndBrokenBytesAreEscapedGbkShownAsUtf8) {
