@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <variant>
+
 namespace ardentis::server {
 namespace {
 
@@ -16,6 +18,21 @@ constexpr const char* kSchema =
     " uvalue1 INTEGER NOT NULL DEFAULT 0,"
     " uvalue2 INTEGER NOT NULL DEFAULT 0,"
     " uvalue3 INTEGER NOT NULL DEFAULT 0);";
+
+// Version 1 adds the resumption tokens to the accounts. What a file lacks is added in one
+// transaction when it is opened, so a file from an older server opens as it was.
+constexpr const char* kTokensSchema =
+    "CREATE TABLE IF NOT EXISTS tokens("
+    " digest BLOB PRIMARY KEY NOT NULL,"
+    " account BLOB NOT NULL,"
+    " expires INTEGER NOT NULL);"
+    "CREATE INDEX IF NOT EXISTS tokens_account ON tokens(account);"
+    "CREATE INDEX IF NOT EXISTS tokens_expires ON tokens(expires);"
+    "PRAGMA user_version = 1;";
+constexpr int kSchemaVersion = 1;
+
+// Tokens kept per account (one per client the user logs in from); older ones go first.
+constexpr int kKeptTokens = 8;
 
 constexpr const char* kColumns = "account, hash, nickname, uflag, uvalue1, uvalue2, uvalue3";
 
@@ -40,6 +57,71 @@ std::string columnBytes(sqlite3_stmt* statement, int index) {
     const auto* data = static_cast<const char*>(sqlite3_column_blob(statement, index));
     const int size = sqlite3_column_bytes(statement, index);
     return data == nullptr ? std::string() : std::string(data, static_cast<std::size_t>(size));
+}
+
+using Value = std::variant<std::string_view, std::int64_t>;
+
+// Runs one statement with its values bound in order; false when it fails.
+bool run(sqlite3* db, const std::string& sql, std::initializer_list<Value> values) {
+    const Statement statement = prepare(db, sql);
+    if (!statement) {
+        return false;
+    }
+    int index = 0;
+    for (const Value& value : values) {
+        ++index;
+        if (const auto* bytes = std::get_if<std::string_view>(&value)) {
+            bindBytes(statement.get(), index, *bytes);
+        } else {
+            sqlite3_bind_int64(statement.get(), index, std::get<std::int64_t>(value));
+        }
+    }
+    return sqlite3_step(statement.get()) == SQLITE_DONE;
+}
+
+// A write transaction, rolled back unless committed.
+class Transaction {
+  public:
+    explicit Transaction(sqlite3* db)
+        : db_(db),
+          open_(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK) {}
+    ~Transaction() {
+        if (open_) {
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    [[nodiscard]] bool began() const noexcept { return open_; }
+    [[nodiscard]] bool commit() {
+        if (!open_ || sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            return false;  // still open: the destructor rolls it back
+        }
+        open_ = false;
+        return true;
+    }
+
+  private:
+    sqlite3* db_;
+    bool open_;
+};
+
+int schemaVersion(sqlite3* db) {
+    const Statement statement = prepare(db, "PRAGMA user_version");
+    return statement && sqlite3_step(statement.get()) == SQLITE_ROW
+               ? sqlite3_column_int(statement.get(), 0)
+               : -1;
+}
+
+bool migrate(sqlite3* db) {
+    if (schemaVersion(db) >= kSchemaVersion) {
+        return true;
+    }
+    Transaction transaction(db);
+    return transaction.began() &&
+           sqlite3_exec(db, kTokensSchema, nullptr, nullptr, nullptr) == SQLITE_OK &&
+           transaction.commit();
 }
 
 Account readAccount(sqlite3_stmt* statement) {
@@ -74,7 +156,7 @@ std::expected<AccountStore, StoreError> AccountStore::open(const std::string& pa
     }
     // Another process (the user command beside a running server) may hold the file.
     sqlite3_busy_timeout(raw, 2000);
-    if (sqlite3_exec(raw, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK) {
+    if (sqlite3_exec(raw, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK || !migrate(raw)) {
         return std::unexpected(store.error(StoreError::Kind::Open));
     }
     return store;
@@ -120,15 +202,66 @@ std::expected<void, StoreError> AccountStore::add(const Account& account) {
 }
 
 std::expected<bool, StoreError> AccountStore::remove(std::string_view account) {
-    const Statement statement = prepare(db_.get(), "DELETE FROM accounts WHERE account = ?");
-    if (!statement) {
+    Transaction transaction(db_.get());
+    if (!transaction.began() ||
+        !run(db_.get(), "DELETE FROM tokens WHERE account = ?", {account}) ||
+        !run(db_.get(), "DELETE FROM accounts WHERE account = ?", {account})) {
         return std::unexpected(error(StoreError::Kind::Query));
     }
-    bindBytes(statement.get(), 1, account);
-    if (sqlite3_step(statement.get()) != SQLITE_DONE) {
+    const bool removed = sqlite3_changes(db_.get()) > 0;
+    if (!transaction.commit()) {
         return std::unexpected(error(StoreError::Kind::Query));
     }
-    return sqlite3_changes(db_.get()) > 0;
+    return removed;
+}
+
+std::expected<bool, StoreError> AccountStore::setPassword(std::string_view account,
+                                                          std::string_view hash) {
+    Transaction transaction(db_.get());
+    if (!transaction.began() ||
+        !run(db_.get(), "UPDATE accounts SET hash = CAST(? AS TEXT) WHERE account = ?",
+             {hash, account})) {
+        return std::unexpected(error(StoreError::Kind::Query));
+    }
+    const bool changed = sqlite3_changes(db_.get()) > 0;
+    if (!run(db_.get(), "DELETE FROM tokens WHERE account = ?", {account}) ||
+        !transaction.commit()) {
+        return std::unexpected(error(StoreError::Kind::Query));
+    }
+    return changed;
+}
+
+std::expected<bool, StoreError> AccountStore::storeToken(std::string_view account,
+                                                         const StoredToken& fresh,
+                                                         std::optional<std::string_view> used,
+                                                         std::int64_t now) {
+    sqlite3* db = db_.get();
+    Transaction transaction(db);
+    if (!transaction.began()) {
+        return std::unexpected(error(StoreError::Kind::Query));
+    }
+    if (used) {
+        if (!run(db, "DELETE FROM tokens WHERE digest = ? AND account = ? AND expires > ?",
+                 {*used, account, now})) {
+            return std::unexpected(error(StoreError::Kind::Query));
+        }
+        if (sqlite3_changes(db) == 0) {
+            return false;  // rolled back: nothing was written
+        }
+    }
+    const bool kept =
+        run(db, "INSERT INTO tokens (digest, account, expires) VALUES (?, ?, ?)",
+            {fresh.digest, account, fresh.expires}) &&
+        run(db, "DELETE FROM tokens WHERE expires <= ?", {now}) &&
+        run(db,
+            "DELETE FROM tokens WHERE account = ?1 AND rowid NOT IN (SELECT rowid FROM tokens"
+            " WHERE account = ?1 ORDER BY rowid DESC LIMIT " +
+                std::to_string(kKeptTokens) + ")",
+            {account});
+    if (!kept || !transaction.commit()) {
+        return std::unexpected(error(StoreError::Kind::Query));
+    }
+    return true;
 }
 
 std::expected<std::vector<Account>, StoreError> AccountStore::list() {

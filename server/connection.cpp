@@ -7,6 +7,7 @@
 #include "protocol/message_kind.h"
 #include "server/log.h"
 #include "server/outgoing.h"
+#include "server/resume_token.h"
 
 namespace ardentis::server {
 namespace {
@@ -87,27 +88,27 @@ void Connection::login(const protocol::LobbyMessage& message) {
         return;
     }
     state_ = State::Checking;
-    checkLogin(account_, std::move(password));
+    checkLogin({account_, std::move(password), resume_token::read(message)});
 }
 
-void Connection::loginAnswered(std::optional<protocol::UserRecord> user) {
+void Connection::loginAnswered(std::optional<LoginGrant> grant) {
     if (state_ != State::Checking) {
         return;
     }
     state_ = State::AwaitingLogin;
-    if (!user) {
+    if (!grant) {
         log::line(who() + " log-in bad");
         deliver(makeFrame(emptyMessage(cmd::kLogin, sub::kLoginBad)));
         return;
     }
-    member_ = lobby_.enter(*this, *user);
+    member_ = lobby_.enter(*this, grant->user, grant->token);
     if (member_ == nullptr) {
         log::line(who() + " log-in refused: already on line");
         deliver(makeFrame(emptyMessage(cmd::kLogin, sub::kLoginDup)));
         return;
     }
     state_ = State::LoggedIn;
-    log::line(who() + " logged in");
+    log::line(who() + (grant->resumed ? " logged in (resumed)" : " logged in"));
     pullLists();
 }
 

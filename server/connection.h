@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -13,6 +12,7 @@
 #include "server/flood_control.h"
 #include "server/frame_reader.h"
 #include "server/lobby.h"
+#include "server/login_grant.h"
 #include "server/member.h"
 #include "server/options.h"
 #include "server/out_queue.h"
@@ -27,7 +27,6 @@ namespace ardentis::server {
 class Connection : public Peer {
   public:
     using Clock = std::chrono::steady_clock;
-    using LoginDone = std::function<void(std::optional<protocol::UserRecord>)>;
 
     Connection(const ServerOptions& options, Lobby& lobby, Clock::time_point now);
 
@@ -47,7 +46,7 @@ class Connection : public Peer {
     [[nodiscard]] std::span<std::byte> readSpace() noexcept { return reader_.space(); }
     void received(std::size_t count, Clock::time_point now);
     // The log-in's answer; ignored unless a check is under way.
-    void loginAnswered(std::optional<protocol::UserRecord> user);
+    void loginAnswered(std::optional<LoginGrant> grant);
     [[nodiscard]] OutQueue& queue() noexcept { return queue_; }
     // The batch under way has been written: the reader is taking records, and the lists it
     // is owed may go on.
@@ -56,8 +55,8 @@ class Connection : public Peer {
     [[nodiscard]] const std::string& address() const noexcept { return address_; }
     [[nodiscard]] std::string who() const;
 
-    // Checks an account and password; the answer comes later through loginAnswered().
-    virtual void checkLogin(std::string account, std::string password) = 0;
+    // Checks a log-in; the answer comes later through loginAnswered().
+    virtual void checkLogin(LoginAttempt attempt) = 0;
     // Records wait and no write is under way.
     virtual void flushSoon() = 0;
     // The queue is past its bound: close soon, not on the spot, since the lobby may be

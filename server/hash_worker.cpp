@@ -1,17 +1,27 @@
 #include "server/hash_worker.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace ardentis::server {
 
-HashWorker::HashWorker(Post post, std::size_t maxQueued)
-    : post_(std::move(post)),
-      maxQueued_(maxQueued),
-      thread_([this](const std::stop_token& stop) { loop(stop); }) {}
+HashWorker::HashWorker(Post post, std::size_t maxQueued, std::size_t threads)
+    : post_(std::move(post)), maxQueued_(maxQueued) {
+    threads_.reserve(std::max<std::size_t>(threads, 1));
+    for (std::size_t i = 0; i < std::max<std::size_t>(threads, 1); ++i) {
+        threads_.emplace_back([this](const std::stop_token& stop) { loop(stop); });
+    }
+}
 
 HashWorker::~HashWorker() {
-    thread_.request_stop();
+    for (std::jthread& thread : threads_) {
+        thread.request_stop();
+    }
     wake_.notify_all();
+}
+
+std::size_t HashWorker::threadsForCores() {
+    return std::max(1U, std::thread::hardware_concurrency());
 }
 
 bool HashWorker::submit(Job job) {

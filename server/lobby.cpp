@@ -6,6 +6,7 @@
 #include "protocol/message_kind.h"
 #include "server/log.h"
 #include "server/outgoing.h"
+#include "server/resume_token.h"
 #include "server/room_relay.h"
 
 namespace ardentis::server {
@@ -35,7 +36,7 @@ void take(const Ordered& items, std::uint64_t& next, std::uint64_t last, std::si
 Lobby::Lobby(NicknameChanged nicknameChanged, LobbyRules rules, Schedule schedule)
     : nicknameChanged_(std::move(nicknameChanged)), rules_(rules), schedule_(std::move(schedule)) {}
 
-Member* Lobby::enter(Peer& peer, const protocol::UserRecord& user) {
+Member* Lobby::enter(Peer& peer, const protocol::UserRecord& user, std::string_view token) {
     protocol::UserRecord record = user;
     record.password = text::Gbk();
     record.location = text::Gbk(lobbyLocation());
@@ -43,12 +44,12 @@ Member* Lobby::enter(Peer& peer, const protocol::UserRecord& user) {
         if (known->peer != nullptr && !rules_.takeover) {
             return nullptr;
         }
-        return takeOver(*known, peer, record);
+        return takeOver(*known, peer, record, token);
     }
     Member* member = roster_.add(peer, record);
     member->announced = record;
     member->announcement = makeFrame(userMessage(cmd::kUser, sub::kUserUpdate, record));
-    greet(*member, record);
+    greet(*member, record, token);
     for (Member* other : roster_.members()) {
         if (other != member) {
             other->deliver(member->announcement);
@@ -57,8 +58,10 @@ Member* Lobby::enter(Peer& peer, const protocol::UserRecord& user) {
     return member;
 }
 
-void Lobby::greet(Member& member, const protocol::UserRecord& record) {
-    member.deliver(makeFrame(userMessage(cmd::kLogin, sub::kLoginOk, record)));
+void Lobby::greet(Member& member, const protocol::UserRecord& record, std::string_view token) {
+    protocol::LobbyMessage ok = userMessage(cmd::kLogin, sub::kLoginOk, record);
+    resume_token::write(token, ok);
+    member.deliver(makeFrame(ok));
     // The lists follow as the connection drains: a lobby of thousands must not land in one
     // queue at once, nor in every newcomer's at the same time.
     member.lists = ListCursor{.lastUser = roster_.latest(), .lastRoom = rooms_.latest()};
@@ -74,7 +77,8 @@ std::vector<Frame> Lobby::moreLists(Member& member, std::size_t count) {
     return frames;
 }
 
-Member* Lobby::takeOver(Member& member, Peer& peer, const protocol::UserRecord& record) {
+Member* Lobby::takeOver(Member& member, Peer& peer, const protocol::UserRecord& record,
+                        std::string_view token) {
     if (Peer* old = std::exchange(member.peer, &peer); old != nullptr) {
         old->replaced();
     } else {
@@ -82,7 +86,7 @@ Member* Lobby::takeOver(Member& member, Peer& peer, const protocol::UserRecord& 
         log::line(log::text(member.user.account.view()) + " back within the seat's grace");
     }
     // The client starts afresh in the lobby; the others see the same user as before.
-    greet(member, record);
+    greet(member, record, token);
     if (member.room != nullptr) {
         if (rules_.seatGrace.count() > 0) {
             member.seatUnclaimed = true;

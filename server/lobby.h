@@ -33,11 +33,13 @@ class Lobby {
 
     explicit Lobby(NicknameChanged nicknameChanged, LobbyRules rules = {}, Schedule schedule = {});
 
-    // Takes a user who has just logged in: LoginOk and the lists go to the newcomer, the
-    // newcomer's record to everyone else. A user still on line (or whose seat is held) is
-    // taken over: nobody else hears of it, and a seat in a room waits for the user to ask
-    // for it again. nullptr when the account is on line and takeover is off.
-    [[nodiscard]] Member* enter(Peer& peer, const protocol::UserRecord& user);
+    // Takes a user who has just logged in: LoginOk (with the user's resumption token, when
+    // there is one) and the lists go to the newcomer, the newcomer's record to everyone
+    // else. A user still on line (or whose seat is held) is taken over: nobody else hears
+    // of it, and a seat in a room waits for the user to ask for it again. nullptr when the
+    // account is on line and takeover is off.
+    [[nodiscard]] Member* enter(Peer& peer, const protocol::UserRecord& user,
+                                std::string_view token = {});
     void handle(Member& sender, const protocol::LobbyMessage& message);
     // Up to `count` more records of the lists a newcomer is owed (every user, then every room,
     // as they are now), taken as its connection has room for them; empty once all went.
@@ -53,8 +55,9 @@ class Lobby {
     [[nodiscard]] std::size_t rooms() const noexcept { return rooms_.size(); }
 
   private:
-    void greet(Member& member, const protocol::UserRecord& record);
-    Member* takeOver(Member& member, Peer& peer, const protocol::UserRecord& record);
+    void greet(Member& member, const protocol::UserRecord& record, std::string_view token);
+    Member* takeOver(Member& member, Peer& peer, const protocol::UserRecord& record,
+                     std::string_view token);
     void holdSeat(Member& member);
     void seatExpired(const std::string& account, std::uint64_t ticket);
     void depart(Member& member);

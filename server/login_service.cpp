@@ -6,11 +6,19 @@
 
 #include "server/log.h"
 #include "server/password_hasher.h"
+#include "server/resume_token.h"
 
 namespace ardentis::server {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Token expiries are wall-clock seconds, so they hold across restarts.
+std::int64_t wallSeconds() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
 
 }  // namespace
 
@@ -41,8 +49,8 @@ LoginService::LoginService(const ServerOptions& options, AccountStore& store, Ha
       post_(std::move(post)),
       throttle_(options.loginFailures, options.loginFailureWindow) {}
 
-void LoginService::answer(Done done, std::optional<protocol::UserRecord> user) {
-    post_([done = std::move(done), user = std::move(user)] { done(user); });
+void LoginService::answer(Done done, std::optional<LoginGrant> granted) {
+    post_([done = std::move(done), granted = std::move(granted)] { done(granted); });
 }
 
 void LoginService::fail(const std::string& address, Done done) {
@@ -50,30 +58,68 @@ void LoginService::fail(const std::string& address, Done done) {
     answer(std::move(done), std::nullopt);
 }
 
-void LoginService::check(std::string account, std::string password, std::string address,
-                         Done done) {
+std::optional<LoginGrant> LoginService::grant(const Account& account,
+                                              std::optional<std::string_view> used) {
+    LoginGrant granted{userOf(account), {}, used.has_value()};
+    if (options_.tokenLifetime.count() <= 0) {
+        return granted;
+    }
+    const std::int64_t now = wallSeconds();
+    std::string token = resume_token::make();
+    const auto kept = store_.storeToken(
+        account.account, {resume_token::digest(token), now + options_.tokenLifetime.count()}, used,
+        now);
+    if (!kept) {
+        log::line("account store: " + log::plain(kept.error().detail));
+    } else if (*kept) {
+        granted.token = std::move(token);
+        return granted;
+    }
+    if (used) {
+        return std::nullopt;  // the token is not there, or cannot be checked: not on its own
+    }
+    return granted;  // the password was good: in, only without a token for next time
+}
+
+void LoginService::check(LoginAttempt attempt, std::string address, Done done) {
     if (!throttle_.allowed(address, Clock::now())) {
         log::line("log-in refused: too many failures from " + log::plain(address));
         answer(std::move(done), std::nullopt);
         return;
     }
-    if (account.empty() || account.size() > 20) {
+    if (attempt.account.empty() || attempt.account.size() > 20) {
         fail(address, std::move(done));
         return;
     }
-    auto found = store_.find(account);
+    auto found = store_.find(attempt.account);
     if (!found) {
         log::line("account store: " + log::plain(found.error().detail));
         answer(std::move(done), std::nullopt);
         return;
     }
     if (std::optional<Account>& stored = *found) {
-        verify(std::move(*stored), std::move(password), std::move(address), std::move(done));
-    } else if (options_.autoRegister && isValidAccountName(account)) {
-        enrol(std::move(account), std::move(password), std::move(done));
+        // A token that does not let the user in is no failure yet: the password decides.
+        if (!resume(*stored, attempt.token, done)) {
+            verify(std::move(*stored), std::move(attempt.password), std::move(address),
+                   std::move(done));
+        }
+    } else if (options_.autoRegister && isValidAccountName(attempt.account)) {
+        enrol(std::move(attempt.account), std::move(attempt.password), std::move(done));
     } else {
         fail(address, std::move(done));
     }
+}
+
+bool LoginService::resume(const Account& account, const std::string& token, Done& done) {
+    if (token.empty() || options_.tokenLifetime.count() <= 0) {
+        return false;
+    }
+    auto granted = grant(account, resume_token::digest(token));
+    if (!granted) {
+        return false;
+    }
+    answer(std::move(done), std::move(granted));
+    return true;
 }
 
 void LoginService::verify(Account account, std::string password, std::string address, Done done) {
@@ -85,7 +131,7 @@ void LoginService::verify(Account account, std::string password, std::string add
             return std::function<void()>(
                 [this, good, account = std::move(account), address = std::move(address), shared] {
                     if (good) {
-                        (*shared)(userOf(account));
+                        (*shared)(grant(account));
                     } else {
                         throttle_.failed(address, Clock::now());
                         (*shared)(std::nullopt);
@@ -117,7 +163,7 @@ void LoginService::enrol(std::string account, std::string password, Done done) {
                     return;
                 }
                 log::line("account " + log::text(account) + " registered");
-                (*shared)(userOf(created));
+                (*shared)(grant(created));
             });
     });
     if (!queued) {

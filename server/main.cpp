@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     if (command->kind == CommandKind::Serve) {
         return serve(command->options);
     }
-    if (command->kind == CommandKind::UserAdd) {
+    if (command->kind == CommandKind::UserAdd || command->kind == CommandKind::UserPasswd) {
         std::string password;
         {
             const HiddenInput hidden;

@@ -137,6 +137,15 @@ std::expected<bool, UsageError> parseValued(std::string_view name, std::string_v
         o.keepAliveIdle = std::chrono::seconds(s);
         return ok;
     }
+    if (name == "--token-days") {
+        constexpr std::size_t kMaxDays = 3650;
+        const auto days = parseNumber<std::size_t>(value, 0, kMaxDays);
+        if (!days) {
+            return bad();
+        }
+        o.tokenLifetime = std::chrono::days(*days);
+        return true;
+    }
     if (name == "--takeover") {
         if (value != "on" && value != "off") {
             return bad();
@@ -166,19 +175,20 @@ std::expected<Command, UsageError> parseCommandLine(std::span<const std::string_
     std::size_t i = 0;
     if (!arguments.empty() && arguments[0] == "user") {
         if (arguments.size() < 2) {
-            return std::unexpected(UsageError{"user wants add, list or remove"});
+            return std::unexpected(UsageError{"user wants add, passwd, list or remove"});
         }
         const std::string_view verb = arguments[1];
-        const bool named = verb == "add" || verb == "remove";
+        const bool named = verb == "add" || verb == "passwd" || verb == "remove";
         if (verb != "list" && !named) {
             return std::unexpected(UsageError{"unknown user command: " + std::string(verb)});
         }
         if (named && (arguments.size() < 3 || arguments[2].starts_with("--"))) {
             return std::unexpected(UsageError{"user " + std::string(verb) + " wants a NAME"});
         }
-        command.kind = verb == "add"    ? CommandKind::UserAdd
-                       : verb == "list" ? CommandKind::UserList
-                                        : CommandKind::UserRemove;
+        command.kind = verb == "add"      ? CommandKind::UserAdd
+                       : verb == "passwd" ? CommandKind::UserPasswd
+                       : verb == "list"   ? CommandKind::UserList
+                                          : CommandKind::UserRemove;
         if (named) {
             command.name = std::string(arguments[2]);
         }
@@ -229,6 +239,8 @@ std::string usageText() {
     return "usage: ardentis-server [options]\n"
            "       ardentis-server user add NAME [--nickname TEXT] [--db FILE]  (password on "
            "stdin)\n"
+           "       ardentis-server user passwd NAME [--db FILE]  (new password on stdin; its "
+           "tokens end)\n"
            "       ardentis-server user list [--db FILE]\n"
            "       ardentis-server user remove NAME [--db FILE]\n"
            "options:\n"
@@ -253,7 +265,9 @@ std::string usageText() {
            "  --takeover on|off           a good log-in replaces the account's open session "
            "(on)\n"
            "  --seat-grace-ms N           a dropped member's room seat is kept this long; 0 "
-           "frees it at once (20000)\n";
+           "frees it at once (20000)\n"
+           "  --token-days N              days a log-in's resumption token lets its client back "
+           "in without a password; 0: no tokens (7)\n";
 }
 
 }  // namespace ardentis::server

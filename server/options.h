@@ -35,14 +35,16 @@ struct ServerOptions {
     std::chrono::seconds keepAliveIdle{60};
     bool takeover = true;  // a good log-in replaces a session of the same account still open
     std::chrono::milliseconds seatGrace{20000};  // a dropped member's seat waits this long
+    // How long a resumption token lets its client back in without a password; zero: no tokens.
+    std::chrono::seconds tokenLifetime = std::chrono::days(7);
 };
 
-enum class CommandKind : std::uint8_t { Serve, UserAdd, UserList, UserRemove, Help };
+enum class CommandKind : std::uint8_t { Serve, UserAdd, UserPasswd, UserList, UserRemove, Help };
 
 struct Command {
     CommandKind kind = CommandKind::Serve;
     ServerOptions options;
-    std::string name;                     // user add/remove: the account, as typed (UTF-8)
+    std::string name;                     // user add/passwd/remove: the account, as typed (UTF-8)
     std::optional<std::string> nickname;  // user add --nickname
 };
 

@@ -21,7 +21,7 @@
 namespace ardentis::server {
 namespace {
 
-// Log-ins waiting for the hash worker before further ones are refused.
+// Log-ins waiting for a hash thread before further ones are refused.
 constexpr std::size_t kMaxQueuedHashes = 4096;
 
 }  // namespace
@@ -31,7 +31,7 @@ struct Server::Impl {
         : options(std::move(serverOptions)),
           store(std::move(accountStore)),
           worker([this](std::function<void()> work) { asio::post(io, std::move(work)); },
-                 kMaxQueuedHashes),
+                 kMaxQueuedHashes, HashWorker::threadsForCores()),
           login(options, store, worker,
                 [this](std::function<void()> work) { asio::post(io, std::move(work)); }),
           lobby([this](std::string_view account,

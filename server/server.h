@@ -12,7 +12,7 @@
 namespace ardentis::server {
 
 // The lobby server: one event loop, one listening socket, the sessions, the lobby, and
-// one worker thread for password hashes.
+// a thread a core for password hashes.
 class Server {
   public:
     Server(ServerOptions options, AccountStore store);

@@ -56,13 +56,19 @@ void Session::start() {
     std::error_code ignored;
     socket_.non_blocking(true, ignored);
     log::line(who() + " connected");
+    awaitLogin();
+    read();
+}
+
+void Session::awaitLogin() {
+    const std::uint64_t round = ++loginRound_;
     loginTimer_.expires_after(context_.options.loginTimeout);
-    loginTimer_.async_wait([self = shared_from_this()](const std::error_code& error) {
-        if (!error && !self->loggedIn()) {
+    loginTimer_.async_wait([self = shared_from_this(), round](const std::error_code& error) {
+        // A wait already due when a check began is out of date: only the latest one counts.
+        if (!error && round == self->loginRound_ && !self->loggedIn()) {
             self->close("no log-in in time");
         }
     });
-    read();
 }
 
 void Session::read() {
@@ -88,13 +94,17 @@ void Session::onRead(const std::error_code& error, std::size_t count) {
     }
 }
 
-void Session::checkLogin(std::string account, std::string password) {
-    context_.login.check(std::move(account), std::move(password), address(),
-                         [weak = weak_from_this()](std::optional<protocol::UserRecord> user) {
+void Session::checkLogin(LoginAttempt attempt) {
+    // The time a check takes is the server's own (a queue of password hashes after a
+    // restart, say), not the client's: the log-in timeout waits meanwhile.
+    ++loginRound_;
+    loginTimer_.cancel();
+    context_.login.check(std::move(attempt), address(),
+                         [weak = weak_from_this()](std::optional<LoginGrant> grant) {
                              if (auto self = weak.lock()) {
-                                 self->loginAnswered(std::move(user));
-                                 if (self->loggedIn()) {
-                                     self->loginTimer_.cancel();
+                                 self->loginAnswered(std::move(grant));
+                                 if (!self->loggedIn() && !self->closed()) {
+                                     self->awaitLogin();  // another try: a full period for it
                                  }
                              }
                          });

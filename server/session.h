@@ -2,6 +2,7 @@
 
 #include <asio/ip/tcp.hpp>
 #include <asio/steady_timer.hpp>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,7 +17,8 @@
 namespace ardentis::server {
 
 // One client connection over its socket: reads into the connection's records, times the
-// log-in, and writes what the connection queues, batched.
+// client's wait to log in (not the server's check of it), and writes what the connection
+// queues, batched.
 class Session final : public Connection, public std::enable_shared_from_this<Session> {
   public:
     struct Context {
@@ -37,7 +39,9 @@ class Session final : public Connection, public std::enable_shared_from_this<Ses
     void configureSocket();
     void read();
     void onRead(const std::error_code& error, std::size_t count);
-    void checkLogin(std::string account, std::string password) override;
+    // Closes the connection unless a log-in record comes within the log-in timeout.
+    void awaitLogin();
+    void checkLogin(LoginAttempt attempt) override;
     void flushSoon() override;
     void closeSoon() override;
     void ended() override;
@@ -48,6 +52,7 @@ class Session final : public Connection, public std::enable_shared_from_this<Ses
 
     asio::ip::tcp::socket socket_;
     asio::steady_timer loginTimer_;
+    std::uint64_t loginRound_ = 0;  // which wait of loginTimer_ still counts
     Context& context_;
     std::vector<asio::const_buffer> buffers_;
     bool flushScheduled_ = false;

@@ -1,6 +1,7 @@
 #include "server/user_command.h"
 
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -25,6 +26,32 @@ std::expected<std::string, std::string> toGbk(const std::string& utf8, const cha
     return converted->bytes();
 }
 
+// The password typed on the input, as GBK; nothing (and a line on `err`) when unusable.
+std::optional<std::string> readPassword(std::istream& in, std::ostream& err) {
+    std::string typed;
+    std::getline(in, typed);
+    if (!typed.empty() && typed.back() == '\r') {
+        typed.pop_back();
+    }
+    const auto password = toGbk(typed, "the password");
+    if (!password || password->empty() || password->size() > kMaxPassword) {
+        err << (password ? "the password must be 1 to 48 bytes" : password.error()) << "\n";
+        return std::nullopt;
+    }
+    return *password;
+}
+
+// The password's hash at the command's cost; nothing (and a line on `err`) without memory.
+std::optional<std::string> hashOf(const std::string& password, const Command& command,
+                                  std::ostream& err) {
+    auto hash = PasswordHasher::hash(password, command.options.hashCost);
+    if (!hash) {
+        err << "not enough memory to hash the password\n";
+        return std::nullopt;
+    }
+    return std::move(*hash);
+}
+
 int add(AccountStore& store, const Command& command, std::istream& in, std::ostream& out,
         std::ostream& err) {
     const auto account = toGbk(command.name, "NAME");
@@ -34,14 +61,8 @@ int add(AccountStore& store, const Command& command, std::istream& in, std::ostr
             << "\n";
         return 2;
     }
-    std::string typed;
-    std::getline(in, typed);
-    if (!typed.empty() && typed.back() == '\r') {
-        typed.pop_back();
-    }
-    const auto password = toGbk(typed, "the password");
-    if (!password || password->empty() || password->size() > kMaxPassword) {
-        err << (password ? "the password must be 1 to 48 bytes" : password.error()) << "\n";
+    const auto password = readPassword(in, err);
+    if (!password) {
         return 2;
     }
     const auto nickname = command.nickname ? toGbk(*command.nickname, "--nickname") : account;
@@ -49,9 +70,8 @@ int add(AccountStore& store, const Command& command, std::istream& in, std::ostr
         err << nickname.error() << "\n";
         return 2;
     }
-    const auto hash = PasswordHasher::hash(*password, command.options.hashCost);
+    const auto hash = hashOf(*password, command, err);
     if (!hash) {
-        err << "not enough memory to hash the password\n";
         return 1;
     }
     const Account created{*account, *hash, nickname->substr(0, 50), 0, 0, 0, 0};
@@ -62,6 +82,31 @@ int add(AccountStore& store, const Command& command, std::istream& in, std::ostr
         return 1;
     }
     out << "added " << command.name << "\n";
+    return 0;
+}
+
+// A new password; the account's resumption tokens end with the old one.
+int passwd(AccountStore& store, const Command& command, std::istream& in, std::ostream& out,
+           std::ostream& err) {
+    const auto account = toGbk(command.name, "NAME");
+    if (!account) {
+        err << account.error() << "\n";
+        return 2;
+    }
+    const auto password = readPassword(in, err);
+    if (!password) {
+        return 2;
+    }
+    const auto hash = hashOf(*password, command, err);
+    if (!hash) {
+        return 1;
+    }
+    const auto changed = store.setPassword(*account, *hash);
+    if (!changed || !*changed) {
+        err << (changed ? "no account " + command.name : changed.error().detail) << "\n";
+        return 1;
+    }
+    out << "password of " << command.name << " changed\n";
     return 0;
 }
 
@@ -107,6 +152,8 @@ int runUserCommand(const Command& command, std::istream& in, std::ostream& out, 
     switch (command.kind) {
         case CommandKind::UserAdd:
             return add(*store, command, in, out, err);
+        case CommandKind::UserPasswd:
+            return passwd(*store, command, in, out, err);
         case CommandKind::UserList:
             return list(*store, out, err);
         case CommandKind::UserRemove:

@@ -448,7 +448,7 @@ TEST(SlowReader, IsCutOffOnlyWhenItTookNothingForAWhileOrFallsFarBehind) {
         using Connection::batchWritten;
         using Connection::Connection;
         using Connection::queue;
-        void checkLogin(std::string /*account*/, std::string /*password*/) override {}
+        void checkLogin(LoginAttempt /*attempt*/) override {}
         void flushSoon() override {}
         void closeSoon() override { cut = true; }
         void ended() override {}
@@ -526,20 +526,21 @@ TEST(CommandLine, TakesEveryOptionAndRefusesBadValues) {
              "--hash-cost",      "min",     "--queue-limit",      "64",
              "--keepalive-idle", "7",       "--chat-burst",       "3",
              "--takeover",       "off",     "--seat-grace-ms",    "0",
-             "--slow-reader-ms", "300"});
+             "--slow-reader-ms", "300",     "--token-days",       "0"});
     ASSERT_TRUE(command);
     const ServerOptions& o = command->options;
     EXPECT_EQ(std::tuple(command->kind, o.host, o.port, o.database, o.autoRegister, o.maxClients),
               std::tuple(CommandKind::Serve, "::1", 0, "x.db", true, 5U));
     EXPECT_EQ(std::tuple(o.loginTimeout, o.hashCost, o.keepAliveIdle, o.chatBurst, o.queueBytes,
-                         o.takeover, o.seatGrace, o.slowReader),
-              std::tuple(200ms, HashCost::Minimum, 7s, 3.0, 64U * 376, false, 0ms, 300ms));
+                         o.takeover, o.seatGrace, o.slowReader, o.tokenLifetime),
+              std::tuple(200ms, HashCost::Minimum, 7s, 3.0, 64U * 376, false, 0ms, 300ms, 0s));
+    EXPECT_EQ(parseCommandLine(Args{"--token-days", "30"})->options.tokenLifetime, 30 * 24h);
     // clang-format off
     for (const Args& refused : std::vector<Args>{
              {"--listen", "8888"}, {"--listen", "host:65536"}, {"--max-clients", "0"},
              {"--hash-cost", "cheap"}, {"--queue-limit"}, {"--login-timeout-ms", "-5"},
              {"--frobnicate", "1"}, {"--takeover", "yes"}, {"user", "remove"}, {"user", "list", "--nickname", "x"},
-             {"user", "rename", "bob"}}) {
+             {"user", "rename", "bob"}, {"--token-days", "3651"}, {"user", "passwd"}}) {
         // clang-format on
         EXPECT_FALSE(parseCommandLine(refused)) << refused[0] << " " << refused.back();
     }
@@ -548,6 +549,10 @@ TEST(CommandLine, TakesEveryOptionAndRefusesBadValues) {
     ASSERT_TRUE(add);
     EXPECT_EQ(std::tuple(add->kind, add->name, add->nickname),
               std::tuple(CommandKind::UserAdd, "bob", "Bobby"));
+    const auto passwd = parseCommandLine(Args{"user", "passwd", "bob", "--db", "x.db"});
+    ASSERT_TRUE(passwd);
+    EXPECT_EQ(std::tuple(passwd->kind, passwd->name, passwd->options.database),
+              std::tuple(CommandKind::UserPasswd, "bob", "x.db"));
 }
 
 TEST(LogText, ControlCharactersBackslashesAndBrokenBytesAreEscapedGbkShownAsUtf8) {

@@ -132,11 +132,29 @@ TEST(Program, ServesSurvivesAVanishingPeerAndAFullDiskLogsSafelyEndsOnSignalsKee
     }
     EXPECT_EQ(list.find("s3cret"), std::string::npos);
     ServerProcess server(db, log);
-    EXPECT_TRUE(loggedIn(server.port(), text::gbk("张三").bytes(), "s3cret"));
+    const std::string zhang = text::gbk("张三").bytes();
+    auto first = loggedIn(server.port(), zhang, "s3cret");
+    ASSERT_TRUE(first);
+    auto resumed = loggedIn(server.port(), zhang, "", first->token);
+    auto bob = loggedIn(server.port(), "bob", "bobpw");
+    ASSERT_TRUE(resumed && bob);
+    // A new password or a removed account: every token of it ends.
+    EXPECT_EQ(run("user passwd 张三" + db, "n3w\\n").first, 0);
+    EXPECT_EQ(run("user passwd nobody" + db, "n3w\\n").first, 1);
     EXPECT_EQ(run("user remove bob" + db).first, 0);
     EXPECT_NE(run("user remove bob" + db).first, 0);
     EXPECT_EQ(run("user list" + db).second.find("bob"), std::string::npos);
     EXPECT_FALSE(loggedIn(server.port(), "bob", "bobpw"));
+    EXPECT_EQ(run("user add bob" + db, "bobpw\\n").first, 0);
+    EXPECT_FALSE(loggedIn(server.port(), "bob", "", bob->token));
+    EXPECT_FALSE(loggedIn(server.port(), zhang, "s3cret", resumed->token));
+    EXPECT_TRUE(loggedIn(server.port(), zhang, "n3w"));
+    const std::string later = ardentis::testing::readFile(log);
+    EXPECT_NE(later.find(") logged in (resumed)"), std::string::npos);
+    for (const std::string& token : {first->token, resumed->token, bob->token}) {
+        EXPECT_EQ(later.find(token.substr(0, 16)), std::string::npos) << "a token in the log";
+        EXPECT_EQ(later.find(token.substr(16)), std::string::npos) << "a token in the log";
+    }
     // A file it may not write (another user's, root writes through modes): a clear line, no
     // start, no half-written account.
     EXPECT_EQ(server.stop(SIGTERM), 0);

@@ -56,6 +56,7 @@ struct TestClient : ardentis::testing::LoopbackPeer {
     }
 
     std::string account;             // who it logged in as, for its marker lines
+    std::string token;               // the resumption token its LoginOk gave
     std::vector<LobbyMessage> seen;  // every record received, until a test clears it
 };
 
@@ -72,8 +73,17 @@ inline LobbyMessage record(std::uint8_t command, std::int8_t sub,
     m.iparam1.set(iparam1);
     return m;
 }
-inline LobbyMessage loginRecord(std::string_view account, std::string_view password) {
-    return record(0, 0, {account, protocol::des::EncryptHex(password)});
+// A log-in record; a resumption token goes half in sparam7, half in sparam8.
+inline LobbyMessage loginRecord(std::string_view account, std::string_view password,
+                                std::string_view token = {}) {
+    LobbyMessage m = record(0, 0, {account, protocol::des::EncryptHex(password)});
+    m.sparam7.set(token.substr(0, token.size() / 2));
+    m.sparam8.set(token.substr(token.size() / 2));
+    return m;
+}
+// The resumption token a LoginOk carries.
+inline std::string tokenOf(const LobbyMessage& ok) {
+    return std::string(ok.sparam7.view()) + std::string(ok.sparam8.view());
 }
 // A room record (4,0 opens or changes, 4,15 game options) with one player.
 inline LobbyMessage roomRecord(std::int8_t sub, std::string_view roomno, std::string_view host,
@@ -84,14 +94,20 @@ inline LobbyMessage roomRecord(std::int8_t sub, std::string_view roomno, std::st
     return m;
 }
 
-// Connects and logs in; the client is returned after LoginOk (nullptr otherwise).
+// Connects and logs in (with a token, when given); the client is returned after LoginOk
+// (nullptr otherwise).
 inline std::unique_ptr<TestClient> loggedIn(std::uint16_t port, std::string_view account,
-                                            std::string_view password = "pw") {
+                                            std::string_view password = "pw",
+                                            std::string_view token = {}) {
     auto client = std::make_unique<TestClient>(port);
     client->account = account;
     const auto answer =
-        client->send(loginRecord(account, password)) ? client->next() : std::nullopt;
-    return answer && is(0, 0)(*answer) ? std::move(client) : nullptr;
+        client->send(loginRecord(account, password, token)) ? client->next() : std::nullopt;
+    if (!answer || !is(0, 0)(*answer)) {
+        return nullptr;
+    }
+    client->token = tokenOf(*answer);
+    return client;
 }
 // Sends a lobby chat marker line "account>>mark N" and returns it.
 inline std::string mark(TestClient& sender) {

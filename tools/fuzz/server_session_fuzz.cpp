@@ -21,6 +21,7 @@
 #include "server/frame.h"
 #include "server/lobby.h"
 #include "server/options.h"
+#include "server/resume_token.h"
 #include "tools/fuzz/fuzz_input.h"
 
 namespace ardentis::fuzz {
@@ -49,6 +50,7 @@ class FuzzConnection final : public server::Connection {
     using Connection::Connection;
 
     std::optional<std::string> checking;  // the account whose check is under way
+    std::string token;                    // the one its log-ins are granted
     bool closeDue = false;
 
     void deliver(const server::Frame& frame) override {
@@ -56,6 +58,10 @@ class FuzzConnection final : public server::Connection {
         const auto message = protocol::LobbyMessage::fromBytes(*frame);
         if (message->command == cmd::kLogin || message->command == cmd::kUser) {
             check(message->sparam2.view().empty(), "a user record carried a password");
+        }
+        if (message->command == cmd::kLogin && message->signedSubcommand() == sub::kLoginOk) {
+            check(sender == this && server::resume_token::read(*message) == token,
+                  "a LoginOk went to another or without its log-in's token");
         }
         if (roomScoped(*message) && sender != nullptr) {
             check(member() != nullptr && sender->member() != nullptr && member()->room != nullptr &&
@@ -80,12 +86,13 @@ class FuzzConnection final : public server::Connection {
     }
 
     void answer(bool good) {
-        protocol::UserRecord user;
-        user.account = text::Gbk(checking.value_or(""));
-        user.nickname = user.account;
-        user.password = text::Gbk("secret");  // the lobby must never pass it on
+        server::LoginGrant grant;
+        grant.user.account = text::Gbk(checking.value_or(""));
+        grant.user.nickname = grant.user.account;
+        grant.user.password = text::Gbk("secret");  // the lobby must never pass it on
+        grant.token = token;
         checking.reset();
-        loginAnswered(good ? std::optional(user) : std::nullopt);
+        loginAnswered(good ? std::optional(grant) : std::nullopt);
     }
 
     // One write: the next batch starts, or the one under way ends.
@@ -101,8 +108,8 @@ class FuzzConnection final : public server::Connection {
     static Clock::time_point clock;  // the input's own time
 
   private:
-    void checkLogin(std::string account, std::string /*password*/) override {
-        checking = std::move(account);
+    void checkLogin(server::LoginAttempt attempt) override {
+        checking = std::move(attempt.account);
     }
     void flushSoon() override {}
     void closeSoon() override { closeDue = true; }
@@ -145,8 +152,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     };
     std::vector<std::unique_ptr<FuzzConnection>> peers(2 + input.byte() % 3);
+    std::size_t connections = 0;
     const auto connect = [&](std::size_t index) {
         peers[index] = std::make_unique<FuzzConnection>(FuzzConnection::options, lobby, now);
+        // Every connection's own, or none (tokens off).
+        const std::string serial = std::to_string(100000 + connections++);
+        peers[index]->token =
+            connections % 4 == 0 ? "" : std::string(32 - serial.size(), 'a') + serial;
     };
     const auto end = [&](std::size_t index, const char* reason) {
         fuzz::sender = peers[index].get();  // whatever the leaver is still sent, it drops
