@@ -1,6 +1,8 @@
 #include "platform/posix/posix_client_socket.h"
 
 #include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -10,6 +12,7 @@
 #include <cerrno>
 #include <climits>
 #include <memory>
+#include <tuple>
 
 namespace ardentis::platform {
 namespace {
@@ -83,6 +86,14 @@ std::expected<SocketStateMachine::Handle, OsError> PosixClientSocket::openHandle
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         return std::unexpected(OsError{"socket", errno});
+    }
+    // A server that vanished without a word (a half-open connection) is noticed after a minute
+    // of silence and six probes ten seconds apart, and the client reconnects.
+    using Option = std::tuple<int, int, int>;
+    for (const auto& [level, name, value] :
+         {Option{SOL_SOCKET, SO_KEEPALIVE, 1}, Option{IPPROTO_TCP, TCP_KEEPIDLE, 60},
+          Option{IPPROTO_TCP, TCP_KEEPINTVL, 10}, Option{IPPROTO_TCP, TCP_KEEPCNT, 6}}) {
+        ::setsockopt(fd, level, name, &value, sizeof value);
     }
     if (::connect(fd, addresses->ai_addr, addresses->ai_addrlen) != 0 && errno != EINPROGRESS) {
         const int code = errno;

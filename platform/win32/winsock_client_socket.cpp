@@ -1,6 +1,8 @@
 #include <windows.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
+// After the Winsock headers, which it needs.
+#include <mstcpip.h>
 
 #include "platform/win32/winsock_client_socket.h"
 
@@ -123,6 +125,12 @@ std::expected<SocketStateMachine::Handle, OsError> WinsockClientSocket::openHand
     if (created == INVALID_SOCKET) {
         return std::unexpected(OsError{"socket", WSAGetLastError()});
     }
+    // A server that vanished without a word (a half-open connection) is noticed after a minute
+    // of silence and probes a second apart, and the client reconnects.
+    tcp_keepalive keepAlive{.onoff = 1, .keepalivetime = 60000, .keepaliveinterval = 1000};
+    DWORD returned = 0;
+    WSAIoctl(created, SIO_KEEPALIVE_VALS, &keepAlive, sizeof keepAlive, nullptr, 0, &returned,
+             nullptr, nullptr);
     // Also makes the socket non-blocking. Its messages wait in the queue until the owner's
     // loop runs, by when the socket is known as this connection's.
     if (WSAAsyncSelect(created, window_.handle(), kSocketMessage,
