@@ -26,25 +26,8 @@
 #include "platform/win32/winsock_client_socket.h"
 using OsClientSocket = ardentis::platform::WinsockClientSocket;
 #else
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-
 #include "platform/posix/posix_client_socket.h"
 using OsClientSocket = ardentis::platform::PosixClientSocket;
-
-// The idle seconds before keep-alive probes of every socket of this process that probes.
-std::vector<int> keepAliveIdleTimes() {
-    std::vector<int> idle;
-    for (int fd = 3, on = 0, seconds = 0; fd < 1024; ++fd) {
-        socklen_t length = sizeof on;
-        if (::getsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, &length) == 0 && on == 1 &&
-            ::getsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &seconds, &length) == 0) {
-            idle.push_back(seconds);
-        }
-    }
-    return idle;
-}
 #endif
 
 namespace ardentis::protocol {
@@ -351,7 +334,7 @@ TEST_F(ChannelLoopback,
     ASSERT_TRUE(connect("localhost"));
 #ifndef _WIN32
     // A server gone without a word is found by probes after a minute of silence.
-    EXPECT_EQ(keepAliveIdleTimes(), std::vector<int>{60});
+    EXPECT_EQ(testing::keepAliveIdleTimes(), std::vector<int>{60});
 #endif
     socket.close();
     EXPECT_EQ(events, (Lines{"error connect", "connect", "disconnect"}));

@@ -1,8 +1,5 @@
 // Who is who and hears what (the lobby's rules), who gets in and what no client may do to others.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
 
 #include <deque>
 #include <functional>
@@ -429,15 +426,8 @@ TEST(Session, SurplusSilentAndSlowConnectionsAreClosedTheOthersGetEverythingInOr
     EXPECT_TRUE(cut && slow.waitClosed()) << "the slow reader was never cut off";
     EXPECT_EQ(received, sent);
     // The server's ends live in this process, the only sockets that probe idle peers.
-    std::vector<int> idle;
-    for (int fd = 3, on = 0, seconds = 0; fd < 1024; ++fd) {
-        socklen_t length = sizeof on;
-        if (::getsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, &length) == 0 && on == 1 &&
-            ::getsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &seconds, &length) == 0) {
-            idle.push_back(seconds);
-        }
-    }
-    EXPECT_EQ(idle, (std::vector<int>{17, 17})) << "the talker's and the reader's";
+    EXPECT_EQ(ardentis::testing::keepAliveIdleTimes(), (std::vector<int>{17, 17}))
+        << "the talker's and the reader's";
 }
 
 // Records queued behind a write cut a reader off only once it has taken nothing for the set time

@@ -42,6 +42,11 @@ class LoopbackPeer {
     std::unique_ptr<Sockets> sockets_;
 };
 
+#ifndef _WIN32
+// The idle seconds before keep-alive probes, of every socket of this process that probes.
+[[nodiscard]] std::vector<int> keepAliveIdleTimes();
+#endif
+
 // Holds a UDP port on all local addresses, as a running game holds its port, until
 // release() or the end of the object. The kernel picks a free port.
 class UdpPortHolder {

@@ -7,6 +7,7 @@
 #else
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -202,5 +203,19 @@ std::uint16_t UdpPortHolder::port() const {
 void UdpPortHolder::release() {
     closeIfOpen(socket_->held.first);
 }
+
+#ifndef _WIN32
+std::vector<int> keepAliveIdleTimes() {
+    std::vector<int> idle;
+    for (int fd = 3, on = 0, seconds = 0; fd < 1024; ++fd) {
+        socklen_t length = sizeof on;
+        if (::getsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, &length) == 0 && on == 1 &&
+            ::getsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &seconds, &length) == 0) {
+            idle.push_back(seconds);
+        }
+    }
+    return idle;
+}
+#endif
 
 }  // namespace ardentis::testing
