@@ -59,6 +59,7 @@ bool Connection::handleRecord(const protocol::LobbyMessage& message, Clock::time
                     lobby_.handle(*member_, message);
                 }
                 break;
+            case State::Leaving:
             case State::Closed:
                 return false;
         }
@@ -134,6 +135,8 @@ void Connection::batchWritten(Clock::time_point now) {
     lastProgress_ = now;
     if (state_ == State::LoggedIn) {
         pullLists();
+    } else if (state_ == State::Leaving && queue_.pending() == 0) {
+        close("replaced by a new log-in");
     }
 }
 
@@ -173,7 +176,16 @@ void Connection::deliver(const Frame& frame) {
 
 void Connection::replaced() {
     member_ = nullptr;  // the user now belongs to the new connection
-    close("replaced by a new log-in");
+    log::line(who() + " taken over by a new log-in");
+    // The client learns why, rather than seeing a bare close: a client that reconnects by itself
+    // would otherwise take the user back, and two running copies would take turns forever.
+    state_ = State::Leaving;
+    deliver(makeFrame(emptyMessage(cmd::kLogin, sub::kLoginDup)));
+    if (!queue_.writing() && queue_.pending() == 0) {
+        close("replaced by a new log-in");
+        return;
+    }
+    lingerAtMost();
 }
 
 void Connection::close(std::string_view reason) {

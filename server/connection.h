@@ -37,6 +37,8 @@ class Connection : public Peer {
 
     [[nodiscard]] bool closed() const noexcept { return state_ == State::Closed; }
     [[nodiscard]] bool loggedIn() const noexcept { return state_ == State::LoggedIn; }
+    // Taken over by a new log-in: it reads nothing more and ends once its queue is written.
+    [[nodiscard]] bool leaving() const noexcept { return state_ == State::Leaving; }
     [[nodiscard]] const Member* member() const noexcept { return member_; }
 
   protected:
@@ -64,10 +66,12 @@ class Connection : public Peer {
     virtual void closeSoon() = 0;
     // The connection has ended: release the socket.
     virtual void ended() = 0;
+    // Leaving: the connection ends within a short while even if its last records never go.
+    virtual void lingerAtMost() = 0;
     [[nodiscard]] virtual Clock::time_point now() const = 0;
 
   private:
-    enum class State : std::uint8_t { AwaitingLogin, Checking, LoggedIn, Closed };
+    enum class State : std::uint8_t { AwaitingLogin, Checking, LoggedIn, Leaving, Closed };
 
     bool handleRecord(const protocol::LobbyMessage& message, Clock::time_point now);
     bool admit(const protocol::LobbyMessage& message, Clock::time_point now);

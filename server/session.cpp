@@ -110,6 +110,16 @@ void Session::checkLogin(LoginAttempt attempt) {
                          });
 }
 
+void Session::lingerAtMost() {
+    // A client that vanished takes nothing: its last records are not worth waiting long for.
+    loginTimer_.expires_after(std::chrono::seconds(5));
+    loginTimer_.async_wait([self = shared_from_this()](const std::error_code& error) {
+        if (!error) {
+            self->close("replaced by a new log-in; its last records not taken");
+        }
+    });
+}
+
 void Session::closeSoon() {
     asio::post(socket_.get_executor(),
                [self = shared_from_this()] { self->close("reader too slow"); });

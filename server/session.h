@@ -45,6 +45,7 @@ class Session final : public Connection, public std::enable_shared_from_this<Ses
     void flushSoon() override;
     void closeSoon() override;
     void ended() override;
+    void lingerAtMost() override;
     [[nodiscard]] Clock::time_point now() const override { return Clock::now(); }
     void writeRest(std::size_t written);
     void finishBatch();

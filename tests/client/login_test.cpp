@@ -209,6 +209,12 @@ TEST_F(LogIn, ADroppedConnectionIsTriedAgainUntilBackRefusedOrStopped) {
     socket_.completeConnect();
     EXPECT_EQ(sentRecords().at(0).sparam7.view(), "") << "alice's token went with bob's log-in";
     acceptLogin(Gbk("bob"));
+    // Another copy of bob's logs in: this one is told so, and does not take him back.
+    receive(userRecord({}, {}, sub::kLoginDup, protocol::command::kLogin));
+    EXPECT_EQ(shown_.back(), Gbk("bob") + zh<"已经在线，不能重复登录!">());
+    EXPECT_EQ(nextTry(), milliseconds::max()) << "took the user back";
+    ASSERT_TRUE(login_.BitBtn1.click());
+    connect("bob", "secret", true);
     socket_.peerClose();
     ASSERT_TRUE(main_.BitBtn1.click());  // 断开
     EXPECT_EQ(nextTry(), milliseconds::max()) << "tried again after 断开";

@@ -366,7 +366,7 @@ TEST(Session, ANewLogInTakesOverAStaleSessionAndADroppedMembersSeatWaitsForIt) {
     auto fresh = loggedIn(server.port(), "member");
     ASSERT_TRUE(fresh && fresh->send(record(4, 10, {"7"})));
     EXPECT_TRUE(fresh->waitFor(is(4, 2, "member"))) << "back in the room";
-    EXPECT_TRUE(stale->waitClosed());
+    EXPECT_TRUE(stale->waitFor(is(0, -1)) && stale->waitClosed()) << "told why, then closed";
     fresh->close();
     auto back = loggedIn(server.port(), "member");
     ASSERT_TRUE(back && back->send(record(4, 10, {"7"})) && back->waitFor(is(4, 2, "member")));
@@ -442,6 +442,7 @@ TEST(SlowReader, IsCutOffOnlyWhenItTookNothingForAWhileOrFallsFarBehind) {
         void flushSoon() override {}
         void closeSoon() override { cut = true; }
         void ended() override {}
+        void lingerAtMost() override {}
         [[nodiscard]] Clock::time_point now() const override { return at; }
         // Delivers until cut off; how many records then wait behind the write under way.
         std::size_t fill(std::size_t most) {

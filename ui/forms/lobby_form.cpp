@@ -264,7 +264,7 @@ void TFormMain::userDisconnect() {
 }
 
 void TFormMain::connectionLost() {
-    const bool wasOnLine = !client_.currentUser.account.empty();
+    const bool wasOnLine = !client_.currentUser.account.empty() && !std::exchange(refused_, false);
     if (wasOnLine) {
         const room::tcroom* room = client_.connection()->lobby.myroom.get();
         roomReturn_.reset();
@@ -329,7 +329,13 @@ void TFormMain::stopReconnecting() {
     backoff_.reset();
 }
 
+void TFormMain::refused() {
+    stopReconnecting();
+    refused_ = true;
+}
+
 void TFormMain::loggedIn() {
+    refused_ = false;
     if (reconnecting_) {
         c.MemRecev.addLine(zh<"已重新连接到服务器。">());
         client_.services.log.LogText(

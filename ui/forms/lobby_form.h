@@ -52,6 +52,9 @@ class TFormMain {
     void loggedIn();
     // No more tries to reconnect: the server refused the log-in, or the user disconnected.
     void stopReconnecting();
+    // The server refused this client, or took its user away for another log-in: the end of
+    // the connection that follows is no drop to come back from.
+    void refused();
     [[nodiscard]] bool reconnecting() const noexcept { return reconnecting_; }
     // What the server handed this log-in to come back with, without the password's slow check.
     void keepResumeToken(const protocol::LobbyMessage& loginOk);
@@ -77,6 +80,7 @@ class TFormMain {
     // After a drop of a logged-in connection: the tries to get back, until one logs in, the
     // server refuses the account, or the user says stop (断开).
     bool reconnecting_ = false;
+    bool refused_ = false;
     ReconnectBackoff backoff_;
     std::unique_ptr<platform::Timer> retryTimer_;  // ticks the countdown while a try waits
     std::chrono::milliseconds retryAt_{};          // on the loop's clock

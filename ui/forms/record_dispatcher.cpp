@@ -29,14 +29,14 @@ void RecordDispatcher::DispatchRecord(const LobbyMessage& message) {
             if (message.signedSubcommand() == sub::kLoginOk) {
                 loginAccepted(message);
             } else if (message.signedSubcommand() == sub::kLoginBad) {
-                client_.FormMain.stopReconnecting();
+                client_.FormMain.refused();
                 client_.FormLogin.c.window.show();
                 client_.FormLogin.c.BitBtn1.setEnabled(true);
                 base.ShowInfo(zh<"帐号密码不对，登录失败!">());
                 client_.services.clientsocket1.close();
                 client_.FormOptions.c.TabSheet2.setVisible(false);
             } else if (message.signedSubcommand() == sub::kLoginDup) {
-                client_.FormMain.stopReconnecting();
+                client_.FormMain.refused();
                 base.ShowInfo(client_.FormLogin.c.usr.text() + zh<"已经在线，不能重复登录!">());
                 client_.FormLogin.c.window.show();
                 client_.FormLogin.c.BitBtn1.setEnabled(true);
