@@ -93,7 +93,8 @@ int doubleLogIns(const fs::path& log) {
             online[account] = connection;
         } else if (const auto it = online.find(account);
                    it != online.end() && it->second == connection &&
-                   (event.starts_with("disconnected") || event.starts_with("cut off"))) {
+                   (event.starts_with("disconnected") || event.starts_with("cut off") ||
+                    event.starts_with("taken over"))) {
             online.erase(it);
         }
     }
