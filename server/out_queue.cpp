@@ -3,8 +3,8 @@
 namespace ardentis::server {
 namespace {
 
-// A newcomer's list can make one batch very large; keep no more than this much capacity
-// once it has gone, so thousands of idle connections stay small.
+// A reader that fell behind can make one batch very large; keep no more than this much
+// capacity once it has gone, so thousands of idle connections stay small.
 constexpr std::size_t kKeptCapacity = 256;
 
 void release(std::vector<Frame>& frames) {

@@ -175,8 +175,8 @@ void Session::flush() {
 
 void Session::finishBatch() {
     batchWritten(Clock::now());
-    // A newcomer's lists make one huge batch; thousands of idle connections must not
-    // each keep room for one.
+    // A reader that fell behind leaves a batch as large as its bound; thousands of idle
+    // connections must not each keep room for one.
     constexpr std::size_t kKeptBuffers = 256;
     if (buffers_.capacity() > kKeptBuffers) {
         std::vector<asio::const_buffer>().swap(buffers_);

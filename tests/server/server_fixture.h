@@ -51,8 +51,8 @@ struct TestClient : ardentis::testing::LoopbackPeer {
         return waitFor([](auto&) { return true; }, wait);
     }
     // True when the server closes the connection (records are skipped).
-    bool waitClosed() {
-        return !waitFor([](auto&) { return false; }) && ended();
+    bool waitClosed(std::chrono::milliseconds wait = kWait) {
+        return !waitFor([](auto&) { return false; }, wait) && ended();
     }
 
     std::string account;             // who it logged in as, for its marker lines
