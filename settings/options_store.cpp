@@ -87,6 +87,8 @@ void OptionsStore::readStored(Toptions& options, OptionsLoadReport& report) {
     // Not a number: the first choice, as the options window shows by default.
     options.vnntype = vnntype.value_or(0);
     report.vnntypeUnreadable = !vnntype.has_value();
+    options.tls = readOr(key, "tls", "0");
+    options.tlsport = readOr(key, "tlsport", "8889");
 }
 
 void OptionsStore::locateTotalAnnihilation(const Toptions& options) {
@@ -130,7 +132,9 @@ std::expected<void, platform::RegistryError> OptionsStore::saveOptions(const Top
         {"host", &options.host},
         {"port", &options.port},
         {"checkfile", &options.checkfile},
-        {"vnntype", &vnntype}};
+        {"vnntype", &vnntype},
+        {"tls", &options.tls},
+        {"tlsport", &options.tlsport}};
     for (const auto& [name, value] : values) {
         if (auto written = (*key)->writeText(name, *value); !written) {
             return written;

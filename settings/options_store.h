@@ -43,8 +43,8 @@ class OptionsStore {
     // checkfile is "1".
     OptionsLoadReport LoadOptions(Toptions& options);
 
-    // The options window's OK: all nine values, in the order usr, pwd, autologin, TAdir,
-    // SPCdir, host, port, checkfile, vnntype.
+    // The options window's OK: all eleven values, in the order usr, pwd, autologin, TAdir,
+    // SPCdir, host, port, checkfile, vnntype, tls, tlsport.
     [[nodiscard]] std::expected<void, platform::RegistryError> saveOptions(const Toptions& options);
     // After a successful log-in: usr, then pwd.
     [[nodiscard]] std::expected<void, platform::RegistryError> saveLogin(const text::Gbk& usr,

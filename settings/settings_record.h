@@ -22,6 +22,8 @@ struct Toptions {
     text::Gbk hostip;          // not stored
     text::Gbk checkfile;       // "1" = do not warn about unlocated game directories
     std::int32_t vnntype = 0;  // 0 = "VNN 3.0", 1 = "HAMACHI"
+    text::Gbk tls;             // "1" = connect to tlsport over TLS
+    text::Gbk tlsport;
 };
 
 // The two yes/no settings have opposite polarities, and stored registries depend on them.
@@ -30,6 +32,9 @@ struct Toptions {
 }
 [[nodiscard]] inline bool warnsOfUnlocatedDirectories(const Toptions& options) {
     return options.checkfile == text::Gbk("0");
+}
+[[nodiscard]] inline bool tlsOn(const Toptions& options) {
+    return options.tls == text::Gbk("1");
 }
 
 // A port text as a number: decimal digits only, 1 to 65535; nothing for any other text.

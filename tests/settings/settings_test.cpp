@@ -1,5 +1,6 @@
 #include "settings/local_network.h"
 #include "settings/options_store.h"
+#include "settings/server_pins.h"
 #include "settings/system_helpers.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +30,8 @@ const Gbk kScMessage = text::gbk("不能定位你的最高指挥官目录，请�
 // The stored values of a record, in the order they are written.
 std::vector<Gbk> storedFields(const Toptions& o) {
     const Gbk vnntype(std::to_string(o.vnntype));
-    return {o.usr, o.pwd, o.autologin, o.TAdir, o.SPCdir, o.host, o.port, o.checkfile, vnntype};
+    return {o.usr,  o.pwd,       o.autologin, o.TAdir, o.SPCdir, o.host,
+            o.port, o.checkfile, vnntype,     o.tls,   o.tlsport};
 }
 
 struct OptionsStoreTest : ::testing::Test {
@@ -61,7 +63,7 @@ TEST_F(OptionsStoreTest, FirstLoadCreatesTheKeyWritesNothingAndGivesTheDefaults)
     EXPECT_EQ(options.vnnip, Gbk("5.1.2.3"));
     EXPECT_EQ(storedFields(options),
               (std::vector<Gbk>{Gbk(), Gbk(), Gbk("1"), Gbk(), Gbk(), Gbk("127.0.0.1"), Gbk("8888"),
-                                Gbk("0"), Gbk("0")}));
+                                Gbk("0"), Gbk("0"), Gbk("0"), Gbk("8889")}));
     EXPECT_FALSE(autoLoginOn(options));
     EXPECT_FALSE(report_.pwdUnreadable || report_.vnntypeUnreadable || report_.keyUnavailable);
     EXPECT_EQ(box_.shown, (std::vector<Gbk>{kTaMessage, kScMessage}));
@@ -76,7 +78,7 @@ TEST_F(OptionsStoreTest, FirstLoadCreatesTheKeyWritesNothingAndGivesTheDefaults)
     EXPECT_TRUE(registry_.writes().empty());
 }
 
-// Saving writes the nine texts in order; a log-in writes usr and pwd only.
+// Saving writes the eleven texts in order; a log-in writes usr and pwd only.
 TEST_F(OptionsStoreTest, SavedValuesLoadBackByteForByteAndALogInSavesUsrAndPwdOnly) {
     Toptions saved;
     saved.usr = text::gbk("玩家一");
@@ -88,13 +90,15 @@ TEST_F(OptionsStoreTest, SavedValuesLoadBackByteForByteAndALogInSavesUsrAndPwdOn
     saved.port = Gbk("9001");
     saved.checkfile = Gbk("1");
     saved.vnntype = 1;
+    saved.tls = Gbk("1");
+    saved.tlsport = Gbk("9002");
     ASSERT_TRUE(store_.saveOptions(saved).has_value());
-    const char* const names[] = {"usr",  "pwd",  "autologin", "TAdir",  "SPCdir",
-                                 "host", "port", "checkfile", "vnntype"};
+    const char* const names[] = {"usr",  "pwd",       "autologin", "TAdir", "SPCdir", "host",
+                                 "port", "checkfile", "vnntype",   "tls",   "tlsport"};
     std::vector<Gbk> expected = storedFields(saved);
     expected[1] = Gbk(protocol::des::EncryptHex("s3cret"));
-    EXPECT_EQ(registry_.writes().size(), 9U);
-    for (std::size_t i = 0; i < 9; ++i) {
+    EXPECT_EQ(registry_.writes().size(), 11U);
+    for (std::size_t i = 0; i < 11; ++i) {
         EXPECT_EQ(storedText(names[i]), expected[i]) << names[i];  // texts, in our section
     }
     const Toptions loaded = load();
@@ -103,7 +107,7 @@ TEST_F(OptionsStoreTest, SavedValuesLoadBackByteForByteAndALogInSavesUsrAndPwdOn
     EXPECT_TRUE(box_.shown.empty());  // checkfile "1": no directory messages
 
     ASSERT_TRUE(store_.saveLogin(text::gbk("玩家二"), Gbk("pw")).has_value());
-    EXPECT_EQ(registry_.writes().size(), 11U);
+    EXPECT_EQ(registry_.writes().size(), 13U);
     EXPECT_EQ(storedText("usr"), text::gbk("玩家二"));
     EXPECT_EQ(storedText("pwd"), Gbk(protocol::des::EncryptHex("pw")));
     ASSERT_TRUE(store_.saveLogin(Gbk("a"), Gbk()).has_value());
@@ -195,6 +199,35 @@ TEST(LocalAddresses, TheVirtualLanOneIsTheFirstWithItsSoftwaresPrefixAndNoneWith
     network.failLookup();
     EXPECT_TRUE(GetLocalAddresses(network).empty());
     EXPECT_EQ(GetVnnAddress(network, 0), Gbk());
+}
+
+// A server the system vouches for is taken; another is taken only with the certificate the
+// user accepted for it, asked about when none was, refused when it changed.
+TEST(ServerPins, AcceptedCertificatesAreKeptPerServerAndJudgeTheNextHandshake) {
+    const std::tuple<bool, std::optional<std::string>, ServerTrust> cases[] = {
+        {true, std::nullopt, ServerTrust::Accept},    {true, "AA:01", ServerTrust::Accept},
+        {false, std::nullopt, ServerTrust::AskFirst}, {false, "AB:CD", ServerTrust::Accept},
+        {false, "AA:01", ServerTrust::Mismatch},
+    };
+    for (const auto& [trusted, pinned, verdict] : cases) {
+        platform::TlsPeer peer;
+        peer.fingerprint = "AB:CD";
+        peer.trusted = trusted;
+        EXPECT_EQ(judgeServer(peer, pinned), verdict) << trusted << pinned.value_or("-");
+    }
+    platform::FakeRegistry registry;
+    ServerPins pins(registry);
+    EXPECT_EQ(pins.pinned("lobby.example.org", 8889), std::nullopt);
+    ASSERT_TRUE(pins.pin("lobby.example.org", 8889, "AB:CD").has_value());
+    EXPECT_EQ(pins.pinned("lobby.example.org", 8889), "AB:CD");
+    EXPECT_EQ(pins.pinned("lobby.example.org", 8890), std::nullopt);  // each port its own
+    registry.setText(RegistryHive::CurrentUser, kServersSection, "cleared:1", Gbk());
+    EXPECT_EQ(pins.pinned("cleared", 1), std::nullopt);  // a user's emptied value: ask again
+    EXPECT_EQ(registry.text(RegistryHive::CurrentUser, kServersSection, "lobby.example.org:8889"),
+              Gbk("AB:CD"));
+    registry.refuseAccess(true);
+    EXPECT_EQ(pins.pinned("lobby.example.org", 8889), std::nullopt);
+    EXPECT_FALSE(pins.pin("other", 1, "EF").has_value());
 }
 
 TEST(SystemHelpers, UniqueIdFramesTheTimeTaskKeysSetBothFlagsVersionHasFourParts) {
