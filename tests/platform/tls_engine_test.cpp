@@ -66,7 +66,8 @@ class ReversingServer {
         std::filesystem::current_path(directory_.path());
         startOpenssl(
             "req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 2 "
-            "-subj /CN=127.0.0.1 -keyout key.pem -out cert.pem");
+            "-subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1,DNS:localhost "
+            "-keyout key.pem -out cert.pem");
         awaitFile("cert.pem", "-----END CERTIFICATE-----\n");
         startOpenssl("x509 -in cert.pem -outform DER -out cert.der");
         startOpenssl("x509 -in cert.pem -noout -fingerprint -sha256 -out fingerprint.txt");
@@ -99,13 +100,14 @@ class TlsClient {
     explicit TlsClient(std::size_t piece) : piece_(piece) {}
 
     // The server may still be starting: the first flight is tried until its port takes it.
-    std::expected<void, std::string> connect(std::uint16_t port) {
+    std::expected<void, std::string> connect(std::uint16_t port,
+                                             const std::string& host = "127.0.0.1") {
         Bytes out;
         for (int tries = 0; tries < 50 && (!socket_ || !socket_->trySend(out)); ++tries) {
             std::this_thread::sleep_for(tries == 0 ? 0ms : 100ms);
             out.clear();
             engine = platform::makeSystemTlsEngine();
-            if (auto started = engine->start("127.0.0.1", out); !started) {
+            if (auto started = engine->start(host, out); !started) {
                 return started;
             }
             socket_ = std::make_unique<LoopbackPeer>(port);
@@ -225,6 +227,27 @@ INSTANTIATE_TEST_SUITE_P(Servers, TlsEngineContract,
                                            Case{"Tls12FedByteByByte", "-tls1_2", 1, "TLS 1.2"},
                                            Case{"NewestBothHave", "", kWhole, ""}),
                          [](const auto& test) { return std::string(test.param.name); });
+
+// Natively the roots can be steered (OpenSSL reads SSL_CERT_FILE); Schannel's are the
+// Windows store's, which these tests leave alone.
+TEST(TlsEngineTrust, ACertificateFromATrustedRootIsTrustedForItsOwnNamesOnly) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the Windows store is not the tests' to change";
+#else
+    for (const auto& [host, trusted] : {std::pair{"127.0.0.1", true},
+                                        {"localhost", true},
+                                        {"127.0.0.2", false},
+                                        {"ardentis.invalid", false}}) {
+        const ReversingServer server("");
+        ::setenv("SSL_CERT_FILE", "cert.pem", 1);
+        TlsClient client(kWhole);
+        const auto connected = client.connect(server.port, host);
+        ::unsetenv("SSL_CERT_FILE");
+        ASSERT_TRUE(connected.has_value()) << connected.error();
+        EXPECT_EQ(client.engine->peer().trusted, trusted) << host;
+    }
+#endif
+}
 
 // Bytes that are no TLS: not a record at all, and a handshake record that holds junk.
 class TlsEngineGarbage : public ::testing::TestWithParam<std::string> {};
