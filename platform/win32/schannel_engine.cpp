@@ -332,6 +332,9 @@ TlsPeer SchannelEngine::peer() const {
 std::expected<void, std::string> SchannelEngine::seal(std::span<const std::byte> plain,
                                                       std::vector<std::byte>& out) {
     Session& s = *session_;
+    if (!s.established) {  // no record sizes yet, and nothing to seal with
+        return std::unexpected("EncryptMessage before the handshake ended");
+    }
     while (!plain.empty()) {
         const std::size_t size = std::min<std::size_t>(plain.size(), s.sizes.cbMaximumMessage);
         std::vector<std::byte> record(s.sizes.cbHeader + size + s.sizes.cbTrailer);
