@@ -80,19 +80,26 @@ void Rooms::update(Member& sender, const protocol::LobbyMessage& message) {
 }
 
 void Rooms::join(Member& sender, const protocol::LobbyMessage& message) {
-    const auto it = rooms_.find(std::string(message.sparam1.view()));
+    const std::string wanted(message.sparam1.view());
+    auto it = rooms_.find(wanted);
     if (it == rooms_.end()) {
         return;
     }
-    Room& room = *it->second;
-    if (sender.seatUnclaimed && sender.room == &room && room.host != &sender) {
+    if (sender.seatUnclaimed && sender.room == it->second.get() && it->second->host != &sender) {
         sender.seatUnclaimed = false;
-        welcome(room, sender);  // back in its seat: the others saw nothing change
+        welcome(*it->second, sender);  // back in its seat: the others saw nothing change
         return;
     }
     if (sender.seatUnclaimed) {
-        leave(sender);  // back after a drop and going elsewhere: the old seat goes
+        // Back after a drop and going elsewhere: the old seat goes. A host's room closes,
+        // and that may be the very room named.
+        leave(sender);
+        it = rooms_.find(wanted);
+        if (it == rooms_.end()) {
+            return;
+        }
     }
+    Room& room = *it->second;
     if (sender.room != nullptr) {
         return;
     }

@@ -259,6 +259,14 @@ TEST_F(Authority, ATakenOverOrDroppedUserKeepsItsSeatUntilTheGraceEnds) {
     clear();
     lobby.handle(first, record(4, kJoin, {"6"}));
     EXPECT_EQ(take(third), (Lines{"4,12 5|first", "4,0 Map|5|third 8/1", "4,0 Map|6|late 8/2"}));
+    // A host back that joins its own room gives it up as any other going elsewhere: it closes.
+    lobby.leave(late);
+    (void)enter("late");
+    clear();
+    lobby.handle(late, record(4, kJoin, {"6"}));
+    lobby.handle(first, record(4, kChat, {"first>>anyone?", "6", "first"}));
+    EXPECT_EQ(std::tuple(late.room, first.room, lobby.rooms()), std::tuple(nullptr, nullptr, 1U));
+    EXPECT_EQ(take(first), (Lines{"4,12 6|late", "4,9 Map|6|late 8/2"}));
 }
 
 // A newcomer's lists come in pieces as its connection takes them: every user, then every room, as
