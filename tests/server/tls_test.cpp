@@ -315,6 +315,10 @@ TEST(Tls, MakeCertWritesAPrivateKeyAndACertificateForTheNameAndNeverOverwrites) 
         const std::string key = readFile(out / "key.pem");
         EXPECT_EQ(shell(makeCert + " 2>/dev/null").first, 1);
         EXPECT_EQ(readFile(out / "key.pem"), key);
+        // Nor does it write a key beside a certificate it would then refuse to replace.
+        fs::remove(out / "key.pem");
+        EXPECT_EQ(shell(makeCert + " 2>/dev/null").first, 1);
+        EXPECT_FALSE(fs::exists(out / "key.pem"));
     }
 }
 
