@@ -10,8 +10,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <asio/ip/address.hpp>
+#include <cctype>
 #include <cstdio>
 #include <memory>
 
@@ -116,6 +118,14 @@ std::string fingerprint(X509* certificate) {
 
 std::expected<std::string, std::string> makeCertificate(std::string_view name,
                                                         const std::filesystem::path& directory) {
+    // Letters, digits, dots, hyphens and colons make every host name and IP address, and keep
+    // the name from reading as more than one entry in OpenSSL's extension syntax.
+    const bool hostLike = std::ranges::all_of(name, [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '-' || c == ':';
+    });
+    if (name.empty() || !hostLike) {
+        return std::unexpected("--name wants a host name or an IP address");
+    }
     const auto certPath = directory / "cert.pem";
     const auto keyPath = directory / "key.pem";
     for (const auto& path : {certPath, keyPath}) {

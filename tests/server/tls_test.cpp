@@ -288,6 +288,11 @@ TEST(Tls, MakeCertWritesAPrivateKeyAndACertificateForTheNameAndNeverOverwrites) 
         EXPECT_EQ(shell(makeCert + " 2>/dev/null").first, 1);
         EXPECT_FALSE(fs::exists(out / "key.pem"));
     }
+    EXPECT_EQ(shell(ARDENTIS_SERVER_BINARY " tls make-cert --name a,DNS:b --out " +
+                    (dir / "odd").string() + " 2>/dev/null")
+                  .first,
+              1);
+    EXPECT_FALSE(fs::exists(dir / "odd"));
 }
 
 }  // namespace
