@@ -14,7 +14,7 @@
 namespace ardentis::server {
 
 // A session's byte stream: the plain socket, or TLS over it. The session reads and writes
-// through it and never asks which.
+// through it alike; it asks which only for what differs (handshake, log, first bytes).
 class Transport {
   public:
     using Plain = asio::ip::tcp::socket;
