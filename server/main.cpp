@@ -11,10 +11,12 @@
 #include <vector>
 
 #include "server/account_store.h"
+#include "server/certificate.h"
 #include "server/log.h"
 #include "server/options.h"
 #include "server/password_hasher.h"
 #include "server/server.h"
+#include "server/tls_context.h"
 #include "server/user_command.h"
 
 namespace {
@@ -55,7 +57,24 @@ class HiddenInput {
     bool active_ = false;
 };
 
+// Where a listener is, on standard output for whoever started the server.
+void announce(const char* what, const std::string& host, std::uint16_t port) {
+    const bool v6 = host.find(':') != std::string::npos;
+    std::printf("%s%s%s%s:%u\n", what, v6 ? "[" : "", host.c_str(), v6 ? "]" : "",
+                static_cast<unsigned>(port));
+    std::fflush(stdout);
+}
+
 int serve(const ServerOptions& options) {
+    std::unique_ptr<asio::ssl::context> tls;
+    if (!options.tlsHost.empty()) {
+        auto made = makeTlsContext(options);
+        if (!made) {
+            log::line(log::plain(made.error()));
+            return 1;
+        }
+        tls = std::move(*made);
+    }
     auto store = AccountStore::open(options.database);
     if (!store) {
         log::line("cannot open " + log::plain(options.database) + ": " +
@@ -63,20 +82,30 @@ int serve(const ServerOptions& options) {
         return 1;
     }
     raiseDescriptorLimit();
-    Server server(options, std::move(*store));
+    const bool withTls = tls != nullptr;
+    Server server(options, std::move(*store), std::move(tls));
     const auto port = server.listen();
     if (!port) {
         log::line("cannot listen on " + log::plain(options.host) + ":" +
                   std::to_string(options.port) + ": " + port.error().message());
         return 1;
     }
+    const auto tlsPort = withTls ? server.listenTls() : std::uint16_t{0};
+    if (!tlsPort) {
+        log::line("cannot listen for TLS on " + log::plain(options.tlsHost) + ":" +
+                  std::to_string(options.tlsPort) + ": " + tlsPort.error().message());
+        return 1;
+    }
     server.stopOnSignals();
-    const bool v6 = options.host.find(':') != std::string::npos;
-    std::printf("listening on %s%s%s:%u\n", v6 ? "[" : "", options.host.c_str(), v6 ? "]" : "",
-                static_cast<unsigned>(*port));
-    std::fflush(stdout);
-    log::line("listening on " + log::plain(options.host) + ":" + std::to_string(*port) +
-              (options.autoRegister ? " with auto-registration" : ""));
+    announce("listening on ", options.host, *port);
+    if (withTls) {
+        announce("TLS listening on ", options.tlsHost, *tlsPort);
+    }
+    log::line(
+        "listening on " + log::plain(options.host) + ":" + std::to_string(*port) +
+        (withTls ? " and for TLS on " + log::plain(options.tlsHost) + ":" + std::to_string(*tlsPort)
+                 : "") +
+        (options.autoRegister ? " with auto-registration" : ""));
     server.run();
     return 0;
 }
@@ -93,6 +122,15 @@ int main(int argc, char** argv) {
     }
     if (command->kind == CommandKind::Help) {
         std::cout << usageText();
+        return 0;
+    }
+    if (command->kind == CommandKind::TlsMakeCert) {
+        const auto fingerprint = makeCertificate(command->certName, command->outDirectory);
+        if (!fingerprint) {
+            std::cerr << "ardentis-server: " << fingerprint.error() << "\n";
+            return 1;
+        }
+        std::cout << "SHA256 Fingerprint=" << *fingerprint << "\n";
         return 0;
     }
     if (!PasswordHasher::initialise()) {

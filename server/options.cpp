@@ -18,21 +18,22 @@ std::optional<T> parseNumber(std::string_view text, T min, T max) {
     return value;
 }
 
-std::expected<void, UsageError> parseListen(std::string_view text, ServerOptions& options) {
+std::expected<void, UsageError> parseListen(std::string_view name, std::string_view text,
+                                            std::string& hostOut, std::uint16_t& portOut) {
     const auto colon = text.rfind(':');
     if (colon == std::string_view::npos || colon == 0) {
-        return std::unexpected(UsageError{"--listen wants HOST:PORT"});
+        return std::unexpected(UsageError{std::string(name) + " wants HOST:PORT"});
     }
     const auto port = parseNumber<std::uint16_t>(text.substr(colon + 1), 0, 65535);
     if (!port) {
-        return std::unexpected(UsageError{"--listen: bad port"});
+        return std::unexpected(UsageError{std::string(name) + ": bad port"});
     }
     std::string_view host = text.substr(0, colon);
     if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
         host = host.substr(1, host.size() - 2);
     }
-    options.host = std::string(host);
-    options.port = *port;
+    hostOut = std::string(host);
+    portOut = *port;
     return {};
 }
 
@@ -72,12 +73,21 @@ std::expected<bool, UsageError> parseValued(std::string_view name, std::string_v
         out = static_cast<double>(*n);
         return true;
     };
-    if (name == "--listen") {
-        auto ok = parseListen(value, o);
+    if (name == "--listen" || name == "--tls-listen") {
+        auto ok = name == "--listen" ? parseListen(name, value, o.host, o.port)
+                                     : parseListen(name, value, o.tlsHost, o.tlsPort);
         if (!ok) {
             return std::unexpected(ok.error());
         }
         return true;
+    }
+    for (const auto& [option, field] :
+         {std::pair("--tls-cert", &o.tlsCert), std::pair("--tls-key", &o.tlsKey),
+          std::pair("--name", &command.certName), std::pair("--out", &command.outDirectory)}) {
+        if (name == option) {
+            *field = std::string(value);
+            return true;
+        }
     }
     if (name == "--db") {
         o.database = std::string(value);
@@ -173,6 +183,13 @@ std::expected<bool, UsageError> parseValued(std::string_view name, std::string_v
 std::expected<Command, UsageError> parseCommandLine(std::span<const std::string_view> arguments) {
     Command command;
     std::size_t i = 0;
+    if (!arguments.empty() && arguments[0] == "tls") {
+        if (arguments.size() < 2 || arguments[1] != "make-cert") {
+            return std::unexpected(UsageError{"tls wants make-cert"});
+        }
+        command.kind = CommandKind::TlsMakeCert;
+        i = 2;
+    }
     if (!arguments.empty() && arguments[0] == "user") {
         if (arguments.size() < 2) {
             return std::unexpected(UsageError{"user wants add, passwd, list or remove"});
@@ -232,6 +249,13 @@ std::expected<Command, UsageError> parseCommandLine(std::span<const std::string_
     if (command.nickname && command.kind != CommandKind::UserAdd) {
         return std::unexpected(UsageError{"--nickname belongs to user add"});
     }
+    const bool makeCert = command.kind == CommandKind::TlsMakeCert;
+    if (makeCert && (command.certName.empty() || command.outDirectory.empty())) {
+        return std::unexpected(UsageError{"tls make-cert wants --name HOST and --out DIR"});
+    }
+    if (!makeCert && !(command.certName.empty() && command.outDirectory.empty())) {
+        return std::unexpected(UsageError{"--name and --out belong to tls make-cert"});
+    }
     return command;
 }
 
@@ -243,8 +267,13 @@ std::string usageText() {
            "tokens end)\n"
            "       ardentis-server user list [--db FILE]\n"
            "       ardentis-server user remove NAME [--db FILE]\n"
+           "       ardentis-server tls make-cert --name HOST --out DIR  (a key and a "
+           "self-signed certificate)\n"
            "options:\n"
            "  --listen HOST:PORT          where to listen (0.0.0.0:8888; port 0 picks one)\n"
+           "  --tls-listen HOST:PORT      also serve TLS clients there (off; port 0 picks one)\n"
+           "  --tls-cert FILE, --tls-key FILE        the TLS listener's certificate chain and "
+           "key (PEM)\n"
            "  --db FILE                   account database, created when missing (ardentis.db)\n"
            "  --auto-register             a log-in with an unknown account creates it\n"
            "  --max-clients N             connections held at most (10000)\n"

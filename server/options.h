@@ -17,6 +17,11 @@ namespace ardentis::server {
 struct ServerOptions {
     std::string host = "0.0.0.0";
     std::uint16_t port = 8888;
+    // A second listener for TLS clients, off unless a host is given; PEM files for it.
+    std::string tlsHost;
+    std::uint16_t tlsPort = 0;
+    std::string tlsCert;
+    std::string tlsKey;
     std::string database = "ardentis.db";
     bool autoRegister = false;
     std::size_t maxClients = 10000;
@@ -39,13 +44,23 @@ struct ServerOptions {
     std::chrono::seconds tokenLifetime = std::chrono::days(7);
 };
 
-enum class CommandKind : std::uint8_t { Serve, UserAdd, UserPasswd, UserList, UserRemove, Help };
+enum class CommandKind : std::uint8_t {
+    Serve,
+    UserAdd,
+    UserPasswd,
+    UserList,
+    UserRemove,
+    TlsMakeCert,
+    Help
+};
 
 struct Command {
     CommandKind kind = CommandKind::Serve;
     ServerOptions options;
     std::string name;                     // user add/passwd/remove: the account, as typed (UTF-8)
     std::optional<std::string> nickname;  // user add --nickname
+    std::string certName;                 // tls make-cert --name
+    std::string outDirectory;             // tls make-cert --out
 };
 
 struct UsageError {

@@ -24,11 +24,37 @@ namespace {
 // Log-ins waiting for a hash thread before further ones are refused.
 constexpr std::size_t kMaxQueuedHashes = 4096;
 
+std::expected<std::uint16_t, std::error_code> bindTo(asio::ip::tcp::acceptor& acceptor,
+                                                     const std::string& host, std::uint16_t port) {
+    std::error_code error;
+    const auto address = asio::ip::make_address(host, error);
+    if (error) {
+        return std::unexpected(error);
+    }
+    const asio::ip::tcp::endpoint endpoint(address, port);
+    acceptor.open(endpoint.protocol(), error);
+    if (!error) {
+        acceptor.set_option(asio::socket_base::reuse_address(true), error);
+    }
+    if (!error) {
+        acceptor.bind(endpoint, error);
+    }
+    if (!error) {
+        acceptor.listen(asio::socket_base::max_listen_connections, error);
+    }
+    if (error) {
+        return std::unexpected(error);
+    }
+    return acceptor.local_endpoint().port();
+}
+
 }  // namespace
 
 struct Server::Impl {
-    Impl(ServerOptions serverOptions, AccountStore accountStore)
-        : options(std::move(serverOptions)),
+    Impl(ServerOptions serverOptions, AccountStore accountStore,
+         std::unique_ptr<asio::ssl::context> tlsContext)
+        : tls(std::move(tlsContext)),
+          options(std::move(serverOptions)),
           store(std::move(accountStore)),
           worker([this](std::function<void()> work) { asio::post(io, std::move(work)); },
                  kMaxQueuedHashes, HashWorker::threadsForCores()),
@@ -43,12 +69,14 @@ struct Server::Impl {
           context{options, lobby, login, flushes,
                   [this](Session& session) { sessions.erase(&session); }} {}
 
-    void accept();
-    void onAccept(const std::error_code& error, asio::ip::tcp::socket socket);
+    void accept(asio::ip::tcp::acceptor& from);
+    void onAccept(asio::ip::tcp::acceptor& from, const std::error_code& error,
+                  asio::ip::tcp::socket socket);
     void shutdown();
     void schedule(std::chrono::milliseconds delay, std::function<void()> work);
 
-    asio::io_context io{1};  // first: the other members' handlers die before it
+    asio::io_context io{1};                   // first: the other members' handlers die before it
+    std::unique_ptr<asio::ssl::context> tls;  // none: no TLS listener; outlives the sessions
     ServerOptions options;
     AccountStore store;
     HashWorker worker;
@@ -57,30 +85,34 @@ struct Server::Impl {
     FlushList flushes{io.get_executor()};
     Session::Context context;
     asio::ip::tcp::acceptor acceptor{io};
+    asio::ip::tcp::acceptor tlsAcceptor{io};
     asio::steady_timer retry{io};
+    asio::steady_timer tlsRetry{io};
     std::unique_ptr<asio::signal_set> signals;
     std::unordered_map<Session*, std::shared_ptr<Session>> sessions;
     std::unordered_set<std::shared_ptr<asio::steady_timer>> timers;  // the lobby's, until due
     bool stopping = false;
 };
 
-void Server::Impl::accept() {
-    acceptor.async_accept([this](const std::error_code& error, asio::ip::tcp::socket socket) {
-        onAccept(error, std::move(socket));
+void Server::Impl::accept(asio::ip::tcp::acceptor& from) {
+    from.async_accept([this, &from](const std::error_code& error, asio::ip::tcp::socket socket) {
+        onAccept(from, error, std::move(socket));
     });
 }
 
-void Server::Impl::onAccept(const std::error_code& error, asio::ip::tcp::socket socket) {
+void Server::Impl::onAccept(asio::ip::tcp::acceptor& from, const std::error_code& error,
+                            asio::ip::tcp::socket socket) {
     if (stopping) {
         return;
     }
     if (error) {
         // Out of descriptors, for instance: wait a little instead of spinning.
         log::line("accept: " + error.message());
-        retry.expires_after(std::chrono::milliseconds(100));
-        retry.async_wait([this](const std::error_code& e) {
+        auto& timer = &from == &acceptor ? retry : tlsRetry;
+        timer.expires_after(std::chrono::milliseconds(100));
+        timer.async_wait([this, &from](const std::error_code& e) {
             if (!e && !stopping) {
-                accept();
+                accept(from);
             }
         });
         return;
@@ -90,11 +122,14 @@ void Server::Impl::onAccept(const std::error_code& error, asio::ip::tcp::socket 
         std::error_code ignored;
         socket.close(ignored);
     } else {
-        auto session = std::make_shared<Session>(std::move(socket), context);
+        auto session =
+            std::make_shared<Session>(&from == &tlsAcceptor ? Transport(std::move(socket), *tls)
+                                                            : Transport(std::move(socket)),
+                                      context);
         sessions.emplace(session.get(), session);
         session->start();
     }
-    accept();
+    accept(from);
 }
 
 void Server::Impl::schedule(std::chrono::milliseconds delay, std::function<void()> work) {
@@ -119,7 +154,9 @@ void Server::Impl::shutdown() {
     log::line("stopping: " + std::to_string(sessions.size()) + " connections");
     std::error_code ignored;
     acceptor.close(ignored);
+    tlsAcceptor.close(ignored);
     retry.cancel();
+    tlsRetry.cancel();
     for (const auto& timer : timers) {
         timer->cancel();
     }
@@ -133,34 +170,28 @@ void Server::Impl::shutdown() {
     }
 }
 
-Server::Server(ServerOptions options, AccountStore store)
-    : impl_(std::make_unique<Impl>(std::move(options), std::move(store))) {}
+Server::Server(ServerOptions options, AccountStore store, std::unique_ptr<asio::ssl::context> tls)
+    : impl_(std::make_unique<Impl>(std::move(options), std::move(store), std::move(tls))) {}
 
 Server::~Server() = default;
 
 std::expected<std::uint16_t, std::error_code> Server::listen() {
-    std::error_code error;
-    const auto address = asio::ip::make_address(impl_->options.host, error);
-    if (error) {
-        return std::unexpected(error);
+    auto port = bindTo(impl_->acceptor, impl_->options.host, impl_->options.port);
+    if (port) {
+        impl_->accept(impl_->acceptor);
     }
-    const asio::ip::tcp::endpoint endpoint(address, impl_->options.port);
-    auto& acceptor = impl_->acceptor;
-    acceptor.open(endpoint.protocol(), error);
-    if (!error) {
-        acceptor.set_option(asio::socket_base::reuse_address(true), error);
+    return port;
+}
+
+std::expected<std::uint16_t, std::error_code> Server::listenTls() {
+    if (!impl_->tls) {
+        return std::unexpected(std::make_error_code(std::errc::not_supported));
     }
-    if (!error) {
-        acceptor.bind(endpoint, error);
+    auto port = bindTo(impl_->tlsAcceptor, impl_->options.tlsHost, impl_->options.tlsPort);
+    if (port) {
+        impl_->accept(impl_->tlsAcceptor);
     }
-    if (!error) {
-        acceptor.listen(asio::socket_base::max_listen_connections, error);
-    }
-    if (error) {
-        return std::unexpected(error);
-    }
-    impl_->accept();
-    return acceptor.local_endpoint().port();
+    return port;
 }
 
 void Server::run() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <asio/ssl/context.hpp>
 #include <cstdint>
 #include <expected>
 #include <memory>
@@ -11,17 +12,20 @@
 
 namespace ardentis::server {
 
-// The lobby server: one event loop, one listening socket, the sessions, the lobby, and
-// a thread a core for password hashes.
+// The lobby server: one event loop, the listening sockets (plain, and TLS when it has a
+// TLS context), the sessions, the lobby, and a thread a core for password hashes.
 class Server {
   public:
-    Server(ServerOptions options, AccountStore store);
+    Server(ServerOptions options, AccountStore store,
+           std::unique_ptr<asio::ssl::context> tls = nullptr);
     ~Server();
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
 
     // Binds and listens; the port actually taken (port 0 picks a free one).
     [[nodiscard]] std::expected<std::uint16_t, std::error_code> listen();
+    // The same for TLS clients at the options' TLS address; only with a TLS context.
+    [[nodiscard]] std::expected<std::uint16_t, std::error_code> listenTls();
     // Runs the event loop until stop() and the connections have closed.
     void run();
     // From any thread or a signal handler's completion: closes everything, then run() returns.

@@ -5,7 +5,7 @@
 #include <sys/socket.h>
 
 #include <asio/post.hpp>
-#include <asio/write.hpp>
+#include <asio/ssl/error.hpp>
 #include <utility>
 
 #include "server/log.h"
@@ -30,21 +30,22 @@ void setIntOption(int fd, int level, int name, int value) {
 
 }  // namespace
 
-Session::Session(asio::ip::tcp::socket socket, Context& context)
+Session::Session(Transport transport, Context& context)
     : Connection(context.options, context.lobby, Clock::now()),
-      socket_(std::move(socket)),
-      loginTimer_(socket_.get_executor()),
+      transport_(std::move(transport)),
+      loginTimer_(transport_.lowest().get_executor()),
       context_(context) {
-    auto [address, peerName] = namesOf(socket_);
+    auto [address, peerName] = namesOf(transport_.lowest());
     identify(std::move(address), std::move(peerName));
 }
 
 void Session::configureSocket() {
+    auto& socket = transport_.lowest();
     std::error_code ignored;
-    socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
-    socket_.set_option(asio::socket_base::keep_alive(true), ignored);
+    socket.set_option(asio::ip::tcp::no_delay(true), ignored);
+    socket.set_option(asio::socket_base::keep_alive(true), ignored);
     // Half-open peers go away after the idle time plus six probes ten seconds apart.
-    const int fd = socket_.native_handle();
+    const int fd = socket.native_handle();
     setIntOption(fd, IPPROTO_TCP, TCP_KEEPIDLE,
                  static_cast<int>(context_.options.keepAliveIdle.count()));
     setIntOption(fd, IPPROTO_TCP, TCP_KEEPINTVL, 10);
@@ -53,10 +54,31 @@ void Session::configureSocket() {
 
 void Session::start() {
     configureSocket();
-    std::error_code ignored;
-    socket_.non_blocking(true, ignored);
-    log::line(who() + " connected");
-    awaitLogin();
+    if (!transport_.encrypted()) {
+        // For the writes that take what fits at once; the TLS stream does its own.
+        std::error_code ignored;
+        transport_.lowest().non_blocking(true, ignored);
+    }
+    log::line(who() + (transport_.encrypted() ? " connected over TLS" : " connected"));
+    awaitLogin();  // also bounds a handshake that stalls
+    handshaking_ = transport_.encrypted();
+    transport_.handshake(
+        [self = shared_from_this()](const std::error_code& error) { self->onHandshake(error); });
+}
+
+void Session::onHandshake(const std::error_code& error) {
+    handshaking_ = false;
+    if (closed()) {
+        return;
+    }
+    if (error) {
+        const bool gone = error == asio::error::eof || error == asio::ssl::error::stream_truncated;
+        close("TLS handshake: " + (gone ? std::string("closed by the client") : error.message()));
+        return;
+    }
+    if (transport_.encrypted()) {
+        log::line(who() + " TLS: " + transport_.negotiated());
+    }
     read();
 }
 
@@ -66,26 +88,33 @@ void Session::awaitLogin() {
     loginTimer_.async_wait([self = shared_from_this(), round](const std::error_code& error) {
         // A wait already due when a check began is out of date: only the latest one counts.
         if (!error && round == self->loginRound_ && !self->loggedIn()) {
-            self->close("no log-in in time");
+            self->close(self->handshaking_ ? "TLS handshake: not done in time"
+                                           : "no log-in in time");
         }
     });
 }
 
 void Session::read() {
     const auto space = readSpace();
-    socket_.async_read_some(
+    transport_.readSome(
         asio::buffer(space.data(), space.size()),
-        [self = shared_from_this()](const std::error_code& error, std::size_t count) {
-            self->onRead(error, count);
-        });
+        [self = shared_from_this(), at = space.data()](
+            const std::error_code& error, std::size_t count) { self->onRead(error, count, at); });
 }
 
-void Session::onRead(const std::error_code& error, std::size_t count) {
+void Session::onRead(const std::error_code& error, std::size_t count, const std::byte* at) {
     if (closed()) {
         return;
     }
     if (error) {
         close(error == asio::error::eof ? "closed by peer" : "read: " + error.message());
+        return;
+    }
+    // A TLS record of the handshake (0x16, version 3.x) where a log-in record belongs: a
+    // client meant for the TLS port. Only the first bytes can tell.
+    if (std::exchange(firstRead_, false) && !transport_.encrypted() && at[0] == std::byte{0x16} &&
+        (count == 1 || at[1] == std::byte{0x03})) {
+        close("a TLS client came to the plain port");
         return;
     }
     received(count, Clock::now());
@@ -121,7 +150,7 @@ void Session::lingerAtMost() {
 }
 
 void Session::closeSoon() {
-    asio::post(socket_.get_executor(),
+    asio::post(transport_.lowest().get_executor(),
                [self = shared_from_this()] { self->close("reader too slow"); });
 }
 
@@ -145,12 +174,12 @@ void Session::flush() {
         buffers_.emplace_back(frame->data(), frame->size());
     }
     // Most batches fit the socket's buffer: write them at once, with no operation to
-    // complete later. Only what does not fit waits for the socket.
+    // complete later. Only what does not fit waits for the socket (on TLS, everything).
     std::size_t done = 0;
     while (done < buffers_.size()) {
         std::error_code error;
         std::size_t written =
-            socket_.write_some(std::span<const asio::const_buffer>(buffers_).subspan(done), error);
+            transport_.writeNow(std::span<const asio::const_buffer>(buffers_).subspan(done), error);
         if (error == asio::error::would_block || error == asio::error::try_again) {
             break;
         }
@@ -184,10 +213,10 @@ void Session::finishBatch() {
 }
 
 void Session::writeRest(std::size_t written) {
-    asio::async_write(socket_, std::span<const asio::const_buffer>(buffers_).subspan(written),
-                      [self = shared_from_this()](const std::error_code& error, std::size_t) {
-                          self->onWritten(error);
-                      });
+    transport_.write(std::span<const asio::const_buffer>(buffers_).subspan(written),
+                     [self = shared_from_this()](const std::error_code& error, std::size_t) {
+                         self->onWritten(error);
+                     });
 }
 
 void Session::onWritten(const std::error_code& error) {
@@ -206,8 +235,9 @@ void Session::ended() {
     const auto self = shared_from_this();  // the registry may hold the last reference
     std::error_code ignored;
     loginTimer_.cancel();
-    socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
-    socket_.close(ignored);
+    auto& socket = transport_.lowest();
+    socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+    socket.close(ignored);
     context_.closed(*this);
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <asio/ip/tcp.hpp>
 #include <asio/steady_timer.hpp>
 #include <cstdint>
 #include <functional>
@@ -13,12 +12,13 @@
 #include "server/lobby.h"
 #include "server/login_service.h"
 #include "server/options.h"
+#include "server/transport.h"
 
 namespace ardentis::server {
 
-// One client connection over its socket: reads into the connection's records, times the
-// client's wait to log in (not the server's check of it), and writes what the connection
-// queues, batched.
+// One client connection over its transport (plain or TLS): reads into the connection's
+// records, times the client's wait to log in (not the server's check of it) and, on TLS, the
+// handshake before it, and writes what the connection queues, batched.
 class Session final : public Connection, public std::enable_shared_from_this<Session> {
   public:
     struct Context {
@@ -29,7 +29,7 @@ class Session final : public Connection, public std::enable_shared_from_this<Ses
         std::function<void(Session&)> closed;  // the server forgets the session
     };
 
-    Session(asio::ip::tcp::socket socket, Context& context);
+    Session(Transport transport, Context& context);
 
     void start();
     // Writes what is queued, unless a write is under way already (FlushList calls it).
@@ -37,8 +37,9 @@ class Session final : public Connection, public std::enable_shared_from_this<Ses
 
   private:
     void configureSocket();
+    void onHandshake(const std::error_code& error);
     void read();
-    void onRead(const std::error_code& error, std::size_t count);
+    void onRead(const std::error_code& error, std::size_t count, const std::byte* at);
     // Closes the connection unless a log-in record comes within the log-in timeout.
     void awaitLogin();
     void checkLogin(LoginAttempt attempt) override;
@@ -51,12 +52,14 @@ class Session final : public Connection, public std::enable_shared_from_this<Ses
     void finishBatch();
     void onWritten(const std::error_code& error);
 
-    asio::ip::tcp::socket socket_;
+    Transport transport_;
     asio::steady_timer loginTimer_;
     std::uint64_t loginRound_ = 0;  // which wait of loginTimer_ still counts
     Context& context_;
     std::vector<asio::const_buffer> buffers_;
     bool flushScheduled_ = false;
+    bool handshaking_ = false;
+    bool firstRead_ = true;
 };
 
 }  // namespace ardentis::server

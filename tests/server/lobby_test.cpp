@@ -540,7 +540,9 @@ TEST(CommandLine, TakesEveryOptionAndRefusesBadValues) {
              {"--listen", "8888"}, {"--listen", "host:65536"}, {"--max-clients", "0"},
              {"--hash-cost", "cheap"}, {"--queue-limit"}, {"--login-timeout-ms", "-5"},
              {"--frobnicate", "1"}, {"--takeover", "yes"}, {"user", "remove"}, {"user", "list", "--nickname", "x"},
-             {"user", "rename", "bob"}, {"--token-days", "3651"}, {"user", "passwd"}}) {
+             {"user", "rename", "bob"}, {"--token-days", "3651"}, {"user", "passwd"},
+             {"--tls-listen", "4443"}, {"tls", "make-cert", "--name", "h"}, {"tls", "make-cert", "--out", "d"},
+             {"tls", "mint"}, {"--out", "d"}, {"user", "list", "--name", "h"}}) {
         // clang-format on
         EXPECT_FALSE(parseCommandLine(refused)) << refused[0] << " " << refused.back();
     }
@@ -549,6 +551,16 @@ TEST(CommandLine, TakesEveryOptionAndRefusesBadValues) {
     ASSERT_TRUE(add);
     EXPECT_EQ(std::tuple(add->kind, add->name, add->nickname),
               std::tuple(CommandKind::UserAdd, "bob", "Bobby"));
+    const auto tls = parseCommandLine(
+        Args{"--tls-listen", "[::1]:4443", "--tls-cert", "c.pem", "--tls-key=k.pem"});
+    ASSERT_TRUE(tls);
+    EXPECT_EQ(std::tuple(tls->options.tlsHost, tls->options.tlsPort, tls->options.tlsCert,
+                         tls->options.tlsKey, tls->options.port),
+              std::tuple("::1", 4443, "c.pem", "k.pem", 8888));
+    const auto cert = parseCommandLine(Args{"tls", "make-cert", "--out", "d", "--name", "h"});
+    ASSERT_TRUE(cert);
+    EXPECT_EQ(std::tuple(cert->kind, cert->certName, cert->outDirectory),
+              std::tuple(CommandKind::TlsMakeCert, "h", "d"));
     const auto passwd = parseCommandLine(Args{"user", "passwd", "bob", "--db", "x.db"});
     ASSERT_TRUE(passwd);
     EXPECT_EQ(std::tuple(passwd->kind, passwd->name, passwd->options.database),

@@ -10,28 +10,17 @@
 #include <set>
 
 #include "tests/server/server_fixture.h"
+#include "tests/server/shell_run.h"
 
 namespace ardentis::server::testing {
 namespace {
-
-// A shell command's exit status from pclose, or -1 when it did not exit.
-int exitStatus(int status) {
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 // Runs the program through the shell with `input` (printf escapes) on its standard input,
 // behind `prefix` (a command that runs it, such as timeout); its exit status and standard output.
 std::pair<int, std::string> run(const std::string& arguments, const std::string& input = "",
                                 const std::string& prefix = "") {
-    FILE* pipe = ::popen(("printf '" + input + "' | " + prefix + " " ARDENTIS_SERVER_BINARY " " +
-                          arguments + " 2>/dev/null")
-                             .c_str(),
-                         "r");
-    std::string output;
-    for (int c = 0; (c = std::fgetc(pipe)) != EOF;) {
-        output += static_cast<char>(c);
-    }
-    return {exitStatus(::pclose(pipe)), output};
+    return shell("printf '" + input + "' | " + prefix + " " ARDENTIS_SERVER_BINARY " " + arguments +
+                 " 2>/dev/null");
 }
 
 // The program serving on a loopback port it picks; standard error goes to `errorLog`. `setup`

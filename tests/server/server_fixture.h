@@ -12,6 +12,7 @@
 #include "server/options.h"
 #include "server/password_hasher.h"
 #include "server/server.h"
+#include "server/tls_context.h"
 #include "tests/support/loopback_peer.h"
 #include "tests/support/scratch_directory.h"
 #include "text/code_page.h"
@@ -135,19 +136,25 @@ inline ServerOptions testOptions(const ScratchDirectory& dir) {
     return options;
 }
 
-// The real server on its own thread inside the test process.
+// The real server on its own thread inside the test process; with a TLS listener too when
+// the options name one.
 class RunningServer {
   public:
     explicit RunningServer(const ServerOptions& options)
-        : server_(std::make_unique<Server>(options, AccountStore::open(options.database).value())),
+        : server_(std::make_unique<Server>(
+              options, AccountStore::open(options.database).value(),
+              options.tlsHost.empty() ? nullptr : makeTlsContext(options).value())),
           port_(server_->listen().value()),
+          tlsPort_(options.tlsHost.empty() ? 0 : server_->listenTls().value()),
           thread_([this] { server_->run(); }) {}
     ~RunningServer() { server_->stop(); }  // then the thread ends and is joined
     [[nodiscard]] std::uint16_t port() const noexcept { return port_; }
+    [[nodiscard]] std::uint16_t tlsPort() const noexcept { return tlsPort_; }
 
   private:
     std::unique_ptr<Server> server_;
     std::uint16_t port_ = 0;
+    std::uint16_t tlsPort_ = 0;
     std::jthread thread_;
 };
 

@@ -27,28 +27,50 @@ void LobbyClient::connect(const asio::ip::tcp::endpoint& server, const std::stri
     login.sparam1.set(account_);
     login.sparam2.set(protocol::des::EncryptHex(password));
     socket_ = asio::ip::tcp::socket(socket_.get_executor());
+    tlsStream_ =
+        tls_ != nullptr ? std::make_shared<TlsStream>(socket_.get_executor(), *tls_) : nullptr;
     std::error_code ignored;
-    socket_.open(server.protocol(), ignored);
+    socket().open(server.protocol(), ignored);
     if (receiveBuffer > 0) {
-        socket_.set_option(asio::socket_base::receive_buffer_size(receiveBuffer), ignored);
+        socket().set_option(asio::socket_base::receive_buffer_size(receiveBuffer), ignored);
     }
     const unsigned life = ++life_;
-    socket_.async_connect(server,
-                          [self = shared_from_this(), login, life](const std::error_code& error) {
-                              if (life != self->life_) {
-                                  return;
-                              }
-                              if (error) {
-                                  self->open_ = true;
-                                  self->fail();
-                                  return;
-                              }
-                              self->open_ = true;
-                              std::error_code unset;
-                              self->socket_.set_option(asio::ip::tcp::no_delay(true), unset);
-                              self->send(login);
-                              self->read();
-                          });
+    socket().async_connect(server,
+                           [self = shared_from_this(), login, life](const std::error_code& error) {
+                               if (life != self->life_) {
+                                   return;
+                               }
+                               if (error) {
+                                   self->open_ = true;
+                                   self->fail();
+                                   return;
+                               }
+                               self->open_ = true;
+                               std::error_code unset;
+                               self->socket().set_option(asio::ip::tcp::no_delay(true), unset);
+                               self->loggingIn(login);
+                           });
+}
+
+void LobbyClient::loggingIn(const protocol::LobbyMessage& login) {
+    if (!tlsStream_) {
+        send(login);
+        read();
+        return;
+    }
+    tlsStream_->async_handshake(
+        asio::ssl::stream_base::client,
+        [self = shared_from_this(), login, life = life_](const std::error_code& error) {
+            if (life != self->life_) {
+                return;
+            }
+            if (error) {
+                self->fail();
+                return;
+            }
+            self->send(login);
+            self->read();
+        });
 }
 
 void LobbyClient::read() {
@@ -63,24 +85,27 @@ void LobbyClient::read() {
         return;
     }
     const auto space = reader_.space();
-    socket_.async_read_some(
-        asio::buffer(space.data(), space.size()),
-        [self = shared_from_this(), life = life_](const std::error_code& error, std::size_t count) {
-            if (life != self->life_) {
-                return;
-            }
-            if (error) {
-                self->fail();
-                return;
-            }
-            self->reader_.commit(count, [&](const protocol::LobbyMessage& message) {
-                self->events_.onRecord(*self, message);
-                return self->open_;
-            });
-            if (self->open_) {
-                self->read();
-            }
-        });
+    onStream([&](auto& stream) {
+        stream.async_read_some(asio::buffer(space.data(), space.size()),
+                               [self = shared_from_this(), life = life_, keep = tlsStream_](
+                                   const std::error_code& error, std::size_t count) {
+                                   if (life != self->life_) {
+                                       return;
+                                   }
+                                   if (error) {
+                                       self->fail();
+                                       return;
+                                   }
+                                   self->reader_.commit(count,
+                                                        [&](const protocol::LobbyMessage& message) {
+                                                            self->events_.onRecord(*self, message);
+                                                            return self->open_;
+                                                        });
+                                   if (self->open_) {
+                                       self->read();
+                                   }
+                               });
+    });
 }
 
 void LobbyClient::send(const protocol::LobbyMessage& message) {
@@ -119,19 +144,21 @@ void LobbyClient::flush() {
         return;
     }
     writing_.swap(pending_);
-    asio::async_write(
-        socket_, asio::buffer(writing_),
-        [self = shared_from_this(), life = life_](const std::error_code& error, std::size_t) {
-            if (life != self->life_) {
-                return;
-            }
-            self->writing_.clear();
-            if (error) {
-                self->fail();
-                return;
-            }
-            self->flush();
-        });
+    onStream([&](auto& stream) {
+        asio::async_write(stream, asio::buffer(writing_),
+                          [self = shared_from_this(), life = life_, keep = tlsStream_](
+                              const std::error_code& error, std::size_t) {
+                              if (life != self->life_) {
+                                  return;
+                              }
+                              self->writing_.clear();
+                              if (error) {
+                                  self->fail();
+                                  return;
+                              }
+                              self->flush();
+                          });
+    });
 }
 
 void LobbyClient::close() {
@@ -145,7 +172,7 @@ void LobbyClient::fail(bool here) {
     open_ = false;
     closedHere_ = here;
     std::error_code ignored;
-    socket_.close(ignored);
+    socket().close(ignored);
     stallTimer_.cancel();
     writing_.clear();
     events_.onClosed(*this);

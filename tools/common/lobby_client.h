@@ -2,6 +2,8 @@
 
 #include <asio/io_context.hpp>
 #include <asio/ip/tcp.hpp>
+#include <asio/ssl/context.hpp>
+#include <asio/ssl/stream.hpp>
 #include <asio/steady_timer.hpp>
 #include <chrono>
 #include <cstddef>
@@ -30,6 +32,9 @@ class LobbyClient : public std::enable_shared_from_this<LobbyClient> {
   public:
     LobbyClient(asio::io_context& io, std::size_t index, std::string account, ClientEvents& events);
 
+    // From the next connection on, speaks TLS, trusting whatever certificate the server shows
+    // (the tools load a server of this machine; they measure, they do not check).
+    void useTls(asio::ssl::context& context) { tls_ = &context; }
     void connect(const asio::ip::tcp::endpoint& server, const std::string& password);
     void send(const protocol::LobbyMessage& message);
     void sendBytes(std::vector<std::byte> bytes);
@@ -59,11 +64,28 @@ class LobbyClient : public std::enable_shared_from_this<LobbyClient> {
     std::chrono::steady_clock::time_point nextAction{};
 
   private:
+    using TlsStream = asio::ssl::stream<asio::ip::tcp::socket>;
+
+    // The connection's TCP socket, under TLS or not.
+    asio::ip::tcp::socket& socket() { return tlsStream_ ? tlsStream_->next_layer() : socket_; }
+    // Runs `use` on what carries the records: the TLS stream, or the socket itself.
+    template <typename Use>
+    void onStream(Use&& use) {
+        if (tlsStream_) {
+            use(*tlsStream_);
+        } else {
+            use(socket_);
+        }
+    }
+    void loggingIn(const protocol::LobbyMessage& login);
     void read();
     void flush();
     void fail(bool here = false);
 
     asio::ip::tcp::socket socket_;
+    asio::ssl::context* tls_ = nullptr;
+    // This connection's, when over TLS; an older one lives on in its handlers until they end.
+    std::shared_ptr<TlsStream> tlsStream_;
     asio::steady_timer stallTimer_;
     std::size_t index_;
     std::string account_;

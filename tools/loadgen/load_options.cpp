@@ -17,6 +17,10 @@ std::expected<LoadOptions, std::string> parseLoadOptions(std::span<const std::st
     LoadOptions o;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view name = args[i];
+        if (name == "--tls") {
+            o.tls = true;
+            continue;
+        }
         if (i + 1 >= args.size()) {
             return std::unexpected(std::string(name) + " wants a value");
         }
@@ -59,11 +63,12 @@ std::expected<LoadOptions, std::string> parseLoadOptions(std::span<const std::st
 std::string loadUsage() {
     return "usage: ardentis-loadgen [--server 127.0.0.1:8888] [--clients N] [--room-size K]\n"
            "                        [--rate R] [--duration S] [--concurrent-logins N]\n"
-           "                        [--setup-limit S] [--prefix P] [--password W]\n"
+           "                        [--setup-limit S] [--prefix P] [--password W] [--tls]\n"
            "Logs N clients in to a server on this machine (run it with --auto-register and\n"
            "--hash-cost min), seats them in rooms of K (0: all in the lobby), has each send R\n"
            "chat records a second for S seconds, and prints clients held, records delivered a\n"
-           "second and the delivery latency percentiles.\n";
+           "second and the delivery latency percentiles. With --tls the server address is its\n"
+           "TLS port (its certificate is not checked).\n";
 }
 
 }  // namespace ardentis::loadgen

@@ -21,6 +21,7 @@ struct LoadOptions {
     std::string prefix = "lg";          // accounts are prefix + number
     std::string password = "load";
     std::chrono::seconds setupLimit{300};  // connecting and seating everyone, at most
+    bool tls = false;                      // the server's TLS port, certificate unchecked
 };
 
 [[nodiscard]] std::expected<LoadOptions, std::string> parseLoadOptions(

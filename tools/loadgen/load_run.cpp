@@ -53,6 +53,9 @@ void LoadRun::connectMore() {
         const std::size_t index = started_++;
         auto client = std::make_shared<LobbyClient>(io_, index,
                                                     options_.prefix + std::to_string(index), *this);
+        if (options_.tls) {
+            client->useTls(tls_);
+        }
         clients_.push_back(client);
         ++loggingIn_;
         client->connect(server_, options_.password);
@@ -123,7 +126,7 @@ void LoadRun::onRecord(LobbyClient& client, const protocol::LobbyMessage& messag
 }
 
 void LoadRun::seat() {
-    setupSeconds_ = seconds(Clock::now() - origin_);
+    setupSeconds_ = loginSeconds_ = seconds(Clock::now() - origin_);
     if (options_.roomSize == 0) {
         seated_ = loggedIn_;
         measure();
@@ -238,6 +241,8 @@ bool LoadRun::report() {
     const std::size_t held = loggedIn_ - lost_;
     std::printf("clients: %zu of %zu logged in, %zu held to the end, %zu lost, %zu refused\n",
                 loggedIn_, options_.clients, held, lost_, refused_);
+    std::printf("log-ins: %zu in %.2f s (%.0f/s)\n", loggedIn_, loginSeconds_,
+                static_cast<double>(loggedIn_) / std::max(loginSeconds_, 1e-3));
     std::printf("setup: %.1f s (log-ins and seating, %s)\n", setupSeconds_,
                 options_.roomSize == 0 ? "all in the lobby"
                                        : ("rooms of " + std::to_string(options_.roomSize)).c_str());

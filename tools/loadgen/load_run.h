@@ -47,11 +47,13 @@ class LoadRun : public ClientEvents {
     asio::ip::tcp::endpoint server_;
     asio::steady_timer timer_;
     asio::steady_timer setupLimit_;
+    asio::ssl::context tls_{asio::ssl::context::tls_client};  // used with --tls
     std::vector<std::shared_ptr<LobbyClient>> clients_;
     Clock::time_point origin_ = Clock::now();
     Clock::time_point measureStart_;
     Clock::time_point measureEnd_;
     double setupSeconds_ = 0;
+    double loginSeconds_ = 0;  // from the start until the last log-in's answer
     std::size_t started_ = 0;
     std::size_t loggingIn_ = 0;
     std::size_t loggedIn_ = 0;
