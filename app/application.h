@@ -47,7 +47,8 @@ class Application {
     int run();
 
     platform::Win32EventLoop loop;
-    platform::WinsockClientSocket lobbySocket;
+    platform::WinsockClientSocket lobbyTcp;
+    platform::TlsClientSocket lobbySocket{lobbyTcp, platform::makeSystemTlsEngine};
     protocol::ChannelFlags lobbyFlags;  // the lobby channel's, as long-lived as its socket
     platform::WinsockClientSocket testSocket;
     platform::ThreadSleeper sleeper;

@@ -44,7 +44,9 @@ OptionsWindow::OptionsWindow(HWND owner)
       rgvnntype(vnnDialog, IDC_OPT_RGVNNTYPE, IDC_OPT_RGVNNTYPE + 1,
                 forms::options_items::vnntypes(), 0, 2),
       BitBtn1(dialog, IDC_OPT_BITBTN1),
-      BitBtn2(dialog, IDC_OPT_BITBTN2) {
+      BitBtn2(dialog, IDC_OPT_BITBTN2),
+      tls(networkDialog, IDC_OPT_TLS),
+      tlsport(networkDialog, IDC_OPT_TLSPORT) {
     const HWND self = dialog.handle();
     setClientSize(self, 319, 197);
     centre(self, owner);
@@ -59,10 +61,10 @@ OptionsWindow::OptionsWindow(HWND owner)
 }
 
 forms::OptionsControls OptionsWindow::controls() {
-    return forms::OptionsControls{window, TabSheet2,    TabSheet1, TabSheet3, TabSheet4, TabSheet5,
-                                  pwd1,   pwd2,         pwd3,      nick,      usr,       pwd,
-                                  cbauto, host,         port,      BitBtn4,   TADir,     BitBtn3,
-                                  SPCDir, bitbtnspcdir, checkfile, rgvnntype, BitBtn1,   BitBtn2};
+    return forms::OptionsControls{
+        window, TabSheet2,    TabSheet1, TabSheet3, TabSheet4, TabSheet5, pwd1,    pwd2,   pwd3,
+        nick,   usr,          pwd,       cbauto,    host,      port,      BitBtn4, TADir,  BitBtn3,
+        SPCDir, bitbtnspcdir, checkfile, rgvnntype, BitBtn1,   BitBtn2,   tls,     tlsport};
 }
 
 }  // namespace ardentis::app

@@ -57,6 +57,8 @@ class OptionsWindow {
     win32::Win32RadioGroup rgvnntype;
     win32::Win32Button BitBtn1;
     win32::Win32Button BitBtn2;
+    win32::Win32CheckBox tls;
+    win32::Win32Edit tlsport;
 };
 
 }  // namespace ardentis::app

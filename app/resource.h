@@ -117,6 +117,9 @@
 #define IDC_OPT_LABEL3 1432
 #define IDC_OPT_PORT 1433
 #define IDC_OPT_BITBTN4 1434
+#define IDC_OPT_TLS 1435
+#define IDC_OPT_LABEL9 1436
+#define IDC_OPT_TLSPORT 1437
 // Page 游戏 (TabSheet4).
 #define IDC_OPT_LABEL2 1440
 #define IDC_OPT_TADIR 1441

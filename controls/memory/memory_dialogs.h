@@ -13,11 +13,23 @@
 
 namespace ardentis::forms {
 
-// Records every message shown; a test reads them back.
+// Records every message shown and question asked; answers with the next scripted answer
+// (none left: No).
 class MemoryInfoBox final : public platform::InfoBox {
   public:
     void showInfo(const text::Gbk& message) override { shown.push_back(message); }
+    [[nodiscard]] bool askYesNo(const text::Gbk& message) override {
+        asked.push_back(message);
+        if (answers.empty()) {
+            return false;
+        }
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
     std::vector<text::Gbk> shown;
+    std::vector<text::Gbk> asked;
+    std::deque<bool> answers;
 };
 
 // Answers each prompt with the next scripted answer (nothing = cancelled).

@@ -340,6 +340,17 @@ TEST_F(LogIn, WithoutAutomaticLogInTheLogInAndOptionsWindows) {
                                 zh<" 不是有效的端口号，请在选项中设置服务器端口">()});
     }
     EXPECT_TRUE(socket_.host().empty());
+
+    // Encrypted, the lobby and the options window's test go to the TLS port.
+    main_.BitBtn3.click();
+    w.tls.click();
+    w.tlsport.type(Gbk("9443"));
+    w.BitBtn4.setEnabled(true);
+    ASSERT_TRUE(w.BitBtn4.click() && w.BitBtn1.click());
+    EXPECT_EQ(testSocket_.port(), 9443);
+    EXPECT_EQ((Texts{o.tls, o.tlsport}), (Texts{Gbk("1"), Gbk("9443")}));
+    ASSERT_TRUE(main_.BitBtn1.click());
+    EXPECT_TRUE(socket_.port() == 9443 && client_.services.clientsocket1.tls());
 }
 
 }  // namespace

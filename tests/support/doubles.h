@@ -46,10 +46,14 @@ class RecordingSleeper final : public platform::Sleeper {
     std::atomic<std::size_t> calls_{0};
 };
 
-// Records the messages it was asked to show.
+// Records the messages it was asked to show; answers every question No.
 class RecordingInfoBox final : public platform::InfoBox {
   public:
     void showInfo(const text::Gbk& message) override { shown.push_back(message); }
+    [[nodiscard]] bool askYesNo(const text::Gbk& message) override {
+        shown.push_back(message);
+        return false;
+    }
     std::vector<text::Gbk> shown;
 };
 

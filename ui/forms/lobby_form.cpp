@@ -8,6 +8,7 @@
 #include "protocol/des.h"
 #include "protocol/message_kind.h"
 #include "settings/local_network.h"
+#include "settings/server_pins.h"
 #include "settings/system_helpers.h"
 #include "text/literal.h"
 #include "ui/forms/client.h"
@@ -82,6 +83,8 @@ void TFormMain::FormShow() {
     o.pwd2.setText(Gbk());
     o.pwd3.setText(Gbk());
     o.checkfile.setChecked(options.checkfile != Gbk("0"));
+    o.tls.setChecked(settings::tlsOn(options));
+    o.tlsport.setText(options.tlsport);
     o.rgvnntype.setItemIndex(options.vnntype);
     if (settings::autoLoginOn(options)) {
         client_.FormLogin.c.usr.setText(options.usr);
@@ -231,6 +234,11 @@ void TFormMain::ResetLobbyState() {
 }
 
 void TFormMain::clientsocket1Connect() {
+    const platform::TlsClientSocket& socket = client_.services.clientsocket1;
+    if (const auto& peer = socket.peer(); socket.tls() && peer) {
+        client_.services.log.LogText(Gbk("TLS: " + peer->protocol + ", " + peer->cipher +
+                                         ", server certificate SHA-256 " + peer->fingerprint));
+    }
     LobbyMessage login{};
     login.setKind(protocol::command::kLogin, sub::kLogin);
     login.sparam1.set(client_.FormLogin.c.usr.text());
@@ -397,6 +405,17 @@ void TFormMain::clientsocket1Disconnect() {
 }
 
 void TFormMain::clientsocket1Error(const platform::OsError& /*error*/) {
+    const platform::TlsClientSocket& socket = client_.services.clientsocket1;
+    if (socket.tls() && !socket.failure().empty()) {
+        client_.services.log.LogText(Gbk(socket.failure()));
+    }
+    if (socket.refused()) {
+        // The user has been told why, or said no: another try would only ask again.
+        stopReconnecting();
+        refused_ = true;
+        connectionLost();
+        return;
+    }
     if (reconnecting_ || !client_.currentUser.account.empty()) {
         connectionLost();  // tries come by themselves; the chat tells of it, no box
         return;
@@ -415,11 +434,13 @@ void TFormMain::clientsocket1Read() {
 }
 
 void TFormMain::openSocket() {
-    const auto port = settings::portNumber(client_.options.port);
+    const bool tls = settings::tlsOn(client_.options);
+    const auto port = settings::portNumber(tls ? client_.options.tlsport : client_.options.port);
     if (!port) {
         // Connecting to some other port would only fail later with a misleading address.
         stopReconnecting();
-        client_.connection()->base.ShowInfo(zh<"服务器端口 ">() + client_.options.port +
+        client_.connection()->base.ShowInfo(zh<"服务器端口 ">() +
+                                            (tls ? client_.options.tlsport : client_.options.port) +
                                             zh<" 不是有效的端口号，请在选项中设置服务器端口">());
         c.BitBtn1.setCaption(zh<"连接">());
         c.BitBtn1.setEnabled(true);
@@ -427,7 +448,42 @@ void TFormMain::openSocket() {
     }
     socketHost = client_.options.host;
     socketPort = *port;
+    if (tls) {
+        client_.services.clientsocket1.useTls(
+            [this](const platform::TlsPeer& peer) { return judgeServer(peer); });
+    } else {
+        client_.services.clientsocket1.usePlain();
+    }
     client_.services.clientsocket1.open(socketHost.bytes(), socketPort);
+}
+
+bool TFormMain::judgeServer(const platform::TlsPeer& peer) {
+    settings::ServerPins pins(client_.services.registry);
+    const auto pinned = pins.pinned(socketHost.view(), socketPort);
+    const Gbk server = socketHost + Gbk(":" + std::to_string(socketPort));
+    switch (settings::judgeServer(peer, pinned)) {
+        case settings::ServerTrust::Accept:
+            return true;
+        case settings::ServerTrust::AskFirst:
+            if (!client_.services.infoBox.askYesNo(
+                    zh<"服务器 ">() + server +
+                    zh<" 的证书不是由受信任的机构签发的。\n证书指纹 (SHA-256):\n">() +
+                    Gbk(peer.fingerprint) +
+                    zh<"\n\n请向服务器的管理员核对这个指纹。信任这个服务器并继续连接吗？">())) {
+                return false;
+            }
+            if (!pins.pin(socketHost.view(), socketPort, peer.fingerprint)) {
+                client_.connection()->base.ShowInfo(zh<"不能保存服务器的证书指纹。">());
+            }
+            return true;
+        case settings::ServerTrust::Mismatch:
+            client_.connection()->base.ShowInfo(
+                zh<"警告：服务器 ">() + server +
+                zh<" 的证书和上次接受的不同，连接已中止，密码没有发送。\n上次接受的指纹:\n">() +
+                Gbk(pinned.value_or("")) + zh<"\n这次收到的指纹:\n">() + Gbk(peer.fingerprint));
+            return false;
+    }
+    return false;
 }
 
 }  // namespace ardentis::forms

@@ -8,6 +8,7 @@
 
 #include "platform/event_loop.h"
 #include "platform/os_error.h"
+#include "platform/tls_engine.h"
 #include "protocol/lobby_message.h"
 #include "protocol/room_record.h"
 #include "text/gbk.h"
@@ -75,6 +76,9 @@ class TFormMain {
     void scheduleRetry();
     void retryTick();
     void giveUpRoom();
+    // Whether to go on with the server a TLS handshake met: a certificate the system vouches
+    // for, or the one the user accepted before; an unknown one is shown and asked about once.
+    [[nodiscard]] bool judgeServer(const platform::TlsPeer& peer);
 
     Client& client_;
     // After a drop of a logged-in connection: the tries to get back, until one logs in, the

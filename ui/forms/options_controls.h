@@ -35,6 +35,8 @@ struct OptionsControls {
     RadioGroup& rgvnntype;
     Button& BitBtn1;  // 确定
     Button& BitBtn2;  // 取消
+    CheckBox& tls;    // 加密连接
+    Edit& tlsport;
 };
 
 }  // namespace ardentis::forms

@@ -93,6 +93,8 @@ void TFormOptions::BitBtn1Click() {
     options.checkfile = Gbk(c.checkfile.checked() ? "1" : "0");
     options.host = c.host.text();
     options.port = c.port.text();
+    options.tls = Gbk(c.tls.checked() ? "1" : "0");
+    options.tlsport = c.tlsport.text();
     if (!client_.store.saveOptions(options)) {
         base.ShowInfo(zh<"不能保存设置。">());
     }
@@ -125,7 +127,8 @@ void TFormOptions::BitBtn4Click() {
 }
 
 void TFormOptions::Nettest() {
-    const auto port = settings::portNumber(c.port.text());
+    // The test reaches the port the lobby will use.
+    const auto port = settings::portNumber(c.tls.checked() ? c.tlsport.text() : c.port.text());
     if (c.host.text().empty() || !port) {
         client_.connection()->base.ShowInfo(zh<"请指定服务器和端口。">());
         return;

@@ -18,6 +18,7 @@
 #include "platform/sleeper.h"
 #include "platform/sound_player.h"
 #include "platform/system_info.h"
+#include "platform/tls_client_socket.h"
 #include "protocol/channel_flags.h"
 #include "protocol/traffic_log.h"
 #include "text/gbk.h"
@@ -26,7 +27,7 @@ namespace ardentis::forms {
 
 // The outside world as the client's windows use it. All borrowed; each outlives the client.
 struct Services {
-    platform::ClientSocket& clientsocket1;  // the lobby connection
+    platform::TlsClientSocket& clientsocket1;  // the lobby connection, plain or over TLS
     // The lobby connection's send and receive flags; they live as long as its socket, so
     // a send still running on a replaced connection state keeps the next one out.
     protocol::ChannelFlags& channelFlags;

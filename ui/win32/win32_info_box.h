@@ -13,6 +13,7 @@ class Win32InfoBox final : public platform::InfoBox {
 
     void setOwner(HWND owner) noexcept { owner_ = owner; }
     void showInfo(const text::Gbk& message) override;
+    [[nodiscard]] bool askYesNo(const text::Gbk& message) override;
 
   private:
     HWND owner_;

@@ -45,7 +45,7 @@ bool anyGameWindow(const platform::GameWindows& windows) {
            windows.findWindow(text::Gbk("Supreme Commander")) != platform::kNoWindow;
 }
 
-Services servicesOf(HeadlessMachine& machine, platform::ClientSocket& lobbySocket,
+Services servicesOf(HeadlessMachine& machine, platform::TlsClientSocket& lobbySocket,
                     protocol::ChannelFlags& flags, platform::ClientSocket& testSocket,
                     platform::EventLoop& loop,
                     std::function<void(std::chrono::milliseconds)> gameWait) {
@@ -79,14 +79,16 @@ Services servicesOf(HeadlessMachine& machine, platform::ClientSocket& lobbySocke
 
 HeadlessClient::HeadlessClient(HeadlessMachine& machine, platform::ClientSocket& lobbySocket,
                                platform::ClientSocket& testSocket, platform::EventLoop& loop)
-    : client(servicesOf(machine, lobbySocket, lobbyFlags, testSocket, loop,
+    : lobbyTls(lobbySocket, platform::makeSystemTlsEngine),
+      client(servicesOf(machine, lobbyTls, lobbyFlags, testSocket, loop,
                         [](std::chrono::milliseconds wait) { std::this_thread::sleep_for(wait); }),
              main.controls(), login.controls(), battleroom.controls(), options.controls(),
              splash.controls()) {}
 
 HeadlessClient::HeadlessClient(HeadlessMachine& machine, platform::ClientSocket& lobbySocket,
                                platform::ClientSocket& testSocket, platform::ManualEventLoop& loop)
-    : client(servicesOf(machine, lobbySocket, lobbyFlags, testSocket, loop,
+    : lobbyTls(lobbySocket, platform::makeSystemTlsEngine),
+      client(servicesOf(machine, lobbyTls, lobbyFlags, testSocket, loop,
                         [&loop](std::chrono::milliseconds wait) { loop.advance(wait); }),
              main.controls(), login.controls(), battleroom.controls(), options.controls(),
              splash.controls()) {}

@@ -64,6 +64,8 @@ class HeadlessClient {
     HeadlessClient(HeadlessMachine& machine, platform::ClientSocket& lobbySocket,
                    platform::ClientSocket& testSocket, platform::ManualEventLoop& loop);
 
+    // The lobby socket as the client drives it: plain, or TLS when the settings ask for it.
+    platform::TlsClientSocket lobbyTls;
     // The lobby channel's flags: this client's own, outliving every connection state.
     protocol::ChannelFlags lobbyFlags;
     MemoryMainWindow main;

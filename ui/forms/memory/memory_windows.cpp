@@ -75,13 +75,15 @@ MemoryOptionsWindow::MemoryOptionsWindow()
       checkfile(zh<"不再提示定位游戏目录。">()),
       rgvnntype(options_items::vnntypes(), 0),
       BitBtn1(zh<"确定">()),
-      BitBtn2(zh<"取消">()) {}
+      BitBtn2(zh<"取消">()),
+      tls(zh<"加密连接">()),
+      tlsport(Gbk("8889")) {}
 
 OptionsControls MemoryOptionsWindow::controls() {
-    return OptionsControls{window, TabSheet2,    TabSheet1, TabSheet3, TabSheet4, TabSheet5,
-                           pwd1,   pwd2,         pwd3,      nick,      usr,       pwd,
-                           cbauto, host,         port,      BitBtn4,   TADir,     BitBtn3,
-                           SPCDir, bitbtnspcdir, checkfile, rgvnntype, BitBtn1,   BitBtn2};
+    return OptionsControls{
+        window, TabSheet2,    TabSheet1, TabSheet3, TabSheet4, TabSheet5, pwd1,    pwd2,   pwd3,
+        nick,   usr,          pwd,       cbauto,    host,      port,      BitBtn4, TADir,  BitBtn3,
+        SPCDir, bitbtnspcdir, checkfile, rgvnntype, BitBtn1,   BitBtn2,   tls,     tlsport};
 }
 
 }  // namespace ardentis::forms

@@ -113,6 +113,8 @@ struct MemoryOptionsWindow {
     MemoryRadioGroup rgvnntype;
     MemoryButton BitBtn1;
     MemoryButton BitBtn2;
+    MemoryCheckBox tls;
+    MemoryEdit tlsport;
 
     MemoryOptionsWindow();
     OptionsControls controls();
