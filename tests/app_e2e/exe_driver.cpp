@@ -18,6 +18,7 @@
 #include <string>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 #include "app/resource.h"
 #include "protocol/des.h"
@@ -83,6 +84,33 @@ HWND descendant(HWND parent, int id) {
 
 void click(HWND parent, int id) {
     PostMessageW(descendant(parent, id), BM_CLICK, 0, 0);
+}
+
+// A visible message box with the button `id` whose texts hold every one of `parts`.
+HWND messageBox(int id, const std::vector<std::wstring>& parts) {
+    std::tuple<int, const std::vector<std::wstring>*, HWND> search{id, &parts, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& [button, wanted, found] =
+                *reinterpret_cast<std::tuple<int, const std::vector<std::wstring>*, HWND>*>(data);
+            if (IsWindowVisible(window) == FALSE || GetDlgItem(window, button) == nullptr) {
+                return TRUE;
+            }
+            std::wstring texts;
+            EnumChildWindows(
+                window,
+                [](HWND child, LPARAM sink) -> BOOL {
+                    *reinterpret_cast<std::wstring*>(sink) += textOf(child);
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&texts));
+            const bool hit = std::ranges::all_of(
+                *wanted, [&](const std::wstring& part) { return texts.find(part) != texts.npos; });
+            found = hit ? window : nullptr;
+            return hit ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return std::get<2>(search);
 }
 
 class Exe {
@@ -165,7 +193,9 @@ void writeSettings(const std::wstring& taDir) {
                                               {L"port", arg[L"port"]},
                                               {L"checkfile", L"1"},
                                               {L"TAdir", taDir},
-                                              {L"vnntype", L"0"}}) {
+                                              {L"vnntype", L"0"},
+                                              {L"tls", arg[L"tlsport"].empty() ? L"0" : L"1"},
+                                              {L"tlsport", arg[L"tlsport"]}}) {
         ardentis::testing::writeRawText(RawHive::CurrentUser,
                                         L"Software\\Morvane\\Ardentis\\options", name, value);
     }
@@ -181,12 +211,27 @@ void drive() {
     HWND lobby = nullptr;
     step(exe, 40s, L"the lobby window shows",
          [&] { return (lobby = descendant(nullptr, IDC_MAIN_LVROOMS)) != nullptr; });
+    const std::wstring fingerprint = arg[L"fingerprint"];
+    if (!arg[L"tlsport"].empty()) {
+        // Over TLS to a server whose certificate no authority signed: the user is asked once.
+        HWND question = nullptr;
+        step(exe, 40s, L"a box asks whether to trust the server's certificate " + fingerprint,
+             [&] { return (question = messageBox(IDYES, {fingerprint})) != nullptr; });
+        PostMessageW(GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
+    }
     step(exe, 20s, L"logged in automatically as " + account, [&] {
         return textOf(descendant(lobby, IDC_MAIN_BITBTN1)) == L"断开" &&
                textOf(descendant(lobby, IDC_MAIN_PROMPT)) == L"用户:" + account + L" 位置:大厅";
     });
     step(exe, 60s, L"the lobby lists " + account + L" and " + peer,
          [&] { return sendNumber(descendant(lobby, IDC_MAIN_LVLOBBY), LVM_GETITEMCOUNT) == 2; });
+    if (!arg[L"tlsport"].empty()) {
+        const auto pinned = ardentis::testing::readRawValue(RawHive::CurrentUser,
+                                                            L"Software\\Morvane\\Ardentis\\servers",
+                                                            L"127.0.0.1:" + arg[L"tlsport"]);
+        step(exe, 1s, L"the certificate accepted is kept for the server",
+             [&] { return pinned && pinned->text == fingerprint; });
+    }
 
     const bool hosting = arg[L"role"] == L"host";
     HWND room = nullptr;
@@ -256,6 +301,22 @@ void drive() {
                    textOf(descendant(lobby, IDC_MAIN_PROMPT)) ==
                        L"用户:" + account + L" 位置:大厅" &&
                    sendNumber(descendant(lobby, IDC_MAIN_LVLOBBY), LVM_GETITEMCOUNT) >= 1;
+        });
+    }
+    if (const std::wstring other = arg[L"other"]; !other.empty()) {
+        // The server comes back with another certificate: refused, both named, no more tries.
+        const std::wstring restart2 = arg[L"restart"] + L"2";
+        CloseHandle(CreateFileW(restart2.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        HWND warning = nullptr;
+        step(exe, 60s, L"a box warns that the server's certificate is no longer " + fingerprint,
+             [&] {
+                 return (warning = messageBox(IDOK, {fingerprint, other})) != nullptr;
+             });
+        PostMessageW(GetDlgItem(warning, IDOK), BM_CLICK, 0, 0);
+        step(exe, 20s, L"the exe stopped trying: its button says 连接 again", [&] {
+            return textOf(descendant(lobby, IDC_MAIN_BITBTN1)) == L"连接" &&
+                   messageBox(IDOK, {fingerprint, other}) == nullptr;
         });
     }
     click(lobby, IDC_MAIN_BITBTN4);

@@ -35,19 +35,28 @@ in_background() {
     "$@" &
     pids+=("$!")
 }
-# serve ADDRESS: the server, its log appended to the run's.
+# Two certificates of the server's own making: the one it starts with, and another one that
+# the exe must refuse once it has accepted the first.
+fingerprint() { sed -n 's/^SHA256 Fingerprint=//p' "$1"; }
+for name in first other; do
+    "$server" tls make-cert --name 127.0.0.1 --out "$work/$name" >"$work/$name.out" ||
+        fail "tls make-cert failed"
+done
+# serve ADDRESS TLS-ADDRESS CERTIFICATE: the server, its log appended to the run's.
 serve() {
-    in_background "$server" --listen "$1" --auto-register --hash-cost min --db "$work/server.db" \
+    in_background "$server" --listen "$1" --tls-listen "$2" --tls-cert "$work/$3/cert.pem" \
+        --tls-key "$work/$3/key.pem" --auto-register --hash-cost min --db "$work/server.db" \
         >>"$work/server.out" 2>>"$work/server.log"
 }
-serve 127.0.0.1:0
-port=
+serve 127.0.0.1:0 127.0.0.1:0 first
+port= tls_port=
 for _ in $(seq 100); do
     port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$work/server.out")
-    [ -n "$port" ] && break
+    tls_port=$(sed -n 's/^TLS listening on 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$work/server.out")
+    [ -n "$port" ] && [ -n "$tls_port" ] && break
     sleep 0.1
 done
-[ -n "$port" ] || fail "the server did not start: $(cat "$work/server.log")"
+[ -n "$port" ] && [ -n "$tls_port" ] || fail "the server did not start: $(cat "$work/server.log")"
 
 # drive ROLE ACCOUNT PEER [NAME=VALUE...]: a copy of the exe of its own, worked by the driver,
 # with the simulated game as its totala.exe (in a session, a file that is never run).
@@ -66,25 +75,40 @@ if [ "$mode" = session ]; then
     mkdir -p "$work/headless"
     in_background "$last" port="$port" folder="$work/headless" account=bob password=pw-bob \
         peer=alice
-    drive session alice bob lan=10.140.0.9 restart="$(windows_path "$work/restart")"
-    # Once the headless side is done and the exe asks, the server restarts under the exe, on the
-    # same port: the exe must come back by itself.
+    # The exe speaks TLS, the headless peer plain.
+    drive session alice bob lan=10.140.0.9 restart="$(windows_path "$work/restart")" \
+        tlsport="$tls_port" fingerprint="$(fingerprint "$work/first.out")" \
+        other="$(fingerprint "$work/other.out")"
     if ! wait "${pids[1]}"; then
         cat "$work/server.log" >&2
         fail "the headless driver failed"
     fi
-    for _ in $(seq 600); do
-        [ -e "$work/restart" ] && break
-        sleep 0.1
+    # Once the headless side is done and the exe asks, the server restarts under the exe on the
+    # same ports: the exe must come back by itself, to the certificate it accepted. At its second
+    # asking the server comes back with another certificate: the exe must not log in to it.
+    server_pid=${pids[0]}
+    for restart in restart restart2; do
+        for _ in $(seq 600); do
+            [ -e "$work/$restart" ] && break
+            sleep 0.1
+        done
+        [ -e "$work/$restart" ] || break
+        kill "$server_pid"
+        wait "$server_pid" || true
+        [ "$restart" = restart ] && certificate=first || certificate=other
+        before=$(wc -l <"$work/server.log")
+        serve "127.0.0.1:$port" "127.0.0.1:$tls_port" "$certificate"
+        server_pid=${pids[-1]}
     done
-    if [ -e "$work/restart" ]; then
-        kill "${pids[0]}"
-        wait "${pids[0]}" || true
-        serve "127.0.0.1:$port"
-    fi
     if ! wait "${pids[2]}"; then
         cat "$work/server.log" >&2
         fail "the exe driver failed"
+    fi
+    # The server with the other certificate heard the exe's handshake and nothing more.
+    tail -n +"$((before + 1))" "$work/server.log" | grep -q "TLS: TLS" ||
+        fail "the exe never reached the server with the other certificate"
+    if tail -n +"$((before + 1))" "$work/server.log" | grep -q "alice.*logged in"; then
+        fail "the exe logged in to a server whose certificate it had refused"
     fi
     echo "$mode: passed"
     exit 0
