@@ -62,9 +62,7 @@ void TlsClientSocket::open(const std::string& host, std::uint16_t port) {
         const std::lock_guard lock(mutex_);
         failure_.clear();
         refused_ = false;
-        state_ = State::Idle;
-        engine_.reset();
-        out_.clear();
+        (void)resetLocked();
     }
     inner_.open(host, port);
 }
@@ -78,14 +76,10 @@ void TlsClientSocket::close() {
     State was = State::Idle;
     {
         const std::lock_guard lock(mutex_);
-        was = std::exchange(state_, State::Idle);
-        engine_.reset();
-        out_.clear();
+        was = resetLocked();
     }
     plain_.clear();
-    closing_ = true;
-    inner_.close();
-    closing_ = false;
+    closeQuietly();
     if (was == State::Connected) {
         raise(events_.onDisconnect);
     }
@@ -182,9 +176,7 @@ void TlsClientSocket::onInnerDisconnect() {
     State was = State::Idle;
     {
         const std::lock_guard lock(mutex_);
-        was = std::exchange(state_, State::Idle);
-        engine_.reset();
-        out_.clear();
+        was = resetLocked();
         if (was != State::Connected && was != State::Idle && failure_.empty()) {
             failure_ = "TLS handshake: the server closed the connection";
         }
@@ -201,9 +193,7 @@ void TlsClientSocket::onInnerDisconnect() {
 void TlsClientSocket::onInnerError(const OsError& error) {
     if (tls()) {
         const std::lock_guard lock(mutex_);
-        state_ = State::Idle;
-        engine_.reset();
-        out_.clear();
+        (void)resetLocked();
     }
     if (events_.onError) {
         events_.onError(error);
@@ -272,9 +262,7 @@ void TlsClientSocket::advance() {
     }
     deliver();
     if (*opened == TlsEngine::Stream::ClosedByPeer) {
-        closing_ = true;
-        inner_.close();
-        closing_ = false;
+        closeQuietly();
         onInnerDisconnect();
     }
 }
@@ -320,20 +308,28 @@ void TlsClientSocket::fail(const std::string& why) {
     State was = State::Idle;
     {
         const std::lock_guard lock(mutex_);
-        was = std::exchange(state_, State::Idle);
-        engine_.reset();
-        out_.clear();
+        was = resetLocked();
         failure_ = why;
     }
     plain_.clear();
-    closing_ = true;
-    inner_.close();
-    closing_ = false;
+    closeQuietly();
     if (was == State::Connected) {
         raise(events_.onDisconnect);
     } else if (events_.onError) {
         events_.onError(OsError{"TLS", 0});
     }
+}
+
+TlsClientSocket::State TlsClientSocket::resetLocked() {
+    engine_.reset();
+    out_.clear();
+    return std::exchange(state_, State::Idle);
+}
+
+void TlsClientSocket::closeQuietly() {
+    closing_ = true;
+    inner_.close();
+    closing_ = false;
 }
 
 void TlsClientSocket::sendOut(std::vector<std::byte> bytes) {

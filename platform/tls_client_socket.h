@@ -69,6 +69,11 @@ class TlsClientSocket final : public ClientSocket {
     // Ends the connection for `why`: the user hears onError unless it had been connected,
     // when it hears onDisconnect.
     void fail(const std::string& why);
+    // Back to no connection, with mutex_ held: the engine and what it had to send go.
+    // Returns the state it was in.
+    State resetLocked();
+    // Closes the socket beneath without passing its end on: the caller tells the user.
+    void closeQuietly();
     void sendOut(std::vector<std::byte> bytes);
     void flushLocked();  // with mutex_ held
 
