@@ -204,6 +204,7 @@ void Session::flush() {
 
 void Session::finishBatch() {
     batchWritten(Clock::now());
+    transport_.writeDone();
     // A reader that fell behind leaves a batch as large as its bound; thousands of idle
     // connections must not each keep room for one.
     constexpr std::size_t kKeptBuffers = 256;

@@ -10,6 +10,7 @@
 #include <system_error>
 #include <utility>
 #include <variant>
+#include <vector>
 
 namespace ardentis::server {
 
@@ -52,14 +53,27 @@ class Transport {
     // only: the TLS stream writes nothing here, since non-blocking writes would tear its
     // records; everything then goes through write().
     std::size_t writeNow(std::span<const asio::const_buffer> buffers, std::error_code& error);
+    // Writes all of `buffers`, which must stay put until the handler runs; then writeDone().
     template <typename Handler>
     void write(std::span<const asio::const_buffer> buffers, Handler&& handler) {
-        std::visit([&](auto& s) { asio::async_write(s, buffers, std::forward<Handler>(handler)); },
-                   stream_);
+        if (auto* tls = std::get_if<Tls>(&stream_)) {
+            // The stream seals each buffer it is given on its own: a batch of small records
+            // would cost a TLS record and a socket write each. One run of bytes costs a few.
+            gather(buffers);
+            asio::async_write(*tls, asio::buffer(gathered_), std::forward<Handler>(handler));
+        } else {
+            asio::async_write(*std::get_if<Plain>(&stream_), buffers,
+                              std::forward<Handler>(handler));
+        }
     }
+    // A write has ended: a large gathered batch is not kept for the next one.
+    void writeDone();
 
   private:
+    void gather(std::span<const asio::const_buffer> buffers);
+
     std::variant<Plain, Tls> stream_;
+    std::vector<std::byte> gathered_;  // TLS only: the batch being written, in one run
 };
 
 }  // namespace ardentis::server
