@@ -16,6 +16,9 @@
 #include <cctype>
 #include <cstdio>
 #include <memory>
+#include <span>
+
+#include "text/hex_pairs.h"
 
 namespace ardentis::server {
 namespace {
@@ -104,14 +107,7 @@ std::string fingerprint(X509* certificate) {
     std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
     unsigned int size = 0;
     X509_digest(certificate, EVP_sha256(), digest.data(), &size);
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string text;
-    for (unsigned int i = 0; i < size; ++i) {
-        text += i == 0 ? "" : ":";
-        text += kHex[digest[i] >> 4U];
-        text += kHex[digest[i] & 0x0fU];
-    }
-    return text;
+    return text::hexPairs(std::span(digest).first(size));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "platform/tls_engine.h"
+#include "text/hex_pairs.h"
 
 namespace ardentis::platform {
 namespace {
@@ -40,19 +41,6 @@ std::string failure(const char* call, const SSL* ssl, int result) {
     const unsigned long queued = ERR_peek_error();
     return failure(call,
                    queued != 0 ? queued : static_cast<unsigned long>(SSL_get_error(ssl, result)));
-}
-
-std::string hexPairs(std::span<const unsigned char> bytes) {
-    static constexpr std::string_view kDigits = "0123456789ABCDEF";
-    std::string text;
-    for (const unsigned char byte : bytes) {
-        if (!text.empty()) {
-            text += ':';
-        }
-        text += kDigits[byte >> 4U];
-        text += kDigits[byte & 0xFU];
-    }
-    return text;
 }
 
 // "TLSv1.2" as the user reads it: "TLS 1.2".
@@ -140,7 +128,7 @@ class OpenSslEngine final : public TlsEngine {
             std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
             unsigned int size = 0;
             if (X509_digest(certificate.get(), EVP_sha256(), digest.data(), &size) == 1) {
-                peer.fingerprint = hexPairs(std::span(digest).first(size));
+                peer.fingerprint = text::hexPairs(std::span(digest).first(size));
             }
             peer.trusted = SSL_get_verify_result(ssl_.get()) == X509_V_OK;
         }

@@ -14,6 +14,7 @@
 #include <iterator>
 
 #include "platform/win32/wide_text.h"
+#include "text/hex_pairs.h"
 
 namespace ardentis::platform {
 namespace {
@@ -101,13 +102,7 @@ std::string fingerprintOf(std::span<const BYTE> der) {
                                digest.data(), &size)) {
         return {};
     }
-    std::string text;
-    for (const BYTE byte : std::span(digest).first(size)) {
-        std::array<char, 4> pair{};
-        std::snprintf(pair.data(), pair.size(), text.empty() ? "%02X" : ":%02X", byte);
-        text += pair.data();
-    }
-    return text;
+    return text::hexPairs(std::span(digest).first(size));
 }
 
 // Chains to a root the system trusts, for a server, under `host`'s name.
