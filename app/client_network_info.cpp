@@ -1,34 +1,24 @@
 #include "app/client_network_info.h"
 
 #include <cstddef>
+#include <string>
 #include <string_view>
+
+#include "settings/virtual_lan.h"
 
 namespace ardentis::app {
 namespace {
 
 // "A.B.C.D" with each part 0 to 255 in decimal.
 std::optional<platform::Ipv4Address> dottedAddress(std::wstring_view text) {
-    platform::Ipv4Address address{};
-    std::size_t part = 0;
-    int value = -1;  // no digit yet in this part
+    std::string narrow;
     for (const wchar_t ch : text) {
-        if (ch >= L'0' && ch <= L'9') {
-            value = (value < 0 ? 0 : value * 10) + (ch - L'0');
-            if (value > 255) {
-                return std::nullopt;
-            }
-        } else if (ch == L'.' && value >= 0 && part < 3) {
-            address[part++] = static_cast<std::uint8_t>(value);
-            value = -1;
-        } else {
+        if (ch > 0x7F) {
             return std::nullopt;
         }
+        narrow += static_cast<char>(ch);
     }
-    if (part != 3 || value < 0) {
-        return std::nullopt;
-    }
-    address[part] = static_cast<std::uint8_t>(value);
-    return address;
+    return settings::parseDotted(narrow);
 }
 
 }  // namespace
@@ -60,6 +50,20 @@ ClientNetworkInfo::localAddresses() const {
         return *listed_;
     }
     return system_.localAddresses();
+}
+
+std::expected<std::vector<platform::NetworkAdapter>, platform::OsError>
+ClientNetworkInfo::adapters() const {
+    if (listed_) {
+        // The named addresses stand for one adapter, so that every choice of software sees
+        // what the lookup sees.
+        return std::vector<platform::NetworkAdapter>{
+            platform::NetworkAdapter{.name = text::Gbk("--lan-addresses"),
+                                     .description = {},
+                                     .addresses = *listed_,
+                                     .up = true}};
+    }
+    return system_.adapters();
 }
 
 std::expected<void, platform::OsError> ClientNetworkInfo::tryBindUdp(std::uint16_t port) const {

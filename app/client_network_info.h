@@ -25,6 +25,8 @@ class ClientNetworkInfo final : public platform::NetworkInfo {
 
     [[nodiscard]] std::expected<std::vector<platform::Ipv4Address>, platform::OsError>
     localAddresses() const override;
+    [[nodiscard]] std::expected<std::vector<platform::NetworkAdapter>, platform::OsError> adapters()
+        const override;
     [[nodiscard]] std::expected<void, platform::OsError> tryBindUdp(
         std::uint16_t port) const override;
 

@@ -35,6 +35,7 @@ MainWindow::MainWindow()
       bsSkinLinkImage1(dialog, IDC_MAIN_BANNER),
       lver(dialog, IDC_MAIN_LVER),
       prompt(dialog, IDC_MAIN_PROMPT),
+      vnnstatus(dialog, IDC_MAIN_VNNSTATUS),
       BitBtn1(dialog, IDC_MAIN_BITBTN1),
       BitBtn2(dialog, IDC_MAIN_BITBTN2),
       BitBtn3(dialog, IDC_MAIN_BITBTN3),
@@ -57,8 +58,9 @@ MainWindow::MainWindow()
 }
 
 forms::MainControls MainWindow::controls() {
-    return forms::MainControls{window,  bsSkinLinkImage1, lver,    prompt,  BitBtn1,  BitBtn2,
-                               BitBtn3, BitBtn4,          lvlobby, lvrooms, MemRecev, MemSend};
+    return forms::MainControls{window,  bsSkinLinkImage1, lver,    prompt,  vnnstatus,
+                               BitBtn1, BitBtn2,          BitBtn3, BitBtn4, lvlobby,
+                               lvrooms, MemRecev,         MemSend};
 }
 
 }  // namespace ardentis::app

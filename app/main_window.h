@@ -26,6 +26,7 @@ class MainWindow {
     win32::Win32Button bsSkinLinkImage1;
     win32::Win32Label lver;
     win32::Win32Label prompt;
+    win32::Win32Label vnnstatus;
     win32::Win32Button BitBtn1;
     win32::Win32Button BitBtn2;
     win32::Win32Button BitBtn3;

@@ -1,5 +1,8 @@
 #include <windows.h>
 
+#include <cstddef>
+#include <vector>
+
 #include "app/options_window.h"
 
 #include "app/resource.h"
@@ -11,6 +14,22 @@ namespace ardentis::app {
 
 using text::zh;
 using win32::EditEcho;
+
+namespace {
+
+// Widths in dialog units; the list is 199 wide and scrolls for long driver names.
+std::vector<win32::ListColumn> adapterColumns() {
+    const std::vector<text::Gbk> captions = forms::options_items::adapterColumns();
+    constexpr int kWidths[] = {52, 62, 30, 22, 90};
+    std::vector<win32::ListColumn> columns;
+    columns.reserve(captions.size());
+    for (std::size_t index = 0; index < captions.size(); ++index) {
+        columns.push_back({captions[index], kWidths[index]});
+    }
+    return columns;
+}
+
+}  // namespace
 
 OptionsWindow::OptionsWindow(HWND owner)
     : dialog(IDD_OPTIONS, owner),
@@ -42,13 +61,18 @@ OptionsWindow::OptionsWindow(HWND owner)
       bitbtnspcdir(gameDialog, IDC_OPT_BITBTNSPCDIR),
       checkfile(gameDialog, IDC_OPT_CHECKFILE),
       rgvnntype(vnnDialog, IDC_OPT_RGVNNTYPE, IDC_OPT_RGVNNTYPE + 1,
-                forms::options_items::vnntypes(), 0, 2),
+                forms::options_items::vnntypes(), 0, 3),
       BitBtn1(dialog, IDC_OPT_BITBTN1),
       BitBtn2(dialog, IDC_OPT_BITBTN2),
       tls(networkDialog, IDC_OPT_TLS),
-      tlsport(networkDialog, IDC_OPT_TLSPORT) {
+      tlsport(networkDialog, IDC_OPT_TLSPORT),
+      adapters(vnnDialog, IDC_OPT_ADAPTERS, adapterColumns()),
+      vnnaddr(vnnDialog, IDC_OPT_VNNADDR),
+      vnndetect(vnnDialog, IDC_OPT_VNNDETECT),
+      vnnfound(vnnDialog, IDC_OPT_VNNFOUND) {
     const HWND self = dialog.handle();
-    setClientSize(self, 319, 197);
+    // Taller than the first layout, so that the adapter list fits under the choice.
+    setClientSize(self, 319, 334);
     centre(self, owner);
     // The account page's tab is not there yet; the row of the other four gives the area.
     layPagesOver(PageControl1.handle(),
@@ -61,10 +85,11 @@ OptionsWindow::OptionsWindow(HWND owner)
 }
 
 forms::OptionsControls OptionsWindow::controls() {
-    return forms::OptionsControls{
-        window, TabSheet2,    TabSheet1, TabSheet3, TabSheet4, TabSheet5, pwd1,    pwd2,   pwd3,
-        nick,   usr,          pwd,       cbauto,    host,      port,      BitBtn4, TADir,  BitBtn3,
-        SPCDir, bitbtnspcdir, checkfile, rgvnntype, BitBtn1,   BitBtn2,   tls,     tlsport};
+    return forms::OptionsControls{window, TabSheet2,    TabSheet1, TabSheet3, TabSheet4, TabSheet5,
+                                  pwd1,   pwd2,         pwd3,      nick,      usr,       pwd,
+                                  cbauto, host,         port,      BitBtn4,   TADir,     BitBtn3,
+                                  SPCDir, bitbtnspcdir, checkfile, rgvnntype, BitBtn1,   BitBtn2,
+                                  tls,    tlsport,      adapters,  vnnaddr,   vnndetect, vnnfound};
 }
 
 }  // namespace ardentis::app

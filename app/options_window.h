@@ -4,7 +4,10 @@
 #include "ui/win32/dialog.h"
 #include "ui/win32/win32_button.h"
 #include "ui/win32/win32_check_box.h"
+#include "ui/win32/win32_drop_down.h"
 #include "ui/win32/win32_edit.h"
+#include "ui/win32/win32_label.h"
+#include "ui/win32/win32_list_view.h"
 #include "ui/win32/win32_page.h"
 #include "ui/win32/win32_radio_group.h"
 #include "ui/win32/win32_tab_control.h"
@@ -59,6 +62,10 @@ class OptionsWindow {
     win32::Win32Button BitBtn2;
     win32::Win32CheckBox tls;
     win32::Win32Edit tlsport;
+    win32::Win32ListView adapters;
+    win32::Win32DropDown vnnaddr;
+    win32::Win32Button vnndetect;
+    win32::Win32Label vnnfound;
 };
 
 }  // namespace ardentis::app

@@ -39,6 +39,7 @@
 #define IDC_MAIN_PAGECONTROL2 1010
 #define IDC_MAIN_MEMRECEV 1011
 #define IDC_MAIN_MEMSEND 1012
+#define IDC_MAIN_VNNSTATUS 1013
 
 // Log-in window (TFormLogin).
 #define IDC_LOGIN_LABEL1 1101
@@ -130,7 +131,12 @@
 #define IDC_OPT_CHECKFILE 1446
 // Page 虚拟网络 (TabSheet5).
 #define IDC_OPT_MEMO1 1450
-#define IDC_OPT_RGVNNTYPE 1451
+#define IDC_OPT_RGVNNTYPE 1451  // its items follow it, one id each
+#define IDC_OPT_LABEL10 1460
+#define IDC_OPT_VNNADDR 1461
+#define IDC_OPT_VNNDETECT 1462
+#define IDC_OPT_VNNFOUND 1463
+#define IDC_OPT_ADAPTERS 1464
 
 // Splash window (TFormslpash).
 #define IDC_SPLASH_IMAGE1 1501

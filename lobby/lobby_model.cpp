@@ -56,8 +56,11 @@ std::vector<Gbk> tclobby::roomColumns(const RoomRecord& room) const {
     const Gbk state = room.status.gbk() == Gbk("0") ? zh<"讨论中">() : zh<"战斗中">();
     const Gbk count = decimal(room.players) + Gbk("/") + decimal(room.maxplayers);
     const Gbk mark = room.password.empty() ? Gbk() : Gbk("******");
-    // An index outside the list of virtual-LAN programs names none.
-    const Gbk network = c_.rgvnntype.item(room.nettype);
+    // A program this client does not know (a newer client's) is named as such, never guessed.
+    Gbk network = c_.rgvnntype.item(room.nettype);
+    if (network.empty()) {
+        network = zh<"未知">();
+    }
     return {state, room.comment, room.modname, room.map, count, mark, room.host, network};
 }
 

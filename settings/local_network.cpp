@@ -1,48 +1,35 @@
 #include "settings/local_network.h"
 
-#include <string>
-#include <string_view>
+#include <algorithm>
+#include <iterator>
 #include <utility>
+
+#include "settings/virtual_lan.h"
 
 namespace ardentis::settings {
 
 std::vector<text::Gbk> GetLocalAddresses(const platform::NetworkInfo& network) {
     std::vector<text::Gbk> texts;
-    auto addresses = network.localAddresses();
-    if (!addresses) {
-        return texts;
-    }
-    for (const platform::Ipv4Address& address : *addresses) {
-        std::string dotted;
-        for (const std::uint8_t part : address) {
-            if (!dotted.empty()) {
-                dotted += '.';
-            }
-            dotted += std::to_string(part);
-        }
-        texts.emplace_back(std::move(dotted));
+    if (auto addresses = network.localAddresses()) {
+        std::ranges::transform(*addresses, std::back_inserter(texts), dotted);
     }
     return texts;
 }
 
-text::Gbk GetVnnAddress(const platform::NetworkInfo& network, std::int32_t vnntype) {
-    std::string_view prefix;
-    switch (vnntype) {
-        case 0:
-            prefix = "10.140.";
-            break;
-        case 1:
-            prefix = "5.";
-            break;
-        default:
-            return {};
-    }
-    for (const text::Gbk& address : GetLocalAddresses(network)) {
-        if (address.view().starts_with(prefix)) {
-            return address;
+text::Gbk GetVnnAddress(const platform::NetworkInfo& network, std::int32_t vnntype,
+                        const text::Gbk& picked) {
+    LocalNetwork local;
+    // VNN's address has always come from the host-name lookup; the others look at the
+    // adapters, and at the lookup only when the system gives no adapter list.
+    if (vnntype != kVnn) {
+        if (auto adapters = network.adapters()) {
+            local.adapters = *std::move(adapters);
         }
     }
-    return {};
+    if (!local.adapters) {
+        local.lookup = GetLocalAddresses(network);
+    }
+    return findVnnAddress(local, vnntype, picked).address;
 }
 
 bool IsPortFree(const platform::NetworkInfo& network, std::uint16_t port) {

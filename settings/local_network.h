@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/network_info.h"
+#include "settings/settings_record.h"
 #include "text/gbk.h"
 
 namespace ardentis::settings {
@@ -12,10 +13,17 @@ namespace ardentis::settings {
 // when the lookup fails.
 [[nodiscard]] std::vector<text::Gbk> GetLocalAddresses(const platform::NetworkInfo& network);
 
-// The first local address that begins with the prefix of the virtual-LAN software
-// (0: "10.140." for VNN 3.0, 1: "5." for HAMACHI); empty when that software is not
-// connected or vnntype names neither.
-[[nodiscard]] text::Gbk GetVnnAddress(const platform::NetworkInfo& network, std::int32_t vnntype);
+// This machine's address on the chosen virtual-LAN software (findVnnAddress); empty when
+// that software is not connected or vnntype names none. `picked` is the address the user
+// chose for "other".
+[[nodiscard]] text::Gbk GetVnnAddress(const platform::NetworkInfo& network, std::int32_t vnntype,
+                                      const text::Gbk& picked);
+
+// The same for the stored choice.
+[[nodiscard]] inline text::Gbk GetVnnAddress(const platform::NetworkInfo& network,
+                                             const Toptions& options) {
+    return GetVnnAddress(network, options.vnntype, options.vnnaddr);
+}
 
 // True when a UDP socket can bind the port on all local addresses, so no other program
 // (the game) holds it.

@@ -89,6 +89,7 @@ void OptionsStore::readStored(Toptions& options, OptionsLoadReport& report) {
     report.vnntypeUnreadable = !vnntype.has_value();
     options.tls = readOr(key, "tls", "0");
     options.tlsport = readOr(key, "tlsport", "8889");
+    options.vnnaddr = readOr(key, "vnnaddr", "");
 }
 
 void OptionsStore::locateTotalAnnihilation(const Toptions& options) {
@@ -134,7 +135,8 @@ std::expected<void, platform::RegistryError> OptionsStore::saveOptions(const Top
         {"checkfile", &options.checkfile},
         {"vnntype", &vnntype},
         {"tls", &options.tls},
-        {"tlsport", &options.tlsport}};
+        {"tlsport", &options.tlsport},
+        {"vnnaddr", &options.vnnaddr}};
     for (const auto& [name, value] : values) {
         if (auto written = (*key)->writeText(name, *value); !written) {
             return written;

@@ -21,9 +21,10 @@ struct Toptions {
     text::Gbk vnnip;           // not stored
     text::Gbk hostip;          // not stored
     text::Gbk checkfile;       // "1" = do not warn about unlocated game directories
-    std::int32_t vnntype = 0;  // 0 = "VNN 3.0", 1 = "HAMACHI"
+    std::int32_t vnntype = 0;  // the virtual-LAN program, settings/virtual_lan.h
     text::Gbk tls;             // "1" = connect to tlsport over TLS
     text::Gbk tlsport;
+    text::Gbk vnnaddr;  // the address picked when vnntype is "other"
 };
 
 // The two yes/no settings have opposite polarities, and stored registries depend on them.

@@ -7,6 +7,7 @@ namespace {
 
 constexpr int kHostNotFound = 11001;  // WSAHOST_NOT_FOUND
 constexpr int kAddressInUse = 10048;  // WSAEADDRINUSE
+constexpr int kNoData = 232;          // ERROR_NO_DATA
 
 }  // namespace
 
@@ -15,6 +16,13 @@ std::expected<std::vector<Ipv4Address>, OsError> FakeNetworkInfo::localAddresses
         return std::unexpected(OsError{"getaddrinfo", kHostNotFound});
     }
     return addresses_;
+}
+
+std::expected<std::vector<NetworkAdapter>, OsError> FakeNetworkInfo::adapters() const {
+    if (adaptersFail_) {
+        return std::unexpected(OsError{"GetAdaptersAddresses", kNoData});
+    }
+    return adapters_;
 }
 
 std::expected<void, OsError> FakeNetworkInfo::tryBindUdp(std::uint16_t port) const {

@@ -1,12 +1,18 @@
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "platform/network_info.h"
 
@@ -15,6 +21,10 @@ namespace {
 
 struct AddrinfoFree {
     void operator()(addrinfo* list) const noexcept { ::freeaddrinfo(list); }
+};
+
+struct IfaddrsFree {
+    void operator()(ifaddrs* list) const noexcept { ::freeifaddrs(list); }
 };
 
 struct DescriptorCloser {
@@ -56,6 +66,37 @@ std::expected<std::vector<Ipv4Address>, OsError> SystemNetworkInfo::localAddress
         addresses.push_back(bytes);
     }
     return addresses;
+}
+
+std::expected<std::vector<NetworkAdapter>, OsError> SystemNetworkInfo::adapters() const {
+    ifaddrs* found = nullptr;
+    if (::getifaddrs(&found) != 0) {
+        return std::unexpected(OsError{"getifaddrs", errno});
+    }
+    const std::unique_ptr<ifaddrs, IfaddrsFree> list(found);
+    // One entry per address (and one without for each link): gathered by interface name.
+    std::vector<NetworkAdapter> adapters;
+    for (const ifaddrs* entry = list.get(); entry != nullptr; entry = entry->ifa_next) {
+        if (entry->ifa_name == nullptr || (entry->ifa_flags & IFF_LOOPBACK) != 0) {
+            continue;
+        }
+        const text::Gbk name{std::string_view(entry->ifa_name)};
+        auto adapter = std::ranges::find(adapters, name, &NetworkAdapter::name);
+        if (adapter == adapters.end()) {
+            adapters.push_back(
+                NetworkAdapter{.name = name, .description = name, .addresses = {}, .up = false});
+            adapter = std::prev(adapters.end());
+        }
+        adapter->up = (entry->ifa_flags & IFF_UP) != 0 && (entry->ifa_flags & IFF_RUNNING) != 0;
+        if (entry->ifa_addr != nullptr && entry->ifa_addr->sa_family == AF_INET) {
+            sockaddr_in address{};
+            std::memcpy(&address, entry->ifa_addr, sizeof(address));
+            Ipv4Address bytes{};
+            std::memcpy(bytes.data(), &address.sin_addr, bytes.size());
+            adapter->addresses.push_back(bytes);
+        }
+    }
+    return adapters;
 }
 
 std::expected<void, OsError> SystemNetworkInfo::tryBindUdp(std::uint16_t port) const {

@@ -1,11 +1,16 @@
 // winsock2.h must come before windows.h.
 #include <winsock2.h>
 #include <ws2tcpip.h>
+// iphlpapi.h after both.
+#include <iphlpapi.h>
 
 #include <cstring>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "platform/network_info.h"
+#include "platform/win32/wide_text.h"
 
 namespace ardentis::platform {
 namespace {
@@ -77,6 +82,55 @@ std::expected<std::vector<Ipv4Address>, OsError> SystemNetworkInfo::localAddress
         addresses.push_back(bytes);
     }
     return addresses;
+}
+
+std::expected<std::vector<NetworkAdapter>, OsError> SystemNetworkInfo::adapters() const {
+    constexpr ULONG kFlags =
+        GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
+    // The list can grow between the call that sizes it and the one that fills it.
+    ULONG size = 16 * 1024;
+    std::vector<unsigned char> buffer;
+    ULONG status = ERROR_BUFFER_OVERFLOW;
+    for (int attempt = 0; attempt < 4 && status == ERROR_BUFFER_OVERFLOW; ++attempt) {
+        buffer.assign(size, 0);
+        status =
+            GetAdaptersAddresses(AF_INET, kFlags, nullptr,
+                                 reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
+    }
+    std::vector<NetworkAdapter> adapters;
+    if (status == ERROR_NO_DATA) {
+        return adapters;
+    }
+    if (status != NO_ERROR) {
+        return std::unexpected(OsError{"GetAdaptersAddresses", static_cast<int>(status)});
+    }
+    for (const auto* entry = reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(buffer.data());
+         entry != nullptr; entry = entry->Next) {
+        if (entry->IfType == IF_TYPE_SOFTWARE_LOOPBACK) {
+            continue;
+        }
+        NetworkAdapter adapter;
+        adapter.name = wideToGbkLossy(entry->FriendlyName != nullptr ? entry->FriendlyName : L"");
+        adapter.description =
+            wideToGbkLossy(entry->Description != nullptr ? entry->Description : L"");
+        adapter.up = entry->OperStatus == IfOperStatusUp;
+        for (const auto* unicast = entry->FirstUnicastAddress; unicast != nullptr;
+             unicast = unicast->Next) {
+            const SOCKET_ADDRESS& socketAddress = unicast->Address;
+            if (socketAddress.lpSockaddr == nullptr ||
+                socketAddress.lpSockaddr->sa_family != AF_INET ||
+                socketAddress.iSockaddrLength < static_cast<INT>(sizeof(sockaddr_in))) {
+                continue;
+            }
+            sockaddr_in address{};
+            std::memcpy(&address, socketAddress.lpSockaddr, sizeof(address));
+            Ipv4Address bytes{};
+            std::memcpy(bytes.data(), &address.sin_addr, bytes.size());
+            adapter.addresses.push_back(bytes);
+        }
+        adapters.push_back(std::move(adapter));
+    }
+    return adapters;
 }
 
 std::expected<void, OsError> SystemNetworkInfo::tryBindUdp(std::uint16_t port) const {

@@ -4,8 +4,10 @@
 // (status 1). role=session joins the headless peer's room, and with restart=FILE asks for a
 // server restart by making FILE and sees the exe reconnect; role=host / role=joiner play a whole
 // game with the simulated game as totala.exe. Arguments, each NAME=VALUE: role, exe, host, port,
-// account, password, tadir, lan (the exe's virtual-LAN addresses), peer (the other side's
-// account), hostlan (game: the host's virtual-LAN address).
+// account, password, tadir, lan (the exe's virtual-LAN addresses; none: the machine's adapters),
+// vnntype, peer (the other side's account), hostlan (game: the host's virtual-LAN address),
+// address (vlan: the HAMACHI address of the machine's adapters). role=vlan hosts a game as
+// role=host does, after checking what the lobby and the options page show of the adapters.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -116,7 +118,11 @@ HWND messageBox(int id, const std::vector<std::wstring>& parts) {
 class Exe {
   public:
     explicit Exe(const std::wstring& path) {
-        std::wstring commandLine = L"\"" + path + L"\" --lan-addresses=" + arg[L"lan"];
+        // Without lan, the machine's own adapters.
+        std::wstring commandLine = L"\"" + path + L"\"";
+        if (!arg[L"lan"].empty()) {
+            commandLine += L" --lan-addresses=" + arg[L"lan"];
+        }
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         // A failed start shows as an exe that has ended.
@@ -185,20 +191,53 @@ void step(const Exe& exe, std::chrono::seconds limit, const std::wstring& what,
 void writeSettings(const std::wstring& taDir) {
     ardentis::testing::deleteRawTree(RawHive::CurrentUser, L"Software\\Morvane\\Ardentis");
     const std::string pwd = ardentis::protocol::des::EncryptHex(inCodePage(936, arg[L"password"]));
-    for (const auto& [name, value] :
-         std::map<std::wstring, std::wstring>{{L"usr", arg[L"account"]},
-                                              {L"pwd", std::wstring(pwd.begin(), pwd.end())},
-                                              {L"autologin", L"0"},
-                                              {L"host", arg[L"host"]},
-                                              {L"port", arg[L"port"]},
-                                              {L"checkfile", L"1"},
-                                              {L"TAdir", taDir},
-                                              {L"vnntype", L"0"},
-                                              {L"tls", arg[L"tlsport"].empty() ? L"0" : L"1"},
-                                              {L"tlsport", arg[L"tlsport"]}}) {
+    for (const auto& [name, value] : std::map<std::wstring, std::wstring>{
+             {L"usr", arg[L"account"]},
+             {L"pwd", std::wstring(pwd.begin(), pwd.end())},
+             {L"autologin", L"0"},
+             {L"host", arg[L"host"]},
+             {L"port", arg[L"port"]},
+             {L"checkfile", L"1"},
+             {L"TAdir", taDir},
+             {L"vnntype", arg[L"vnntype"].empty() ? L"0" : arg[L"vnntype"]},
+             {L"tls", arg[L"tlsport"].empty() ? L"0" : L"1"},
+             {L"tlsport", arg[L"tlsport"]}}) {
         ardentis::testing::writeRawText(RawHive::CurrentUser,
                                         L"Software\\Morvane\\Ardentis\\options", name, value);
     }
+}
+
+// Under the run's own adapters (tap devices in a network namespace), with HAMACHI chosen: the lobby
+// shows its address, the options page every adapter with the one in use marked, and 自动检测 finds
+// each program the adapters give away.
+void virtualLan(const Exe& exe, HWND lobby) {
+    const std::wstring address = arg[L"address"];
+    step(exe, 20s, L"the lobby's status shows HAMACHI at " + address,
+         [&] { return textOf(descendant(lobby, IDC_MAIN_VNNSTATUS)) == L"HAMACHI: " + address; });
+    click(lobby, IDC_MAIN_BITBTN3);  // 选项
+    HWND options = nullptr;
+    step(exe, 20s, L"the options window shows",
+         [&] { return (options = descendant(nullptr, IDC_OPT_ADAPTERS)) != nullptr; });
+    options = GetAncestor(options, GA_ROOT);  // the search may meet the page first
+    const HWND list = descendant(options, IDC_OPT_ADAPTERS);
+    const std::vector<std::wstring> expected{
+        L"down0|25.1.1.1|未连接|", L"ham0|" + address + L"|已连接|√", L"rad0|26.1.2.3|已连接|",
+        L"ZeroTier-One|10.147.17.5|已连接|", L"ts0|100.64.1.2|已连接|"};
+    step(exe, 10s, L"the page lists every adapter with its address and state, ham0 in use", [&] {
+        std::vector<std::wstring> rows;
+        for (int row = 0; row < sendNumber(list, LVM_GETITEMCOUNT); ++row) {
+            rows.push_back(exe.cell(list, row, 0) + L"|" + exe.cell(list, row, 1) + L"|" +
+                           exe.cell(list, row, 2) + L"|" + exe.cell(list, row, 3));
+        }
+        return rows == expected;
+    });
+    click(options, IDC_OPT_VNNDETECT);
+    step(exe, 10s, L"自动检测 finds HAMACHI, Radmin VPN, ZeroTier and Tailscale", [&] {
+        return textOf(descendant(options, IDC_OPT_VNNFOUND)) ==
+               L"找到：HAMACHI、Radmin VPN、ZeroTier、Tailscale";
+    });
+    click(options, IDC_OPT_BITBTN2);  // 取消
+    step(exe, 10s, L"the options window closed", [&] { return IsWindowVisible(options) == FALSE; });
 }
 
 void drive() {
@@ -233,7 +272,11 @@ void drive() {
              [&] { return pinned && pinned->text == fingerprint; });
     }
 
-    const bool hosting = arg[L"role"] == L"host";
+    const bool onOwnAdapters = arg[L"role"] == L"vlan";
+    if (onOwnAdapters) {
+        virtualLan(exe, lobby);
+    }
+    const bool hosting = arg[L"role"] == L"host" || onOwnAdapters;
     HWND room = nullptr;
     if (hosting) {
         click(lobby, IDC_MAIN_BITBTN2);  // 创建
@@ -269,7 +312,12 @@ void drive() {
         // thread), the joiner is ready; then the exes start the games, drive their menus through
         // the games' real windows and see them end.
         click(room, hosting ? IDC_ROOM_BITBTN2 : IDC_ROOM_CHECKBOX1);
-        for (const std::wstring& who : {hosting ? peer : account, hosting ? account : peer}) {
+        // The headless joiner's game is a recording: only the exe's comes back.
+        std::vector<std::wstring> returning{hosting ? peer : account, hosting ? account : peer};
+        if (onOwnAdapters) {
+            returning = {account};
+        }
+        for (const std::wstring& who : returning) {
             const std::wstring line = L"作战指挥室>>" + who + L"从战斗中返回。";
             step(exe, 60s, L"the room chat shows " + line, [&] {
                 return textOf(descendant(room, IDC_ROOM_MEMRECEV)).find(line) != std::wstring::npos;

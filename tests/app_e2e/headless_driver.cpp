@@ -1,7 +1,9 @@
 // The headless side of the exe's end-to-end session: a headless client on real sockets that waits
 // for the exe's user, opens a room without a password (so a double click alone joins it) and sees
 // the user join it and leave. Each step is printed; the first that does not come in time ends it
-// with status 1. Arguments, each NAME=VALUE in UTF-8: port, folder, account, password, peer.
+// with status 1. With role=joiner it joins the exe's room on HAMACHI instead, gets ready and waits
+// for the start record to name the address given. Arguments, each NAME=VALUE in UTF-8: port,
+// folder, account, password, peer, and role and address.
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +11,7 @@
 #include <map>
 #include <string>
 
+#include "settings/options_store.h"
 #include "tests/e2e/headless_peer.h"
 #include "text/code_page.h"
 
@@ -32,7 +35,32 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         return came;
     };
+    if (arg["role"] == "joiner") {
+        // On the exe's virtual LAN: HAMACHI, with an address of its range.
+        client.machine().registry.setText(ardentis::platform::RegistryHive::CurrentUser,
+                                          ardentis::settings::kOptionsSection, "vnntype",
+                                          ardentis::text::Gbk("1"));
+        client.machine().setVirtualLanAddress(25, 0, 0, 5);
+    }
     client.start();
+    if (arg["role"] == "joiner") {
+        // Joins the exe's room, gets ready, and waits for the start record of the exe's game.
+        if (!step(
+                arg["peer"] + "'s room is listed", [&] { return ui.main.lvrooms.rowCount() == 1; },
+                60)) {
+            return 1;
+        }
+        ui.main.lvrooms.doubleClick(0);
+        const bool passed =
+            step(
+                "joined " + arg["peer"] + "'s room",
+                [&] { return ui.battleroom.lvRoom.findCaption(gbk("peer")).has_value(); }, 30) &&
+            ui.battleroom.CheckBox1.click() &&
+            step(
+                "the start record names " + arg["address"],
+                [&] { return ui.client.options.hostip == gbk("address"); }, 120);
+        return passed ? 0 : 1;
+    }
     if (!step(
             "sees " + arg["peer"] + " in the lobby",
             [&] { return ui.main.lvlobby.findCaption(gbk("peer")).has_value(); }, 45)) {

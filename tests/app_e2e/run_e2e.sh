@@ -1,12 +1,37 @@
 #!/usr/bin/env bash
 # Ardentis.exe end to end under scripts/test-windows' Wine and X display, against the native
 # server on a free loopback port: "session", the exe with the headless driver; "game", a whole game
-# between two exes, the joiner under a Wine server, prefix and X display of its own. Arguments:
-# session|game, wine-run, Ardentis.exe, the exe driver, ardentis-server, a work directory (emptied
-# first), then the headless driver, or the simulated game and the joiner's (kept) Wine prefix.
+# between two exes, the joiner under a Wine server, prefix and X display of its own; "vlan", the exe
+# hosting a game for the headless client on adapters of the run's own making, in a network
+# namespace of its own (as root; skipped otherwise), under a Wine server, prefix and X display made
+# inside it. Arguments: session|game|vlan, wine-run, Ardentis.exe, the exe driver, ardentis-server,
+# a work directory (emptied first), then the headless driver, or the simulated game and the
+# joiner's (kept) Wine prefix; vlan: the simulated game, its (kept) prefix, the headless driver.
 set -euo pipefail
-mode=$1 wine_run=$2 exe=$3 driver=$4 server=$5 work=$6 last=${7:-} prefix=${8:-}
+mode=$1 wine_run=$2 exe=$3 driver=$4 server=$5 work=$6 last=${7:-} prefix=${8:-} headless=${9:-}
 fail() { echo "$mode: $*" >&2; exit 1; }
+if [ "$mode" = vlan ] && [ -z "${ARDENTIS_E2E_NETNS:-}" ]; then
+    if ! unshare -n true 2>/dev/null; then
+        echo "vlan: skipped: no network namespace can be made here (it needs root)"
+        exit 77
+    fi
+    ARDENTIS_E2E_NETNS=1 exec unshare -n "$0" "$@"
+fi
+if [ "$mode" = vlan ]; then
+    # The adapters the programs would make, as tap devices: Wine lists each by its name, up when
+    # it is up. Nothing is ever sent to them; everything else speaks over loopback.
+    ip link set lo up
+    adapter() { # NAME ADDRESS/BITS up|down
+        ip tuntap add dev "$1" mode tap
+        ip addr add "$2" dev "$1"
+        [ "$3" = down ] || ip link set "$1" up
+    }
+    adapter down0 25.1.1.1/8 down
+    adapter ham0 25.9.8.7/8 up
+    adapter rad0 26.1.2.3/8 up
+    adapter ZeroTier-One 10.147.17.5/24 up
+    adapter ts0 100.64.1.2/10 up
+fi
 windows_path() { echo "Z:${1//\//\\}"; } # Wine's drive Z: is the Unix root
 if [ ! -x "$server" ] || { [ "$mode" = session ] && [ ! -x "$last" ]; }; then
     fail "build the native tree first (make linux), or point ARDENTIS_NATIVE_BUILD_DIR at one"
@@ -22,7 +47,7 @@ finish() {
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
-    if [ "$mode" = game ]; then
+    if [ "$mode" != session ]; then
         wine_session_end "$prefix"
         stop_display
     fi
@@ -112,6 +137,17 @@ if [ "$mode" = session ]; then
     fi
     echo "$mode: passed"
     exit 0
+elif [ "$mode" = vlan ]; then
+    # Wine's own server and screen, started inside the namespace: the adapters it lists are the
+    # namespace's.
+    start_display || fail "the virtual X server did not start"
+    export DISPLAY=$display
+    wine_session_start "$wine_run" "$prefix" || fail "no Wine in $prefix"
+    mkdir -p "$work/headless"
+    in_background "$headless" role=joiner port="$port" folder="$work/headless" account=bob \
+        password=pw-bob peer=alice address=25.9.8.7
+    ARDENTIS_SIM_TA_READY_MS=1000 ARDENTIS_SIM_TA_BATTLE_MS=1500 WINEPREFIX="$prefix" \
+        drive vlan alice bob vnntype=1 address=25.9.8.7
 else
     # The joiner's own Wine, on its own screen: the session also makes the prefix, or makes
     # it again when an earlier run left it broken.

@@ -200,6 +200,44 @@ TEST_F(GameStart, OptionsSurviveAnEntryAndEachIsWrittenOnItsLineThoughTheShellRe
     EXPECT_TRUE(sentRecords().empty());
 }
 
+// Without a virtual-LAN address at the start nobody's game starts on a wrong one: the host is
+// asked, and may go on with the machine's own address; a joiner is told and stays in the room.
+TEST_F(GameStart, WithoutAVirtualLanAddressTheHostIsAskedAndAJoinerIsNotStarted) {
+    const auto loseTheVirtualLan = [this] {
+        machine_.network.setAddresses({{127, 0, 0, 1}});
+        machine_.network.setAdapters({{Gbk("Ethernet"), Gbk(), {{192, 168, 1, 2}}, true}});
+    };
+    logIn(Gbk("ab"));
+    const RoomRecord room = hostRoom({Gbk("cd")});
+    loseTheVirtualLan();
+    battle_.BitBtn2.click();  // no answer: No
+    ASSERT_EQ(machine_.infoBox.asked.size(), 1U);
+    EXPECT_TRUE(machine_.infoBox.asked[0].contains(Gbk("VNN 3.0")) &&
+                machine_.infoBox.asked[0].contains(Gbk("192.168.1.2")));
+    EXPECT_TRUE(launches_.empty() && sentRecords().empty());
+    machine_.infoBox.answers.push_back(true);
+    battle_.BitBtn2.click();
+    ASSERT_EQ(launches_.size(), 1U);
+    client_.FormBattleroom.sendTAstart();
+    const auto starts = ofKind(sentRecords(), sub::kGameStart);
+    ASSERT_EQ(starts.size(), 1U);
+    EXPECT_EQ(params(starts[0]), (Texts{room.roomno.gbk(), Gbk("192.168.1.2"), Gbk("ab")}));
+    EXPECT_TRUE(launchFile("tmphost.ini").contains("address=192.168.1.2"));
+}
+
+TEST_F(GameStart, AJoinerWithoutAVirtualLanAddressIsToldAndNotStarted) {
+    logIn(Gbk("cd"));
+    const RoomRecord room = joinRoom(openRoom(Gbk("ab")));
+    machine_.network.setAddresses({{127, 0, 0, 1}});
+    battle_.CheckBox1.click();  // ready
+    (void)sentRecords();
+    receive(roomMessage(sub::kGameStart, room.roomno, kHostAddress, Gbk("ab")));
+    EXPECT_TRUE(launches_.empty() && machine_.infoBox.asked.empty());
+    ASSERT_EQ(shown_.size(), 1U);
+    EXPECT_TRUE(shown_[0].contains(zh<"游戏没有启动。">()));
+    EXPECT_TRUE(battle_.CheckBox1.enabled());
+}
+
 // The joiner starts the room's mod, even one installed after start-up, with the address of
 // its room's start record, and follows the host's game; the next start uses the next address.
 // In a Supreme Commander room it runs the join line aimed at the host's port.

@@ -2,11 +2,14 @@
 #include "settings/options_store.h"
 #include "settings/server_pins.h"
 #include "settings/system_helpers.h"
+#include "settings/virtual_lan.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "controls/memory/memory_dialogs.h"
@@ -30,8 +33,8 @@ const Gbk kScMessage = text::gbk("不能定位你的最高指挥官目录，请�
 // The stored values of a record, in the order they are written.
 std::vector<Gbk> storedFields(const Toptions& o) {
     const Gbk vnntype(std::to_string(o.vnntype));
-    return {o.usr,  o.pwd,       o.autologin, o.TAdir, o.SPCdir, o.host,
-            o.port, o.checkfile, vnntype,     o.tls,   o.tlsport};
+    return {o.usr,  o.pwd,       o.autologin, o.TAdir, o.SPCdir,  o.host,
+            o.port, o.checkfile, vnntype,     o.tls,   o.tlsport, o.vnnaddr};
 }
 
 struct OptionsStoreTest : ::testing::Test {
@@ -63,7 +66,7 @@ TEST_F(OptionsStoreTest, FirstLoadCreatesTheKeyWritesNothingAndGivesTheDefaults)
     EXPECT_EQ(options.vnnip, Gbk("5.1.2.3"));
     EXPECT_EQ(storedFields(options),
               (std::vector<Gbk>{Gbk(), Gbk(), Gbk("1"), Gbk(), Gbk(), Gbk("127.0.0.1"), Gbk("8888"),
-                                Gbk("0"), Gbk("0"), Gbk("0"), Gbk("8889")}));
+                                Gbk("0"), Gbk("0"), Gbk("0"), Gbk("8889"), Gbk()}));
     EXPECT_FALSE(autoLoginOn(options));
     EXPECT_FALSE(report_.pwdUnreadable || report_.vnntypeUnreadable || report_.keyUnavailable);
     EXPECT_EQ(box_.shown, (std::vector<Gbk>{kTaMessage, kScMessage}));
@@ -78,7 +81,7 @@ TEST_F(OptionsStoreTest, FirstLoadCreatesTheKeyWritesNothingAndGivesTheDefaults)
     EXPECT_TRUE(registry_.writes().empty());
 }
 
-// Saving writes the eleven texts in order; a log-in writes usr and pwd only.
+// Saving writes the twelve texts in order; a log-in writes usr and pwd only.
 TEST_F(OptionsStoreTest, SavedValuesLoadBackByteForByteAndALogInSavesUsrAndPwdOnly) {
     Toptions saved;
     saved.usr = text::gbk("玩家一");
@@ -92,13 +95,14 @@ TEST_F(OptionsStoreTest, SavedValuesLoadBackByteForByteAndALogInSavesUsrAndPwdOn
     saved.vnntype = 1;
     saved.tls = Gbk("1");
     saved.tlsport = Gbk("9002");
+    saved.vnnaddr = Gbk("192.168.1.2");
     ASSERT_TRUE(store_.saveOptions(saved).has_value());
-    const char* const names[] = {"usr",  "pwd",       "autologin", "TAdir", "SPCdir", "host",
-                                 "port", "checkfile", "vnntype",   "tls",   "tlsport"};
+    const char* const names[] = {"usr",  "pwd",       "autologin", "TAdir", "SPCdir",  "host",
+                                 "port", "checkfile", "vnntype",   "tls",   "tlsport", "vnnaddr"};
     std::vector<Gbk> expected = storedFields(saved);
     expected[1] = Gbk(protocol::des::EncryptHex("s3cret"));
-    EXPECT_EQ(registry_.writes().size(), 11U);
-    for (std::size_t i = 0; i < 11; ++i) {
+    EXPECT_EQ(registry_.writes().size(), 12U);
+    for (std::size_t i = 0; i < 12; ++i) {
         EXPECT_EQ(storedText(names[i]), expected[i]) << names[i];  // texts, in our section
     }
     const Toptions loaded = load();
@@ -107,7 +111,7 @@ TEST_F(OptionsStoreTest, SavedValuesLoadBackByteForByteAndALogInSavesUsrAndPwdOn
     EXPECT_TRUE(box_.shown.empty());  // checkfile "1": no directory messages
 
     ASSERT_TRUE(store_.saveLogin(text::gbk("玩家二"), Gbk("pw")).has_value());
-    EXPECT_EQ(registry_.writes().size(), 13U);
+    EXPECT_EQ(registry_.writes().size(), 14U);
     EXPECT_EQ(storedText("usr"), text::gbk("玩家二"));
     EXPECT_EQ(storedText("pwd"), Gbk(protocol::des::EncryptHex("pw")));
     ASSERT_TRUE(store_.saveLogin(Gbk("a"), Gbk()).has_value());
@@ -177,28 +181,109 @@ TEST_F(OptionsStoreTest, GameDirectoriesComeFromUsTheRecorderOrTheUninstallEntry
 }
 
 // The addresses come from a list the test sets; nothing is ever sent to them.
-TEST(LocalAddresses, TheVirtualLanOneIsTheFirstWithItsSoftwaresPrefixAndNoneWithoutALookup) {
+TEST(LocalAddresses, VnnsIsTheFirstLookedUpWithItsPrefixAndNoneWithoutALookup) {
     platform::FakeNetworkInfo network;
+    // VNN's address comes from the lookup alone, whatever the adapters say.
+    network.setAdapters({{Gbk("VNN"), Gbk("VNN"), {{10, 140, 7, 7}}, true}});
     const std::vector<platform::Ipv4Address> mixed{
-        {192, 168, 1, 2}, {5, 255, 0, 9}, {5, 1, 1, 1}, {10, 140, 9, 9}, {10, 140, 1, 1}};
-    // The addresses, vnntype and the address chosen: a prefix must match whole parts.
-    const std::tuple<std::vector<platform::Ipv4Address>, std::int32_t, const char*> cases[] = {
-        {mixed, 0, "10.140.9.9"},
-        {mixed, 1, "5.255.0.9"},
-        {mixed, -1, ""},
-        {mixed, 2, ""},
-        {{{15, 1, 2, 3}, {192, 168, 5, 5}}, 1, ""},
-        {{{10, 14, 0, 1}, {110, 140, 1, 1}, {10, 141, 0, 1}}, 0, ""},
+        {192, 168, 1, 2}, {5, 255, 0, 9}, {10, 140, 9, 9}, {10, 140, 1, 1}};
+    const std::pair<std::vector<platform::Ipv4Address>, const char*> cases[] = {
+        {mixed, "10.140.9.9"},
+        {{{10, 14, 0, 1}, {110, 140, 1, 1}, {10, 141, 0, 1}}, ""},
     };
-    for (const auto& [addresses, vnntype, expected] : cases) {
+    for (const auto& [addresses, expected] : cases) {
         network.setAddresses(addresses);
-        EXPECT_EQ(GetVnnAddress(network, vnntype), Gbk(expected))
-            << "vnntype " << vnntype << ", first " << int(addresses[0][0]);
+        EXPECT_EQ(GetVnnAddress(network, kVnn, {}), Gbk(expected)) << expected;
     }
     network.setAddresses(mixed);
     network.failLookup();
     EXPECT_TRUE(GetLocalAddresses(network).empty());
-    EXPECT_EQ(GetVnnAddress(network, 0), Gbk());
+    EXPECT_EQ(GetVnnAddress(network, kVnn, {}), Gbk());
+}
+
+platform::NetworkAdapter adapter(const char* name, std::vector<platform::Ipv4Address> addresses,
+                                 bool up = true, const char* description = "") {
+    return {Gbk(name), Gbk(description), std::move(addresses), up};
+}
+
+// Each program is found by its adapter's name or driver, else by its range on an adapter
+// named for none of the others; adapters that are down never give an address.
+TEST(VirtualLan, EachProgramFindsItsAddressAmongTheMachinesAdapters) {
+    const auto lan = adapter("Ethernet", {{192, 168, 1, 2}});
+    const auto hamachi = adapter("Hamachi", {{25, 9, 8, 7}});
+    const auto radmin = adapter("Ethernet 3", {{26, 1, 2, 3}}, true, "Famatech Radmin VPN Adapter");
+    const auto zerotier =
+        adapter("ZeroTier One [8056c2e21c000001]", {{169, 254, 3, 3}, {192, 168, 193, 4}});
+    const auto tailscale = adapter("Tailscale", {{100, 64, 1, 2}});
+    const std::vector all{lan, hamachi, radmin, zerotier, tailscale};
+    struct Case {
+        std::vector<platform::NetworkAdapter> adapters;
+        std::int32_t vnntype;
+        const char* picked;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {all, kHamachi, "", "25.9.8.7"},
+        {all, kRadmin, "", "26.1.2.3"},
+        {all, kZeroTier, "", "192.168.193.4"},  // its own range, past a link-local one
+        {all, kTailscale, "", "100.64.1.2"},
+        {all, kOtherAddress, "192.168.1.2", "192.168.1.2"},
+        {all, kOtherAddress, "192.168.9.9", ""},
+        {all, kOtherAddress, "", ""},
+        {all, kVnnTypeCount, "", ""},
+        {all, -1, "", ""},
+        // By range alone: HAMACHI's old and new ones, Tailscale's /10 to its last address.
+        {{lan, adapter("Ethernet 2", {{5, 1, 1, 1}})}, kHamachi, "", "5.1.1.1"},
+        {{adapter("Ethernet 2", {{15, 1, 2, 3}})}, kHamachi, "", ""},
+        {{adapter("Ethernet 2", {{100, 127, 255, 254}})}, kTailscale, "", "100.127.255.254"},
+        {{adapter("Ethernet 2", {{100, 128, 0, 1}}), adapter("Wi-Fi", {{100, 63, 255, 255}})},
+         kTailscale,
+         "",
+         ""},
+        {{lan}, kZeroTier, "", ""},
+        // A named adapter comes before a range match; another program's adapter never counts.
+        {{adapter("Ethernet 2", {{25, 5, 5, 5}}), hamachi}, kHamachi, "", "25.9.8.7"},
+        {{adapter("Radmin VPN", {{25, 3, 3, 3}})}, kHamachi, "", ""},
+        // Down: neither by name nor by range, nor as the picked address.
+        {{adapter("Hamachi", {{25, 1, 1, 1}}, false), lan}, kHamachi, "", ""},
+        {{adapter("Ethernet 2", {{26, 1, 1, 1}}, false)}, kRadmin, "", ""},
+        {{adapter("Ethernet", {{192, 168, 1, 2}}, false)}, kOtherAddress, "192.168.1.2", ""},
+        {{}, kHamachi, "", ""},
+    };
+    platform::FakeNetworkInfo network;
+    network.setAddresses({{10, 140, 1, 1}, {25, 1, 1, 1}});  // the lookup is not asked
+    for (const Case& c : cases) {
+        network.setAdapters(c.adapters);
+        EXPECT_EQ(GetVnnAddress(network, c.vnntype, Gbk(c.picked)), Gbk(c.expected))
+            << "vnntype " << c.vnntype << " with " << c.adapters.size() << " adapters";
+    }
+    // The adapter in use is the one holding the address.
+    const LocalNetwork local{all, {}};
+    EXPECT_EQ(findVnnAddress(local, kTailscale, {}).adapter, 4U);
+    EXPECT_EQ(findVnnAddress(local, kOtherAddress, Gbk("192.168.1.2")).adapter, 0U);
+    // Without an adapter list, the lookup's addresses and the ranges still tell.
+    network.failAdapters();
+    network.setAddresses({{192, 168, 1, 2}, {26, 2, 2, 2}, {5, 1, 1, 1}});
+    EXPECT_EQ(GetVnnAddress(network, kHamachi, {}), Gbk("5.1.1.1"));
+    EXPECT_EQ(GetVnnAddress(network, kRadmin, {}), Gbk("26.2.2.2"));
+    EXPECT_EQ(GetVnnAddress(network, kZeroTier, {}), Gbk());
+    EXPECT_EQ(GetVnnAddress(network, kOtherAddress, Gbk("192.168.1.2")), Gbk("192.168.1.2"));
+}
+
+TEST(VirtualLan, DetectionNamesEveryProgramWithAnAdapterOrAnAddressInItsRange) {
+    const std::pair<LocalNetwork, std::vector<std::int32_t>> cases[] = {
+        {{std::vector{adapter("Hamachi", {{25, 1, 1, 1}}), adapter("x", {}, true, "ZeroTier Port"),
+                      adapter("Ethernet", {{26, 0, 0, 9}}), adapter("Tailscale", {}, false)},
+          {}},
+         {kHamachi, kRadmin, kZeroTier, kTailscale}},
+        {{std::vector{adapter("Hamachi", {}, false)}, {}}, {kHamachi}},  // installed, off
+        {{std::vector{adapter("Ethernet", {{26, 0, 0, 9}}, false)}, {}}, {}},
+        {{std::vector{adapter("Ethernet", {{192, 168, 1, 2}})}, {Gbk("10.140.2.2")}}, {kVnn}},
+        {{std::nullopt, {Gbk("192.168.1.2")}}, {}},
+    };
+    for (const auto& [local, expected] : cases) {
+        EXPECT_EQ(detectVnnTypes(local), expected) << expected.size();
+    }
 }
 
 // A server the system vouches for is taken; another is taken only with the certificate the

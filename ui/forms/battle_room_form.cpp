@@ -1,5 +1,6 @@
 #include "ui/forms/battle_room_form.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "protocol/message_kind.h"
 #include "settings/local_network.h"
 #include "settings/system_helpers.h"
+#include "settings/virtual_lan.h"
 #include "text/literal.h"
 #include "ui/forms/client.h"
 
@@ -197,7 +199,7 @@ void TFormBattleroom::BitBtn1Click() {
         return;
     }
     settings::Toptions& options = client_.options;
-    options.vnnip = settings::GetVnnAddress(client_.services.network, options.vnntype);
+    options.vnnip = settings::GetVnnAddress(client_.services.network, options);
     const Gbk modName = c.mods.text();
     const Gbk code = connection->mods.GetCodeByName(modName);
     if (connection->mods.GetModExePath(code).empty()) {
@@ -244,11 +246,14 @@ void TFormBattleroom::BitBtn2Click() {
         return;
     }
     Services& services = client_.services;
+    const bool host = userIsHost();
+    if (!vnnAddressForStart(host)) {
+        return;
+    }
     const settings::Toptions& options = client_.options;
     // The room's own mod: the mod list shows only what was installed at start-up, and a
     // joiner's selection may not name the room's mod at all.
     const Gbk code = connection->lobby.myroom->info.modcode.gbk();
-    const bool host = userIsHost();
     const game::Game game = game::gameOfCode(code);
     const Gbk exePath = connection->mods.GetModExePath(code);
     game::GameStart::Plan plan{
@@ -305,6 +310,39 @@ void TFormBattleroom::gameDidNotStart(bool host, const Gbk& why) {
     } else {
         c.CheckBox1.setEnabled(true);
     }
+}
+
+bool TFormBattleroom::vnnAddressForStart(bool host) {
+    settings::Toptions& options = client_.options;
+    const platform::NetworkInfo& network = client_.services.network;
+    options.vnnip = settings::GetVnnAddress(network, options);
+    if (!options.vnnip.empty()) {
+        return true;
+    }
+    const Gbk missing = zh<"没有找到您选择的虚拟局域网软件（">() +
+                        client_.FormOptions.c.rgvnntype.item(options.vnntype) +
+                        zh<"）的地址。\r\n请检查：这个软件已经启动，并且已经连接到它的网络；"
+                           "选项的“虚拟网络”页里选择的软件和本机的网卡一致。">();
+    const Gbk& notStarted = zh<"\r\n游戏没有启动。">();
+    if (!host) {
+        gameDidNotStart(false, missing + notStarted);
+        return false;
+    }
+    const std::vector<Gbk> own = settings::pickableAddresses(settings::readLocalNetwork(network));
+    const auto lan = std::ranges::find_if(
+        own, [](const Gbk& address) { return !address.view().starts_with("127."); });
+    if (lan == own.end()) {
+        client_.connection()->base.ShowInfo(missing + notStarted);
+        return false;
+    }
+    // A LAN party needs no virtual LAN: the host may start on the machine's own address.
+    if (!client_.services.infoBox.askYesNo(
+            missing + zh<"\r\n\r\n如果大家都在同一个真实的局域网里，也可以用本机地址 ">() + *lan +
+            zh<" 开始游戏。要继续吗？">())) {
+        return false;
+    }
+    options.vnnip = *lan;
+    return true;
 }
 
 void TFormBattleroom::sendTAstart() {

@@ -77,6 +77,9 @@ class TFormBattleroom final : public room::RoomWindow, public game::GameRoom {
     void sendOptions(bool alsoRoom);
     // The game never opened its window: say why and put the room back as it was.
     void gameDidNotStart(bool host, const text::Gbk& why);
+    // The virtual-LAN address read again just before a game: without one the game would
+    // start and silently never meet the others. The host may go on with a LAN address.
+    [[nodiscard]] bool vnnAddressForStart(bool host);
 
     Client& client_;
 };

@@ -33,7 +33,12 @@ std::vector<Gbk> startpos() {
 namespace options_items {
 
 std::vector<Gbk> vnntypes() {
-    return {Gbk("VNN 3.0"), Gbk("HAMACHI")};
+    return {Gbk("VNN 3.0"),  Gbk("HAMACHI"),   Gbk("Radmin VPN"),
+            Gbk("ZeroTier"), Gbk("Tailscale"), zh<"其他">()};
+}
+
+std::vector<Gbk> adapterColumns() {
+    return {zh<"网卡">(), zh<"地址">(), zh<"状态">(), zh<"使用">(), zh<"说明">()};
 }
 
 }  // namespace options_items

@@ -35,8 +35,10 @@ inline constexpr Range kEnergy{0, 10, 1};
 }  // namespace battleroom_items
 
 namespace options_items {
-// The virtual-LAN programs, by the index stored as vnntype.
+// The virtual-LAN programs, by the index stored as vnntype (settings/virtual_lan.h).
 [[nodiscard]] std::vector<text::Gbk> vnntypes();
+// The adapter list's columns: name, addresses, state, the one in use, driver.
+[[nodiscard]] std::vector<text::Gbk> adapterColumns();
 inline constexpr int kDefaultPort = 8888;
 }  // namespace options_items
 

@@ -27,6 +27,8 @@ using namespace std::chrono_literals;
 constexpr int kRetryTickMs = 250;
 // How long after the log-in the lists have to show the room the user comes back to.
 constexpr int kRoomReturnMs = 5000;
+// How often the virtual-LAN status is read again: a program connects or drops at any time.
+constexpr int kVnnStatusMs = 5000;
 
 // The room list's columns after the caption (the room number).
 constexpr int kStateColumn = 1;
@@ -61,8 +63,7 @@ void TFormMain::FormCreate() {
     c.MemSend.clear();
     client_.options = settings::Toptions{};
     ResetLobbyState();
-    client_.options.vnnip =
-        settings::GetVnnAddress(client_.services.network, client_.options.vnntype);
+    client_.options.vnnip = settings::GetVnnAddress(client_.services.network, client_.options);
     client_.workerAction = TClientDataThread::Action::LobbyChat;
     closeGuard = 1;
     c.window.setCaption(Gbk("Ardentis"));
@@ -70,6 +71,18 @@ void TFormMain::FormCreate() {
         client_.splashControls, client_.services.loop, [this] { c.window.show(); });
     client_.Formslpash->Show();
     c.lver.setCaption(Gbk("Version:") + settings::GetFileVersionText(client_.services.system));
+    vnnTimer_ = client_.services.loop.createTimer(kVnnStatusMs, true, [this] { showVnnStatus(); });
+    showVnnStatus();
+}
+
+void TFormMain::showVnnStatus() {
+    const settings::Toptions& options = client_.options;
+    const Gbk address = settings::GetVnnAddress(client_.services.network, options);
+    Gbk software = client_.FormOptions.c.rgvnntype.item(options.vnntype);
+    if (software.empty()) {
+        software = zh<"未知">();
+    }
+    c.vnnstatus.setCaption(software + Gbk(": ") + (address.empty() ? zh<"未连接">() : address));
 }
 
 void TFormMain::FormShow() {
@@ -86,6 +99,7 @@ void TFormMain::FormShow() {
     o.tls.setChecked(settings::tlsOn(options));
     o.tlsport.setText(options.tlsport);
     o.rgvnntype.setItemIndex(options.vnntype);
+    client_.FormOptions.showNetwork(options.vnnaddr);
     if (settings::autoLoginOn(options)) {
         client_.FormLogin.c.usr.setText(options.usr);
         client_.FormLogin.c.pwd.setText(options.pwd);
@@ -177,7 +191,7 @@ void TFormMain::lvroomsDblClick() {
     const protocol::TcBaseFunctions& base = connection->base;
     lobby::tclobby& lobby = connection->lobby;
 
-    options.vnnip = settings::GetVnnAddress(client_.services.network, options.vnntype);
+    options.vnnip = settings::GetVnnAddress(client_.services.network, options);
     if (lobby.myroom) {
         base.ShowInfo(zh<"要进入新房间请先退出目前所在房间!">());
         return;
@@ -191,6 +205,10 @@ void TFormMain::lvroomsDblClick() {
         return;
     }
     const Gbk network = c.lvrooms.subItem(*row, kNetworkColumn);
+    if (network == zh<"未知">()) {
+        base.ShowInfo(zh<"这个房间使用的虚拟局域网软件本客户端不认识，请更新客户端。">());
+        return;
+    }
     if (client_.FormOptions.c.rgvnntype.item(options.vnntype) != network) {
         base.ShowInfo(zh<"请确保您登录了虚拟网络软件">() + network);
         return;

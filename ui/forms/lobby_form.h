@@ -36,6 +36,8 @@ class TFormMain {
     void MemSendKeyDown(int key);
     void lvroomsDblClick();
     void bsSkinLinkImage1Click();
+    // Shows which virtual-LAN address the chosen program gives now, or that it gives none.
+    void showVnnStatus();
 
     void clientsocket1Connect();
     void clientsocket1Disconnect();
@@ -105,6 +107,7 @@ class TFormMain {
     };
     std::optional<RoomReturn> roomReturn_;
     std::unique_ptr<platform::Timer> returnTimer_;  // the room is gone unless listed by then
+    std::unique_ptr<platform::Timer> vnnTimer_;     // keeps the virtual-LAN status current
 };
 
 }  // namespace ardentis::forms

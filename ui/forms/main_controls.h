@@ -14,6 +14,7 @@ struct MainControls {
     Button& bsSkinLinkImage1;  // the banner; a click opens the community site
     Label& lver;
     Label& prompt;
+    Label& vnnstatus;  // the virtual-LAN address in use
     Button& BitBtn1;
     Button& BitBtn2;
     Button& BitBtn3;

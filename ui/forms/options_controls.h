@@ -2,7 +2,10 @@
 
 #include "controls/button.h"
 #include "controls/check_box.h"
+#include "controls/drop_down.h"
 #include "controls/edit.h"
+#include "controls/label.h"
+#include "controls/list_view.h"
 #include "controls/page.h"
 #include "controls/radio_group.h"
 #include "controls/window.h"
@@ -37,6 +40,10 @@ struct OptionsControls {
     Button& BitBtn2;  // 取消
     CheckBox& tls;    // 加密连接
     Edit& tlsport;
+    ListView& adapters;  // every adapter of the machine, the one in use marked
+    DropDown& vnnaddr;   // the address used with "其他"
+    Button& vnndetect;   // 自动检测
+    Label& vnnfound;     // what 自动检测 found
 };
 
 }  // namespace ardentis::forms

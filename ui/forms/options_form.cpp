@@ -1,9 +1,13 @@
 #include "ui/forms/options_form.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "protocol/des.h"
 #include "settings/options_store.h"
+#include "settings/virtual_lan.h"
 #include "text/literal.h"
 #include "ui/forms/client.h"
 
@@ -40,6 +44,11 @@ TFormOptions::TFormOptions(Client& client, OptionsControls controls)
     c.BitBtn3.onClick.set([this] { BitBtn3Click(); });
     c.bitbtnspcdir.onClick.set([this] { bitbtnspcdirClick(); });
     c.BitBtn4.onClick.set([this] { BitBtn4Click(); });
+    c.vnndetect.onClick.set([this] { vnndetectClick(); });
+    // The adapters change while the client runs: each showing and each choice reads them anew.
+    c.window.onShow.set([this] { showNetwork(c.vnnaddr.text()); });
+    c.rgvnntype.onClick.set([this] { showNetwork(c.vnnaddr.text()); });
+    c.vnnaddr.onChange.set([this] { showNetwork(c.vnnaddr.text()); });
     client_.services.testSocket.setEvents(platform::SocketEvents{
         .onConnect = [this] { ClientSocket1Connect(); },
         .onRead = {},
@@ -95,9 +104,11 @@ void TFormOptions::BitBtn1Click() {
     options.port = c.port.text();
     options.tls = Gbk(c.tls.checked() ? "1" : "0");
     options.tlsport = c.tlsport.text();
+    options.vnnaddr = c.vnnaddr.text();
     if (!client_.store.saveOptions(options)) {
         base.ShowInfo(zh<"不能保存设置。">());
     }
+    client_.FormMain.showVnnStatus();
     c.window.hide();
 }
 
@@ -147,6 +158,61 @@ void TFormOptions::ClientSocket1Error(const platform::OsError& error) {
         Gbk(std::to_string(error.code)));
     client_.services.testSocket.close();
     c.BitBtn4.setEnabled(true);
+}
+
+void TFormOptions::showNetwork(const Gbk& picked) {
+    const settings::LocalNetwork local = settings::readLocalNetwork(client_.services.network);
+    // A picked address that is gone for now stays offered: the choice is the user's.
+    std::vector<Gbk> offered = settings::pickableAddresses(local);
+    if (!picked.empty() && std::ranges::find(offered, picked) == offered.end()) {
+        offered.push_back(picked);
+    }
+    c.vnnaddr.clear();
+    for (const Gbk& address : offered) {
+        c.vnnaddr.addItem(address);
+    }
+    const auto at = std::ranges::find(offered, picked);
+    c.vnnaddr.setItemIndex(at == offered.end() ? -1 : static_cast<int>(at - offered.begin()));
+    const int vnntype = c.rgvnntype.itemIndex();
+    c.vnnaddr.setEnabled(vnntype == settings::kOtherAddress);
+
+    const settings::VnnAddress used = settings::findVnnAddress(local, vnntype, picked);
+    c.adapters.clear();
+    if (!local.adapters) {
+        c.vnnfound.setCaption(zh<"无法读取本机的网卡列表。">());
+        return;
+    }
+    for (std::size_t index = 0; index < local.adapters->size(); ++index) {
+        const platform::NetworkAdapter& adapter = (*local.adapters)[index];
+        Gbk addresses;
+        for (const platform::Ipv4Address& address : adapter.addresses) {
+            addresses = addresses.empty() ? settings::dotted(address)
+                                          : addresses + Gbk(", ") + settings::dotted(address);
+        }
+        c.adapters.addRow(adapter.name,
+                          {addresses, adapter.up ? zh<"已连接">() : zh<"未连接">(),
+                           used.adapter == index ? zh<"√">() : Gbk(), adapter.description});
+    }
+}
+
+void TFormOptions::vnndetectClick() {
+    const std::vector<std::int32_t> found =
+        settings::detectVnnTypes(settings::readLocalNetwork(client_.services.network));
+    if (found.empty()) {
+        c.vnnfound.setCaption(zh<"本机没有找到虚拟局域网软件。">());
+    } else {
+        Gbk names;
+        for (const std::int32_t vnntype : found) {
+            names = names.empty() ? c.rgvnntype.item(vnntype)
+                                  : names + zh<"、">() + c.rgvnntype.item(vnntype);
+        }
+        c.vnnfound.setCaption(zh<"找到：">() + names);
+    }
+    // Only an unambiguous find is chosen for the user.
+    if (found.size() == 1) {
+        c.rgvnntype.setItemIndex(found.front());
+    }
+    showNetwork(c.vnnaddr.text());
 }
 
 }  // namespace ardentis::forms

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/os_error.h"
+#include "text/gbk.h"
 #include "ui/forms/options_controls.h"
 
 namespace ardentis::forms {
@@ -22,6 +23,10 @@ class TFormOptions {
     void Nettest();
     void ClientSocket1Connect();
     void ClientSocket1Error(const platform::OsError& error);
+    // The virtual-LAN page: the machine's adapters read again, the one the chosen program
+    // would use marked, and `picked` the address offered for "其他".
+    void showNetwork(const text::Gbk& picked);
+    void vnndetectClick();
 
     OptionsControls c;
 

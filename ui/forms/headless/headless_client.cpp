@@ -22,6 +22,9 @@ void HeadlessMachine::installGame(const text::Gbk& taDir) {
 void HeadlessMachine::setVirtualLanAddress(std::uint8_t a, std::uint8_t b, std::uint8_t c,
                                            std::uint8_t d) {
     network.setAddresses({{127, 0, 0, 1}, {a, b, c, d}});
+    // The same address on an adapter of its own, where the newer programs are looked for.
+    network.setAdapters({{text::Gbk("Ethernet"), text::Gbk(), {{192, 168, 1, 2}}, true},
+                         {text::Gbk("VPN"), text::Gbk(), {{a, b, c, d}}, true}});
 }
 
 void HeadlessMachine::storeSettings(const text::Gbk& account, const text::Gbk& password,

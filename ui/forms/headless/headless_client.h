@@ -44,8 +44,8 @@ struct HeadlessMachine {
     platform::RecordingLauncher launcher;
     platform::FakeSharedMemory sharedMemory;
 
-    // A Total Annihilation installation the mod table finds, and a virtual-LAN address of
-    // the first kind, so that rooms can be made and joined.
+    // A Total Annihilation installation the mod table finds, and a virtual-LAN address (on
+    // a LAN adapter's side, and in the host-name lookup), so that rooms can be made and joined.
     void installGame(const text::Gbk& taDir);
     void setVirtualLanAddress(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d);
     // Stored settings, as the options window would have written them.

@@ -17,8 +17,8 @@ MemoryMainWindow::MemoryMainWindow()
       BitBtn4(zh<"退出">()) {}
 
 MainControls MemoryMainWindow::controls() {
-    return MainControls{window,  bsSkinLinkImage1, lver,    prompt,  BitBtn1,  BitBtn2,
-                        BitBtn3, BitBtn4,          lvlobby, lvrooms, MemRecev, MemSend};
+    return MainControls{window,  bsSkinLinkImage1, lver,    prompt,  vnnstatus, BitBtn1, BitBtn2,
+                        BitBtn3, BitBtn4,          lvlobby, lvrooms, MemRecev,  MemSend};
 }
 
 MemoryLoginWindow::MemoryLoginWindow()
@@ -77,13 +77,16 @@ MemoryOptionsWindow::MemoryOptionsWindow()
       BitBtn1(zh<"确定">()),
       BitBtn2(zh<"取消">()),
       tls(zh<"加密连接">()),
-      tlsport(Gbk("8889")) {}
+      tlsport(Gbk("8889")),
+      vnnaddr({}, -1),
+      vnndetect(zh<"自动检测">()) {}
 
 OptionsControls MemoryOptionsWindow::controls() {
-    return OptionsControls{
-        window, TabSheet2,    TabSheet1, TabSheet3, TabSheet4, TabSheet5, pwd1,    pwd2,   pwd3,
-        nick,   usr,          pwd,       cbauto,    host,      port,      BitBtn4, TADir,  BitBtn3,
-        SPCDir, bitbtnspcdir, checkfile, rgvnntype, BitBtn1,   BitBtn2,   tls,     tlsport};
+    return OptionsControls{window, TabSheet2,    TabSheet1, TabSheet3, TabSheet4, TabSheet5,
+                           pwd1,   pwd2,         pwd3,      nick,      usr,       pwd,
+                           cbauto, host,         port,      BitBtn4,   TADir,     BitBtn3,
+                           SPCDir, bitbtnspcdir, checkfile, rgvnntype, BitBtn1,   BitBtn2,
+                           tls,    tlsport,      adapters,  vnnaddr,   vnndetect, vnnfound};
 }
 
 }  // namespace ardentis::forms

@@ -26,6 +26,7 @@ struct MemoryMainWindow {
     MemoryButton bsSkinLinkImage1;
     MemoryLabel lver;
     MemoryLabel prompt;
+    MemoryLabel vnnstatus;
     MemoryButton BitBtn1;
     MemoryButton BitBtn2;
     MemoryButton BitBtn3;
@@ -115,6 +116,10 @@ struct MemoryOptionsWindow {
     MemoryButton BitBtn2;
     MemoryCheckBox tls;
     MemoryEdit tlsport;
+    MemoryListView adapters;
+    MemoryDropDown vnnaddr;
+    MemoryButton vnndetect;
+    MemoryLabel vnnfound;
 
     MemoryOptionsWindow();
     OptionsControls controls();
