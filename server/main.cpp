@@ -124,6 +124,17 @@ int main(int argc, char** argv) {
         std::cout << usageText();
         return 0;
     }
+    if (command->kind == CommandKind::CheckConfig) {
+        // The TLS files are the one part of the options that can still fail before serving.
+        if (!command->options.tlsHost.empty()) {
+            if (auto tls = makeTlsContext(command->options); !tls) {
+                std::cerr << "ardentis-server: " << tls.error() << "\n";
+                return 1;
+            }
+        }
+        std::cout << "configuration ok\n";
+        return 0;
+    }
     if (command->kind == CommandKind::TlsMakeCert) {
         const auto fingerprint = makeCertificate(command->certName, command->outDirectory);
         if (!fingerprint) {

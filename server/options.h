@@ -42,6 +42,8 @@ struct ServerOptions {
     std::chrono::milliseconds seatGrace{20000};  // a dropped member's seat waits this long
     // How long a resumption token lets its client back in without a password; zero: no tokens.
     std::chrono::seconds tokenLifetime = std::chrono::days(7);
+
+    bool operator==(const ServerOptions&) const = default;
 };
 
 enum class CommandKind : std::uint8_t {
@@ -51,6 +53,7 @@ enum class CommandKind : std::uint8_t {
     UserList,
     UserRemove,
     TlsMakeCert,
+    CheckConfig,  // --check-config: the options are read and checked, nothing starts
     Help
 };
 
@@ -67,7 +70,7 @@ struct UsageError {
     std::string message;
 };
 
-// The command line without the program name.
+// The command line without the program name; with --config FILE, the file's settings first.
 [[nodiscard]] std::expected<Command, UsageError> parseCommandLine(
     std::span<const std::string_view> arguments);
 [[nodiscard]] std::string usageText();
