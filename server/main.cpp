@@ -96,10 +96,20 @@ int serve(const ServerOptions& options) {
                   std::to_string(options.tlsPort) + ": " + tlsPort.error().message());
         return 1;
     }
+    const bool withMetrics = !options.metricsHost.empty();
+    const auto metricsPort = withMetrics ? server.listenMetrics() : std::uint16_t{0};
+    if (!metricsPort) {
+        log::line("cannot listen for metrics on " + log::plain(options.metricsHost) + ":" +
+                  std::to_string(options.metricsPort) + ": " + metricsPort.error().message());
+        return 1;
+    }
     server.stopOnSignals();
     announce("listening on ", options.host, *port);
     if (withTls) {
         announce("TLS listening on ", options.tlsHost, *tlsPort);
+    }
+    if (withMetrics) {
+        announce("metrics on ", options.metricsHost, *metricsPort);
     }
     log::line(
         "listening on " + log::plain(options.host) + ":" + std::to_string(*port) +

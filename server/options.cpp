@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <limits>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -78,13 +79,17 @@ std::expected<bool, UsageError> parseValued(std::string_view name, std::string_v
         out = static_cast<double>(*n);
         return true;
     };
-    if (name == "--listen" || name == "--tls-listen") {
-        auto ok = name == "--listen" ? parseListen(name, value, o.host, o.port)
-                                     : parseListen(name, value, o.tlsHost, o.tlsPort);
-        if (!ok) {
-            return std::unexpected(ok.error());
+    for (const auto& [option, host, port] :
+         {std::tuple("--listen", &o.host, &o.port),
+          std::tuple("--tls-listen", &o.tlsHost, &o.tlsPort),
+          std::tuple("--metrics-listen", &o.metricsHost, &o.metricsPort)}) {
+        if (name == option) {
+            auto ok = parseListen(name, value, *host, *port);
+            if (!ok) {
+                return std::unexpected(ok.error());
+            }
+            return true;
         }
-        return true;
     }
     for (const auto& [option, field] :
          {std::pair("--tls-cert", &o.tlsCert), std::pair("--tls-key", &o.tlsKey),
@@ -373,7 +378,9 @@ std::string usageText() {
            "  --seat-grace-ms N           a dropped member's room seat is kept this long; 0 "
            "frees it at once (20000)\n"
            "  --token-days N              days a log-in's resumption token lets its client back "
-           "in without a password; 0: no tokens (7)\n";
+           "in without a password; 0: no tokens (7)\n"
+           "  --metrics-listen HOST:PORT  serve Prometheus metrics over HTTP at /metrics there "
+           "(off; keep it on loopback)\n";
 }
 
 }  // namespace ardentis::server

@@ -22,6 +22,9 @@ struct ServerOptions {
     std::uint16_t tlsPort = 0;
     std::string tlsCert;
     std::string tlsKey;
+    // Plain HTTP for a Prometheus scraper, off unless a host is given.
+    std::string metricsHost;
+    std::uint16_t metricsPort = 0;
     std::string database = "ardentis.db";
     bool autoRegister = false;
     std::size_t maxClients = 10000;
