@@ -127,7 +127,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const auto command = parseCommandLine(arguments);
     if (!command) {
-        std::cerr << "ardentis-server: " << command.error().message << "\n" << usageText();
+        std::cerr << "ardentis-server: " << command.error().message << "\n"
+                  << (command.error().showUsage ? usageText() : "");
         return 2;
     }
     if (command->kind == CommandKind::Help) {

@@ -209,7 +209,7 @@ std::expected<void, UsageError> applyConfigFile(const std::string& path, Command
     constexpr std::array<std::string_view, 3> kSubcommandOnly{"nickname", "name", "out"};
     const auto settings = readConfigFile(path);
     if (!settings) {
-        return std::unexpected(UsageError{settings.error()});
+        return std::unexpected(UsageError{settings.error(), false});
     }
     for (const ConfigSetting& setting : *settings) {
         const auto where = path + ":" + std::to_string(setting.line) + ": ";
@@ -217,10 +217,10 @@ std::expected<void, UsageError> applyConfigFile(const std::string& path, Command
                          ? false
                          : applyOption("--" + setting.key, setting.value, command);
         if (!known) {
-            return std::unexpected(UsageError{where + known.error().message});
+            return std::unexpected(UsageError{where + known.error().message, false});
         }
         if (!*known) {
-            return std::unexpected(UsageError{where + "unknown key " + setting.key});
+            return std::unexpected(UsageError{where + "unknown key " + setting.key, false});
         }
     }
     return {};

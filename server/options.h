@@ -71,6 +71,7 @@ struct Command {
 
 struct UsageError {
     std::string message;
+    bool showUsage = true;  // false for a config file's line: the usage text would not help
 };
 
 // The command line without the program name; with --config FILE, the file's settings first.
