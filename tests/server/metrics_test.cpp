@@ -88,5 +88,30 @@ TEST(Metrics, ScrapesCountLogInsChatRoomsFloodsAndFailedLogIns) {
                          {"ardentis_records_in_total", 8}});
 }
 
+TEST(Metrics, CountAReaderCutOffAndTheBytesWaitingForIt) {
+    const ScratchDirectory dir;
+    ServerOptions options = testOptions(dir);
+    options.metricsHost = "127.0.0.1";
+    options.queueBytes = 4 * protocol::kRecordSize;
+    options.slowReader = 300ms;
+    const RunningServer server(options);
+    auto talker = loggedIn(server.port(), "talker");
+    TestClient slow(server.port(), 4096);
+    ASSERT_TRUE(talker && slow.send(loginRecord("slow", "pw")) && slow.next());  // then it stops
+    bool cut = false;
+    bool queued = false;  // seen while the slow reader's records wait behind its write
+    for (int round = 0; round < 5000 && !cut; ++round) {
+        for (int i = 0; i < 50; ++i) {
+            ASSERT_TRUE(talker->send(record(1, 0, {"talker>>x"})));
+        }
+        while (auto m = talker->next(0ms)) {  // the talker keeps up
+            cut = cut || is(2, 1, "slow")(*m);
+        }
+        queued = queued || valueOf(scrape(server.metricsPort()), "ardentis_queued_bytes") > 0;
+    }
+    EXPECT_TRUE(cut && queued);
+    expectSamples(server.metricsPort(), {{"ardentis_slow_readers_cut_total", 1}});
+}
+
 }  // namespace
 }  // namespace ardentis::server::testing
