@@ -1,6 +1,6 @@
 # The two commands of the README: `make run` and `make test`.
 # Both install what they need first (scripts/install-deps is quick when nothing is missing).
-.PHONY: run test fuzz deps build linux linux-asan windows test-linux test-linux-asan test-windows tidy format clean
+.PHONY: run test fuzz deps build package linux linux-asan windows test-linux test-linux-asan test-windows tidy format clean
 
 PRESETS := linux linux-asan windows
 
@@ -45,6 +45,12 @@ test-linux-asan: linux-asan
 # headless client of the linux tree.
 test-windows: linux windows
 	scripts/test-windows
+
+# The lobby server as a Debian package, in build/linux/package/.
+package: deps
+	@cmake --preset linux >/dev/null
+	@cmake --build --preset linux --target ardentis-server ardentis-server-man
+	cd build/linux && cpack -B package
 
 tidy:
 	@scripts/check-tidy

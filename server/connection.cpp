@@ -75,6 +75,9 @@ bool Connection::admit(const protocol::LobbyMessage& message, Clock::time_point 
         log::line(who() + " flooding: records dropped");
     }
     floodLogged_ = !allowed;
+    if (!allowed) {
+        floodDropped();
+    }
     return allowed;
 }
 

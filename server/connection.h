@@ -69,6 +69,8 @@ class Connection : public Peer {
     // Leaving: the connection ends within a short while even if its last records never go.
     virtual void lingerAtMost() = 0;
     [[nodiscard]] virtual Clock::time_point now() const = 0;
+    // A record was dropped by the flood limits (for the server's counts).
+    virtual void floodDropped() {}
 
   private:
     enum class State : std::uint8_t { AwaitingLogin, Checking, LoggedIn, Leaving, Closed };

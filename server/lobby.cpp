@@ -140,6 +140,7 @@ void Lobby::depart(Member& member) {
 }
 
 void Lobby::handle(Member& sender, const protocol::LobbyMessage& message) {
+    ++handled_[message.command];
     switch (message.command) {
         case cmd::kLobbyChat:
             lobbyChat(sender, message);

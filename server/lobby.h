@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +55,9 @@ class Lobby {
     // Users without a connection whose seats are held.
     [[nodiscard]] std::size_t held() const noexcept { return held_; }
     [[nodiscard]] std::size_t rooms() const noexcept { return rooms_.size(); }
+    [[nodiscard]] const Rooms& roomList() const noexcept { return rooms_; }
+    // Records handle() has taken, by command byte.
+    [[nodiscard]] std::span<const std::uint64_t> handled() const noexcept { return handled_; }
 
   private:
     void greet(Member& member, const protocol::UserRecord& record, std::string_view token);
@@ -70,6 +75,7 @@ class Lobby {
     Schedule schedule_;
     std::uint64_t nextTicket_ = 0;
     std::size_t held_ = 0;
+    std::array<std::uint64_t, 256> handled_{};
     Roster roster_;
     Rooms rooms_{roster_};
 };

@@ -96,10 +96,20 @@ int serve(const ServerOptions& options) {
                   std::to_string(options.tlsPort) + ": " + tlsPort.error().message());
         return 1;
     }
+    const bool withMetrics = !options.metricsHost.empty();
+    const auto metricsPort = withMetrics ? server.listenMetrics() : std::uint16_t{0};
+    if (!metricsPort) {
+        log::line("cannot listen for metrics on " + log::plain(options.metricsHost) + ":" +
+                  std::to_string(options.metricsPort) + ": " + metricsPort.error().message());
+        return 1;
+    }
     server.stopOnSignals();
     announce("listening on ", options.host, *port);
     if (withTls) {
         announce("TLS listening on ", options.tlsHost, *tlsPort);
+    }
+    if (withMetrics) {
+        announce("metrics on ", options.metricsHost, *metricsPort);
     }
     log::line(
         "listening on " + log::plain(options.host) + ":" + std::to_string(*port) +
@@ -117,11 +127,23 @@ int main(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const auto command = parseCommandLine(arguments);
     if (!command) {
-        std::cerr << "ardentis-server: " << command.error().message << "\n" << usageText();
+        std::cerr << "ardentis-server: " << command.error().message << "\n"
+                  << (command.error().showUsage ? usageText() : "");
         return 2;
     }
     if (command->kind == CommandKind::Help) {
         std::cout << usageText();
+        return 0;
+    }
+    if (command->kind == CommandKind::CheckConfig) {
+        // The TLS files are the one part of the options that can still fail before serving.
+        if (!command->options.tlsHost.empty()) {
+            if (auto tls = makeTlsContext(command->options); !tls) {
+                std::cerr << "ardentis-server: " << tls.error() << "\n";
+                return 1;
+            }
+        }
+        std::cout << "configuration ok\n";
         return 0;
     }
     if (command->kind == CommandKind::TlsMakeCert) {

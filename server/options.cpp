@@ -1,9 +1,15 @@
 #include "server/options.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <limits>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "protocol/lobby_message.h"
+#include "server/config_file.h"
 
 namespace ardentis::server {
 namespace {
@@ -73,13 +79,17 @@ std::expected<bool, UsageError> parseValued(std::string_view name, std::string_v
         out = static_cast<double>(*n);
         return true;
     };
-    if (name == "--listen" || name == "--tls-listen") {
-        auto ok = name == "--listen" ? parseListen(name, value, o.host, o.port)
-                                     : parseListen(name, value, o.tlsHost, o.tlsPort);
-        if (!ok) {
-            return std::unexpected(ok.error());
+    for (const auto& [option, host, port] :
+         {std::tuple("--listen", &o.host, &o.port),
+          std::tuple("--tls-listen", &o.tlsHost, &o.tlsPort),
+          std::tuple("--metrics-listen", &o.metricsHost, &o.metricsPort)}) {
+        if (name == option) {
+            auto ok = parseListen(name, value, *host, *port);
+            if (!ok) {
+                return std::unexpected(ok.error());
+            }
+            return true;
         }
-        return true;
     }
     for (const auto& [option, field] :
          {std::pair("--tls-cert", &o.tlsCert), std::pair("--tls-key", &o.tlsKey),
@@ -178,6 +188,44 @@ std::expected<bool, UsageError> parseValued(std::string_view name, std::string_v
     return false;
 }
 
+// One option from the command line or a config file; false when `name` is no option. A flag's
+// value is true or false.
+std::expected<bool, UsageError> applyOption(std::string_view name, std::string_view value,
+                                            Command& command) {
+    if (name == "--auto-register") {
+        if (value != "true" && value != "false") {
+            return std::unexpected(UsageError{"bad value for " + std::string(name)});
+        }
+        command.options.autoRegister = value == "true";
+        return true;
+    }
+    return parseValued(name, value, command);
+}
+
+// The file's settings go through the same parser as the command line's; a failure names the
+// file and line.
+std::expected<void, UsageError> applyConfigFile(const std::string& path, Command& command) {
+    // Options of a subcommand, not of the server a file configures.
+    constexpr std::array<std::string_view, 3> kSubcommandOnly{"nickname", "name", "out"};
+    const auto settings = readConfigFile(path);
+    if (!settings) {
+        return std::unexpected(UsageError{settings.error(), false});
+    }
+    for (const ConfigSetting& setting : *settings) {
+        const auto where = path + ":" + std::to_string(setting.line) + ": ";
+        auto known = std::ranges::find(kSubcommandOnly, setting.key) != kSubcommandOnly.end()
+                         ? false
+                         : applyOption("--" + setting.key, setting.value, command);
+        if (!known) {
+            return std::unexpected(UsageError{where + known.error().message, false});
+        }
+        if (!*known) {
+            return std::unexpected(UsageError{where + "unknown key " + setting.key, false});
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 std::expected<Command, UsageError> parseCommandLine(std::span<const std::string_view> arguments) {
@@ -211,14 +259,22 @@ std::expected<Command, UsageError> parseCommandLine(std::span<const std::string_
         }
         i = named ? 3 : 2;
     }
+    // Applied after the config file, so that the command line wins.
+    std::vector<std::pair<std::string_view, std::string_view>> given;
+    std::optional<std::string> configFile;
+    bool checkOnly = false;
     for (; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
             command.kind = CommandKind::Help;
             return command;
         }
+        if (argument == "--check-config") {
+            checkOnly = true;
+            continue;
+        }
         if (argument == "--auto-register") {
-            command.options.autoRegister = true;
+            given.emplace_back(argument, "true");
             continue;
         }
         std::string_view name = argument;
@@ -235,16 +291,37 @@ std::expected<Command, UsageError> parseCommandLine(std::span<const std::string_
         if (!inlineValue && i + 1 >= arguments.size() && name.starts_with("--")) {
             return std::unexpected(UsageError{std::string(name) + " wants a value"});
         }
-        auto known = parseValued(name, value, command);
-        if (!known) {
-            return std::unexpected(known.error());
+        if (name == "--config" && configFile) {
+            return std::unexpected(UsageError{"--config given twice"});
         }
-        if (!*known) {
-            return std::unexpected(UsageError{"unknown argument: " + std::string(argument)});
+        if (name == "--config") {
+            configFile = std::string(value);
+        } else {
+            given.emplace_back(name, value);
         }
         if (!inlineValue) {
             ++i;
         }
+    }
+    if (configFile) {
+        if (auto ok = applyConfigFile(*configFile, command); !ok) {
+            return std::unexpected(ok.error());
+        }
+    }
+    for (const auto& [name, value] : given) {
+        auto known = applyOption(name, value, command);
+        if (!known) {
+            return std::unexpected(known.error());
+        }
+        if (!*known) {
+            return std::unexpected(UsageError{"unknown argument: " + std::string(name)});
+        }
+    }
+    if (checkOnly && command.kind != CommandKind::Serve) {
+        return std::unexpected(UsageError{"--check-config belongs to serving"});
+    }
+    if (checkOnly) {
+        command.kind = CommandKind::CheckConfig;
     }
     if (command.nickname && command.kind != CommandKind::UserAdd) {
         return std::unexpected(UsageError{"--nickname belongs to user add"});
@@ -260,7 +337,7 @@ std::expected<Command, UsageError> parseCommandLine(std::span<const std::string_
 }
 
 std::string usageText() {
-    return "usage: ardentis-server [options]\n"
+    return "usage: ardentis-server [--config FILE] [--check-config] [options]\n"
            "       ardentis-server user add NAME [--nickname TEXT] [--db FILE]  (password on "
            "stdin)\n"
            "       ardentis-server user passwd NAME [--db FILE]  (new password on stdin; its "
@@ -269,6 +346,11 @@ std::string usageText() {
            "       ardentis-server user remove NAME [--db FILE]\n"
            "       ardentis-server tls make-cert --name HOST --out DIR  (a key and a "
            "self-signed certificate)\n"
+           "  --config FILE               options as key = value lines (the option without --, "
+           "a flag true|false);\n"
+           "                              # starts a comment line; the command line wins\n"
+           "  --check-config              read the options, config file and TLS files, start "
+           "nothing\n"
            "options:\n"
            "  --listen HOST:PORT          where to listen (0.0.0.0:8888; port 0 picks one)\n"
            "  --tls-listen HOST:PORT      also serve TLS clients there (off; port 0 picks one)\n"
@@ -296,7 +378,9 @@ std::string usageText() {
            "  --seat-grace-ms N           a dropped member's room seat is kept this long; 0 "
            "frees it at once (20000)\n"
            "  --token-days N              days a log-in's resumption token lets its client back "
-           "in without a password; 0: no tokens (7)\n";
+           "in without a password; 0: no tokens (7)\n"
+           "  --metrics-listen HOST:PORT  serve Prometheus metrics over HTTP at /metrics there "
+           "(off; keep it on loopback)\n";
 }
 
 }  // namespace ardentis::server

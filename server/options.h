@@ -22,6 +22,9 @@ struct ServerOptions {
     std::uint16_t tlsPort = 0;
     std::string tlsCert;
     std::string tlsKey;
+    // Plain HTTP for a Prometheus scraper, off unless a host is given.
+    std::string metricsHost;
+    std::uint16_t metricsPort = 0;
     std::string database = "ardentis.db";
     bool autoRegister = false;
     std::size_t maxClients = 10000;
@@ -42,6 +45,8 @@ struct ServerOptions {
     std::chrono::milliseconds seatGrace{20000};  // a dropped member's seat waits this long
     // How long a resumption token lets its client back in without a password; zero: no tokens.
     std::chrono::seconds tokenLifetime = std::chrono::days(7);
+
+    bool operator==(const ServerOptions&) const = default;
 };
 
 enum class CommandKind : std::uint8_t {
@@ -51,6 +56,7 @@ enum class CommandKind : std::uint8_t {
     UserList,
     UserRemove,
     TlsMakeCert,
+    CheckConfig,  // --check-config: the options are read and checked, nothing starts
     Help
 };
 
@@ -65,9 +71,10 @@ struct Command {
 
 struct UsageError {
     std::string message;
+    bool showUsage = true;  // false for a config file's line: the usage text would not help
 };
 
-// The command line without the program name.
+// The command line without the program name; with --config FILE, the file's settings first.
 [[nodiscard]] std::expected<Command, UsageError> parseCommandLine(
     std::span<const std::string_view> arguments);
 [[nodiscard]] std::string usageText();

@@ -16,6 +16,8 @@
 #include "server/lobby.h"
 #include "server/log.h"
 #include "server/login_service.h"
+#include "server/metrics.h"
+#include "server/metrics_endpoint.h"
 #include "server/session.h"
 
 namespace ardentis::server {
@@ -66,14 +68,15 @@ struct Server::Impl {
                 [this](std::chrono::milliseconds delay, std::function<void()> work) {
                     schedule(delay, std::move(work));
                 }),
-          context{options, lobby, login, flushes,
-                  [this](Session& session) { sessions.erase(&session); }} {}
+          context{options, lobby,   login,
+                  flushes, metrics, [this](Session& session) { sessions.erase(&session); }} {}
 
     void accept(asio::ip::tcp::acceptor& from);
     void onAccept(asio::ip::tcp::acceptor& from, const std::error_code& error,
                   asio::ip::tcp::socket socket);
     void shutdown();
     void schedule(std::chrono::milliseconds delay, std::function<void()> work);
+    [[nodiscard]] std::string scrape();
 
     asio::io_context io{1};                   // first: the other members' handlers die before it
     std::unique_ptr<asio::ssl::context> tls;  // none: no TLS listener; outlives the sessions
@@ -83,12 +86,14 @@ struct Server::Impl {
     LoginService login;
     Lobby lobby;
     FlushList flushes{io.get_executor()};
+    ServerMetrics metrics;
     Session::Context context;
     asio::ip::tcp::acceptor acceptor{io};
     asio::ip::tcp::acceptor tlsAcceptor{io};
     asio::steady_timer retry{io};
     asio::steady_timer tlsRetry{io};
     std::unique_ptr<asio::signal_set> signals;
+    std::unique_ptr<MetricsEndpoint> metricsEndpoint;
     std::unordered_map<Session*, std::shared_ptr<Session>> sessions;
     std::unordered_set<std::shared_ptr<asio::steady_timer>> timers;  // the lobby's, until due
     bool stopping = false;
@@ -146,6 +151,23 @@ void Server::Impl::schedule(std::chrono::milliseconds delay, std::function<void(
     });
 }
 
+std::string Server::Impl::scrape() {
+    ServerGauges gauges{.connections = sessions.size(),
+                        .online = lobby.online(),
+                        .held = lobby.held(),
+                        .lobbyRecords = lobby.handled()};
+    for (const auto& entry : lobby.roomList().inOrder()) {
+        // A host's client marks a room whose game has not started "0".
+        auto& count =
+            entry.second->record.status.view() == "0" ? gauges.roomsWaiting : gauges.roomsPlaying;
+        ++count;
+    }
+    for (const auto& entry : sessions) {
+        gauges.queuedBytes += entry.second->queuedBytes();
+    }
+    return renderMetrics(metrics, gauges);
+}
+
 void Server::Impl::shutdown() {
     if (stopping) {
         return;
@@ -162,6 +184,9 @@ void Server::Impl::shutdown() {
     }
     if (signals) {
         signals->cancel(ignored);
+    }
+    if (metricsEndpoint) {
+        metricsEndpoint->close();
     }
     while (!sessions.empty()) {
         const auto session = sessions.begin()->second;
@@ -190,6 +215,16 @@ std::expected<std::uint16_t, std::error_code> Server::listenTls() {
     auto port = bindTo(impl_->tlsAcceptor, impl_->options.tlsHost, impl_->options.tlsPort);
     if (port) {
         impl_->accept(impl_->tlsAcceptor);
+    }
+    return port;
+}
+
+std::expected<std::uint16_t, std::error_code> Server::listenMetrics() {
+    asio::ip::tcp::acceptor acceptor(impl_->io);
+    auto port = bindTo(acceptor, impl_->options.metricsHost, impl_->options.metricsPort);
+    if (port) {
+        impl_->metricsEndpoint = std::make_unique<MetricsEndpoint>(
+            std::move(acceptor), [impl = impl_.get()] { return impl->scrape(); });
     }
     return port;
 }

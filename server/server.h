@@ -26,6 +26,8 @@ class Server {
     [[nodiscard]] std::expected<std::uint16_t, std::error_code> listen();
     // The same for TLS clients at the options' TLS address; only with a TLS context.
     [[nodiscard]] std::expected<std::uint16_t, std::error_code> listenTls();
+    // Serves the Prometheus text of its counts at the options' metrics address.
+    [[nodiscard]] std::expected<std::uint16_t, std::error_code> listenMetrics();
     // Runs the event loop until stop() and the connections have closed.
     void run();
     // From any thread or a signal handler's completion: closes everything, then run() returns.

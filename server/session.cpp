@@ -117,6 +117,7 @@ void Session::onRead(const std::error_code& error, std::size_t count, const std:
         close("a TLS client came to the plain port");
         return;
     }
+    context_.metrics.bytesIn += count;
     received(count, Clock::now());
     if (!closed()) {
         read();
@@ -131,6 +132,9 @@ void Session::checkLogin(LoginAttempt attempt) {
     context_.login.check(std::move(attempt), address(),
                          [weak = weak_from_this()](std::optional<LoginGrant> grant) {
                              if (auto self = weak.lock()) {
+                                 if (!grant) {
+                                     ++self->context_.metrics.failedLogins;
+                                 }
                                  self->loginAnswered(std::move(grant));
                                  if (!self->loggedIn() && !self->closed()) {
                                      self->awaitLogin();  // another try: a full period for it
@@ -150,11 +154,15 @@ void Session::lingerAtMost() {
 }
 
 void Session::closeSoon() {
+    ++context_.metrics.slowCutOffs;
     asio::post(transport_.lowest().get_executor(),
                [self = shared_from_this()] { self->close("reader too slow"); });
 }
 
 void Session::flushSoon() {
+    if (queuedAt_ == Clock::time_point{}) {
+        queuedAt_ = Clock::now();
+    }
     if (flushScheduled_) {
         return;
     }
@@ -168,6 +176,7 @@ void Session::flush() {
         return;
     }
     const auto& batch = queue().startBatch();
+    context_.metrics.recordsOut += batch.size();
     buffers_.clear();
     buffers_.reserve(batch.size());
     for (const Frame& frame : batch) {
@@ -203,7 +212,11 @@ void Session::flush() {
 }
 
 void Session::finishBatch() {
-    batchWritten(Clock::now());
+    const auto now = Clock::now();
+    if (queuedAt_ != Clock::time_point{}) {
+        context_.metrics.delivery.observe(now - std::exchange(queuedAt_, {}));
+    }
+    batchWritten(now);
     transport_.writeDone();
     // A reader that fell behind leaves a batch as large as its bound; thousands of idle
     // connections must not each keep room for one.

@@ -11,6 +11,7 @@
 #include "server/flush_list.h"
 #include "server/lobby.h"
 #include "server/login_service.h"
+#include "server/metrics.h"
 #include "server/options.h"
 #include "server/transport.h"
 
@@ -26,6 +27,7 @@ class Session final : public Connection, public std::enable_shared_from_this<Ses
         Lobby& lobby;
         LoginService& login;
         FlushList& flushes;
+        ServerMetrics& metrics;
         std::function<void(Session&)> closed;  // the server forgets the session
     };
 
@@ -34,6 +36,9 @@ class Session final : public Connection, public std::enable_shared_from_this<Ses
     void start();
     // Writes what is queued, unless a write is under way already (FlushList calls it).
     void flush();
+    [[nodiscard]] std::size_t queuedBytes() noexcept {
+        return queue().pending() * protocol::kRecordSize;
+    }
 
   private:
     void configureSocket();
@@ -47,6 +52,7 @@ class Session final : public Connection, public std::enable_shared_from_this<Ses
     void closeSoon() override;
     void ended() override;
     void lingerAtMost() override;
+    void floodDropped() override { ++context_.metrics.floodDrops; }
     [[nodiscard]] Clock::time_point now() const override { return Clock::now(); }
     void writeRest(std::size_t written);
     void finishBatch();
@@ -57,6 +63,7 @@ class Session final : public Connection, public std::enable_shared_from_this<Ses
     std::uint64_t loginRound_ = 0;  // which wait of loginTimer_ still counts
     Context& context_;
     std::vector<asio::const_buffer> buffers_;
+    Clock::time_point queuedAt_{};  // the first record queued while idle; zero: none
     bool flushScheduled_ = false;
     bool handshaking_ = false;
     bool firstRead_ = true;
