@@ -1,11 +1,15 @@
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <string>
 #include <vector>
 
 #include "app/main_window.h"
 
 #include "app/resource.h"
 #include "app/window_layout.h"
+#include "platform/win32/wide_text.h"
 #include "text/literal.h"
 
 namespace ardentis::app {
@@ -45,7 +49,12 @@ MainWindow::MainWindow()
       PageControl2(dialog, IDC_MAIN_PAGECONTROL2),
       TabSheet2(PageControl2, chatDialog, 0, zh<"大厅">()),
       MemRecev(chatDialog, IDC_MAIN_MEMRECEV, win32::MemoAccess::ReadOnly),
-      MemSend(chatDialog, IDC_MAIN_MEMSEND) {
+      MemSend(chatDialog, IDC_MAIN_MEMSEND),
+      roomMod(dialog, IDC_MAIN_ROOMMOD),
+      joinable(dialog, IDC_MAIN_JOINABLE),
+      noPassword(dialog, IDC_MAIN_NOPASSWORD),
+      roomSearch(dialog, IDC_MAIN_ROOMSEARCH),
+      userSearch(dialog, IDC_MAIN_USERSEARCH) {
     const HWND self = dialog.handle();
     setClientSize(self, 792, 573);
     centre(self);
@@ -55,12 +64,17 @@ MainWindow::MainWindow()
     layPagesOver(PageControl2.handle(), {chatDialog.handle()});
     TabSheet2.activate();
     setHeight(MemSend.handle(), 22);
+    // The user search has no label of its own: the box says what it is for while empty.
+    const std::wstring cue = platform::gbkToWideLossy(zh<"搜索用户">().view());
+    SendMessageW(userSearch.handle(), EM_SETCUEBANNER, FALSE,
+                 reinterpret_cast<LPARAM>(cue.c_str()));
 }
 
 forms::MainControls MainWindow::controls() {
-    return forms::MainControls{window,  bsSkinLinkImage1, lver,    prompt,  vnnstatus,
-                               BitBtn1, BitBtn2,          BitBtn3, BitBtn4, lvlobby,
-                               lvrooms, MemRecev,         MemSend};
+    return forms::MainControls{window,     bsSkinLinkImage1, lver,      prompt,  vnnstatus,
+                               BitBtn1,    BitBtn2,          BitBtn3,   BitBtn4, lvlobby,
+                               lvrooms,    MemRecev,         MemSend,   roomMod, joinable,
+                               noPassword, roomSearch,       userSearch};
 }
 
 }  // namespace ardentis::app

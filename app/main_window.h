@@ -3,6 +3,9 @@
 #include "ui/forms/main_controls.h"
 #include "ui/win32/dialog.h"
 #include "ui/win32/win32_button.h"
+#include "ui/win32/win32_check_box.h"
+#include "ui/win32/win32_drop_down.h"
+#include "ui/win32/win32_edit.h"
 #include "ui/win32/win32_label.h"
 #include "ui/win32/win32_list_view.h"
 #include "ui/win32/win32_memo.h"
@@ -37,6 +40,11 @@ class MainWindow {
     win32::Win32Page TabSheet2;
     win32::Win32Memo MemRecev;
     win32::Win32Memo MemSend;
+    win32::Win32DropDown roomMod;
+    win32::Win32CheckBox joinable;
+    win32::Win32CheckBox noPassword;
+    win32::Win32Edit roomSearch;
+    win32::Win32Edit userSearch;
 };
 
 }  // namespace ardentis::app

@@ -15,9 +15,14 @@ text::Gbk MemoryListView::subItem(int row, int subItem) const {
     return index < items.size() ? items[index] : text::Gbk();
 }
 
-int MemoryListView::addRow(const text::Gbk& caption, const std::vector<text::Gbk>& subItems) {
-    rows_.push_back(Row{caption, subItems});
-    return rowCount() - 1;
+int MemoryListView::insertRow(int at, const text::Gbk& caption,
+                              const std::vector<text::Gbk>& subItems) {
+    at = at < 0 || at > rowCount() ? rowCount() : at;
+    rows_.insert(rows_.begin() + at, Row{caption, subItems});
+    if (selected_ && *selected_ >= at) {
+        ++*selected_;
+    }
+    return at;
 }
 
 void MemoryListView::setSubItem(int row, int subItem, const text::Gbk& value) {

@@ -172,6 +172,26 @@ TEST_P(ControlContract, TextsItemsLinesAndRowsReadBackAsSetEvenRowBytesThatAreNo
     rooms.clear();
     EXPECT_TRUE(rooms.rowCount() == 0 && !rooms.selected());
     EXPECT_EQ(events.size(), 2U);
+
+    // A row put in the middle moves the selection with it; the program selects without a
+    // word; a click on a header names its column.
+    for (const char* caption : {"a", "b", "c"}) {
+        rooms.addRow(g(caption), {});
+    }
+    w.clickRow(1);
+    EXPECT_EQ(rooms.insertRow(0, g("z"), {g("1")}), 0);
+    EXPECT_EQ((Texts{rooms.caption(0), rooms.subItem(0, 1), rooms.caption(2)}),
+              (Texts{g("z"), g("1"), g("b")}));
+    EXPECT_EQ(rooms.selected(), 2);
+    rooms.setSelected(3);
+    EXPECT_EQ(rooms.selected(), 3);
+    rooms.setSelected(std::nullopt);
+    EXPECT_EQ(rooms.selected(), std::nullopt);
+    int clicked = -1;
+    rooms.onColumnClick = [&](int column) { clicked = column; };
+    w.clickColumn(2);
+    EXPECT_EQ(clicked, 2);
+    EXPECT_EQ(events.size(), 3U);
 }
 
 }  // namespace

@@ -41,6 +41,7 @@ struct ControlWorld {
     virtual void chooseNextInDropDown() = 0;
     virtual void clickRow(int row) = 0;
     virtual void doubleClickRow(int row) = 0;
+    virtual void clickColumn(int column) = 0;  // on its header
 };
 
 // A world over one set of controls held in `c`; each world adds only how the user acts on them.

@@ -36,6 +36,7 @@ struct MemoryWorld final : ControlWorldOf<MemoryControls> {
     void chooseNextInDropDown() override { c.maps.choose(c.maps.itemIndex() + 1); }
     void clickRow(int row) override { c.list.click(row); }
     void doubleClickRow(int row) override { c.list.doubleClick(row); }
+    void clickColumn(int column) override { c.list.clickColumn(column); }
 };
 
 CONTRACT_WORLD(Memory, ControlContract, MemoryWorld, ControlWorld);

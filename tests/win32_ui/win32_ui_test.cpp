@@ -132,6 +132,16 @@ struct Win32World : ControlWorldOf<Win32Controls> {
         notify.iItem = row;
         SendMessageW(c.dialog.handle(), WM_NOTIFY, IDC_LIST, reinterpret_cast<LPARAM>(&notify));
     }
+    void clickColumn(int column) override {
+        HWND header = ListView_GetHeader(c.list.handle());
+        RECT bounds{};
+        Header_GetItemRect(header, column, &bounds);
+        const LPARAM point =
+            MAKELPARAM((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
+        SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
+        SendMessageW(header, WM_LBUTTONUP, 0, point);
+        runPending();
+    }
 };
 
 CONTRACT_WORLD(Win32, ControlContract, Win32World, ControlWorld);

@@ -1,12 +1,26 @@
 #include "ui/forms/client.h"
 
 namespace ardentis::forms {
+namespace {
+
+// The main window's controls with the arranged lists in place of the list views they show
+// through: the lobby model and the window's logic work on the model's rows.
+MainControls withArrangedLists(const MainControls& c, ListView& users, ListView& rooms) {
+    return MainControls{c.window,     c.bsSkinLinkImage1, c.lver,      c.prompt,  c.vnnstatus,
+                        c.BitBtn1,    c.BitBtn2,          c.BitBtn3,   c.BitBtn4, users,
+                        rooms,        c.MemRecev,         c.MemSend,   c.roomMod, c.joinable,
+                        c.noPassword, c.roomSearch,       c.userSearch};
+}
+
+}  // namespace
 
 Client::Client(Services services_, MainControls main, LoginControls login,
                room::BattleroomControls battleroom, OptionsControls options_, SplashControls splash)
     : services(std::move(services_)),
       store(services.registry, services.files, services.infoBox),
-      FormMain(*this, main),
+      roomList(main.lvrooms),
+      userList(main.lvlobby),
+      FormMain(*this, withArrangedLists(main, userList, roomList)),
       FormLogin(*this, login),
       FormBattleroom(*this, battleroom),
       FormOptions(*this, options_),

@@ -6,6 +6,7 @@
 #include "room/battleroom_controls.h"
 #include "settings/options_store.h"
 #include "settings/settings_record.h"
+#include "ui/forms/arranged_list_view.h"
 #include "ui/forms/battle_room_form.h"
 #include "ui/forms/chat_workers.h"
 #include "ui/forms/connection.h"
@@ -52,6 +53,9 @@ class Client {
     // The action of the most recently started chat worker.
     TClientDataThread::Action workerAction = TClientDataThread::Action::LobbyChat;
 
+    // The lobby's lists as the user arranged them, over the main window's list views.
+    ArrangedListView roomList;
+    ArrangedListView userList;
     forms::TFormMain FormMain;
     forms::TFormLogin FormLogin;
     forms::TFormBattleroom FormBattleroom;

@@ -4,7 +4,9 @@
 #include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "lobby/room_columns.h"
 #include "protocol/des.h"
 #include "protocol/message_kind.h"
 #include "settings/local_network.h"
@@ -30,11 +32,10 @@ constexpr int kRoomReturnMs = 5000;
 // How often the virtual-LAN status is read again: a program connects or drops at any time.
 constexpr int kVnnStatusMs = 5000;
 
-// The room list's columns after the caption (the room number).
-constexpr int kStateColumn = 1;
-constexpr int kModNameColumn = 3;
-constexpr int kPasswordColumn = 6;
-constexpr int kNetworkColumn = 8;
+constexpr int kStateColumn = lobby::room_columns::kState;
+constexpr int kModNameColumn = lobby::room_columns::kModName;
+constexpr int kPasswordColumn = lobby::room_columns::kPassword;
+constexpr int kNetworkColumn = lobby::room_columns::kNetwork;
 
 }  // namespace
 
@@ -56,6 +57,70 @@ TFormMain::TFormMain(Client& client, MainControls controls)
         .onDisconnect = [this] { clientsocket1Disconnect(); },
         .onError = [this](const platform::OsError& error) { clientsocket1Error(error); },
     });
+    wireFinder();
+}
+
+void TFormMain::wireFinder() {
+    c.lvrooms.onColumnClick = [this](int column) {
+        chooseColumn(finder_.roomColumn, finder_.roomDescending, column);
+        arrangeLists(true);
+    };
+    c.lvlobby.onColumnClick = [this](int column) {
+        chooseColumn(finder_.userColumn, finder_.userDescending, column);
+        arrangeLists(true);
+    };
+    c.roomMod.onChange.set([this] {
+        finder_.mod = c.roomMod.itemIndex() <= 0 ? Gbk() : c.roomMod.text();
+        arrangeLists(true);
+    });
+    c.joinable.onClick.set([this] {
+        finder_.joinableOnly = c.joinable.checked();
+        arrangeLists(true);
+    });
+    c.noPassword.onClick.set([this] {
+        finder_.hidePasswords = c.noPassword.checked();
+        arrangeLists(true);
+    });
+    c.roomSearch.onChange.set([this] {
+        finder_.roomSearch = c.roomSearch.text();
+        arrangeLists(false);
+    });
+    c.userSearch.onChange.set([this] {
+        finder_.userSearch = c.userSearch.text();
+        arrangeLists(false);
+    });
+    client_.roomList.onRowAdded = [this](int row) {
+        offerMod(client_.roomList.subItem(row, kModNameColumn));
+    };
+    // The user's own row stays marked: it is the selection of the user list.
+    client_.userList.onRowAdded = [this](int row) {
+        if (client_.userList.caption(row) == client_.FormLogin.c.usr.text()) {
+            client_.userList.setSelected(row);
+        }
+    };
+}
+
+void TFormMain::offerMod(const Gbk& name) {
+    for (int index = 0; index < c.roomMod.count(); ++index) {
+        if (c.roomMod.item(index) == name) {
+            return;
+        }
+    }
+    if (!name.empty()) {
+        c.roomMod.addItem(name);
+    }
+}
+
+void TFormMain::arrangeLists(bool keep) {
+    client_.roomList.arrange(finder_.roomColumn, finder_.roomDescending, roomFilter(finder_));
+    const Gbk own = client_.FormLogin.c.usr.text();
+    client_.userList.arrange(finder_.userColumn, finder_.userDescending, userFilter(finder_, own));
+    if (const auto row = client_.userList.findCaption(own)) {
+        client_.userList.setSelected(row);
+    }
+    if (keep) {
+        saveFinderChoices(client_.services.registry, finder_);
+    }
 }
 
 void TFormMain::FormCreate() {
@@ -73,6 +138,28 @@ void TFormMain::FormCreate() {
     c.lver.setCaption(Gbk("Version:") + settings::GetFileVersionText(client_.services.system));
     vnnTimer_ = client_.services.loop.createTimer(kVnnStatusMs, true, [this] { showVnnStatus(); });
     showVnnStatus();
+
+    // The finder as the user left it: every mod installed, the one chosen even if not.
+    finder_ = loadFinderChoices(client_.services.registry);
+    c.roomMod.clear();
+    c.roomMod.addItem(zh<"全部MOD">());
+    std::vector<Gbk> installed;
+    client_.connection()->mods.FillInstalledMods(installed);
+    for (const Gbk& name : installed) {
+        offerMod(name);
+    }
+    offerMod(finder_.mod);
+    c.roomMod.setItemIndex(0);
+    for (int index = 1; index < c.roomMod.count(); ++index) {
+        if (c.roomMod.item(index) == finder_.mod) {
+            c.roomMod.setItemIndex(index);
+        }
+    }
+    const FinderChoices stored = finder_;
+    c.joinable.setChecked(stored.joinableOnly);
+    c.noPassword.setChecked(stored.hidePasswords);
+    finder_ = stored;
+    arrangeLists(false);
 }
 
 void TFormMain::showVnnStatus() {

@@ -14,6 +14,7 @@
 #include "text/gbk.h"
 #include "ui/forms/main_controls.h"
 #include "ui/forms/reconnect_backoff.h"
+#include "ui/forms/room_finder.h"
 
 namespace ardentis::forms {
 
@@ -38,6 +39,8 @@ class TFormMain {
     void bsSkinLinkImage1Click();
     // Shows which virtual-LAN address the chosen program gives now, or that it gives none.
     void showVnnStatus();
+    // The lists arranged anew after the user changed how; `keep` stores the choices.
+    void arrangeLists(bool keep);
 
     void clientsocket1Connect();
     void clientsocket1Disconnect();
@@ -108,6 +111,10 @@ class TFormMain {
     std::optional<RoomReturn> roomReturn_;
     std::unique_ptr<platform::Timer> returnTimer_;  // the room is gone unless listed by then
     std::unique_ptr<platform::Timer> vnnTimer_;     // keeps the virtual-LAN status current
+    FinderChoices finder_;
+    // Offers a mod in the room filter's list once, whether installed or only seen in a room.
+    void offerMod(const text::Gbk& name);
+    void wireFinder();
 };
 
 }  // namespace ardentis::forms

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "controls/button.h"
+#include "controls/check_box.h"
+#include "controls/drop_down.h"
+#include "controls/edit.h"
 #include "controls/label.h"
 #include "controls/list_view.h"
 #include "controls/memo.h"
@@ -23,6 +26,12 @@ struct MainControls {
     ListView& lvrooms;
     Memo& MemRecev;
     Memo& MemSend;
+    // Finding rooms and users: what the lists show, never what the lobby holds.
+    DropDown& roomMod;     // 全部MOD, or one mod
+    CheckBox& joinable;    // 只显示可加入的
+    CheckBox& noPassword;  // 隐藏有密码的
+    Edit& roomSearch;      // host, comment or map
+    Edit& userSearch;      // account or nickname
 };
 
 }  // namespace ardentis::forms

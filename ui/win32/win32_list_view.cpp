@@ -51,11 +51,12 @@ text::Gbk Win32ListView::subItem(int row, int subItem) const {
     return index < items.size() ? items[index] : text::Gbk();
 }
 
-int Win32ListView::addRow(const text::Gbk& caption, const std::vector<text::Gbk>& subItems) {
+int Win32ListView::insertRow(int at, const text::Gbk& caption,
+                             const std::vector<text::Gbk>& subItems) {
     std::wstring wide = platform::gbkToWideLossy(caption.view());
     LVITEMW item{};
     item.mask = LVIF_TEXT;
-    item.iItem = rowCount();
+    item.iItem = at < 0 || at > rowCount() ? rowCount() : at;
     item.pszText = wide.data();
     const int row = static_cast<int>(
         SendMessageW(control_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
@@ -122,7 +123,30 @@ text::Gbk Win32ListView::columnCaption(int column) const {
     return platform::wideToGbkLossy(wide);
 }
 
+void Win32ListView::setSortMark(int column, bool descending) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(control_, LVM_GETHEADER, 0, 0));
+    const int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int index = 0; index < columns; ++index) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(&item));
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (index == column) {
+            item.fmt |= descending ? HDF_SORTDOWN : HDF_SORTUP;
+        }
+        SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(&item));
+    }
+}
+
 void Win32ListView::handleNotify(const NMHDR& header) {
+    if (header.code == static_cast<UINT>(LVN_COLUMNCLICK)) {
+        if (onColumnClick) {
+            onColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+        }
+        return;
+    }
     if (header.code != static_cast<UINT>(NM_CLICK) && header.code != static_cast<UINT>(NM_DBLCLK)) {
         return;
     }

@@ -20,7 +20,8 @@ struct ListColumn {
 // they were given, kept beside the rows: a room number that is not valid GBK must still
 // match its row. The user's click (NM_CLICK) and double click (NM_DBLCLK) first make the row
 // under the mouse the selection (none on the empty part), as in memory, then run onClick
-// or onDblClick; programmatic changes run nothing. The resource should carry
+// or onDblClick; a click on a column's header runs onColumnClick; programmatic changes run
+// nothing. The resource should carry
 // LVS_SINGLESEL and LVS_SHOWSELALWAYS.
 class Win32ListView final : public forms::ListView {
   public:
@@ -31,11 +32,14 @@ class Win32ListView final : public forms::ListView {
     [[nodiscard]] int rowCount() const override;
     [[nodiscard]] text::Gbk caption(int row) const override;
     [[nodiscard]] text::Gbk subItem(int row, int subItem) const override;
-    int addRow(const text::Gbk& caption, const std::vector<text::Gbk>& subItems) override;
+    int insertRow(int at, const text::Gbk& caption,
+                  const std::vector<text::Gbk>& subItems) override;
     void setSubItem(int row, int subItem, const text::Gbk& value) override;
     void deleteRow(int row) override;
     void clear() override;
     [[nodiscard]] std::optional<int> selected() const override;
+    void setSelected(std::optional<int> row) override { select(row.value_or(-1)); }
+    void setSortMark(int column, bool descending) override;
     [[nodiscard]] std::optional<int> findCaption(const text::Gbk& caption) const override;
 
     [[nodiscard]] int columnCount() const;

@@ -14,11 +14,14 @@ MemoryMainWindow::MemoryMainWindow()
       BitBtn1(zh<"连接">()),
       BitBtn2(zh<"指挥室">(), false),
       BitBtn3(zh<"选项">()),
-      BitBtn4(zh<"退出">()) {}
+      BitBtn4(zh<"退出">()),
+      joinable(zh<"只显示可加入的">()),
+      noPassword(zh<"隐藏有密码的">()) {}
 
 MainControls MemoryMainWindow::controls() {
-    return MainControls{window,  bsSkinLinkImage1, lver,    prompt,  vnnstatus, BitBtn1, BitBtn2,
-                        BitBtn3, BitBtn4,          lvlobby, lvrooms, MemRecev,  MemSend};
+    return MainControls{window,  bsSkinLinkImage1, lver,     prompt,     vnnstatus,  BitBtn1,
+                        BitBtn2, BitBtn3,          BitBtn4,  lvlobby,    lvrooms,    MemRecev,
+                        MemSend, roomMod,          joinable, noPassword, roomSearch, userSearch};
 }
 
 MemoryLoginWindow::MemoryLoginWindow()

@@ -35,6 +35,11 @@ struct MemoryMainWindow {
     MemoryListView lvrooms;
     MemoryMemo MemRecev;
     MemoryMemo MemSend;
+    MemoryDropDown roomMod;
+    MemoryCheckBox joinable;
+    MemoryCheckBox noPassword;
+    MemoryEdit roomSearch;
+    MemoryEdit userSearch;
 
     MemoryMainWindow();
     MainControls controls();
