@@ -94,7 +94,10 @@ struct ControlSocket::Request : std::enable_shared_from_this<Request> {
 };
 
 ControlSocket::ControlSocket(stream_protocol::acceptor acceptor, std::string path, Handler handler)
-    : acceptor_(std::move(acceptor)), path_(std::move(path)), handler_(std::move(handler)) {}
+    : acceptor_(std::move(acceptor)),
+      retry_(acceptor_.get_executor()),
+      path_(std::move(path)),
+      handler_(std::move(handler)) {}
 
 std::expected<std::unique_ptr<ControlSocket>, std::string> ControlSocket::open(
     asio::io_context& io, const std::string& path, Handler handler) {
@@ -132,14 +135,21 @@ void ControlSocket::accept() {
         if (error == asio::error::operation_aborted || !acceptor_.is_open()) {
             return;
         }
-        if (!error) {
-            std::erase_if(requests_, [](const auto& weak) { return weak.expired(); });
-            auto request = std::make_shared<Request>(std::move(socket), handler_);
-            requests_.push_back(request);
-            request->start();
-        } else {
+        if (error) {
+            // Out of descriptors, for instance: wait a little instead of spinning.
             log::line("control socket: " + error.message());
+            retry_.expires_after(std::chrono::milliseconds(100));
+            retry_.async_wait([this](const std::error_code& e) {
+                if (!e && acceptor_.is_open()) {
+                    accept();
+                }
+            });
+            return;
         }
+        std::erase_if(requests_, [](const auto& weak) { return weak.expired(); });
+        auto request = std::make_shared<Request>(std::move(socket), handler_);
+        requests_.push_back(request);
+        request->start();
         accept();
     });
 }

@@ -2,6 +2,7 @@
 
 #include <asio/io_context.hpp>
 #include <asio/local/stream_protocol.hpp>
+#include <asio/steady_timer.hpp>
 #include <expected>
 #include <functional>
 #include <memory>
@@ -36,6 +37,7 @@ class ControlSocket {
     void accept();
 
     asio::local::stream_protocol::acceptor acceptor_;
+    asio::steady_timer retry_;
     std::string path_;
     Handler handler_;
     std::vector<std::weak_ptr<Request>> requests_;

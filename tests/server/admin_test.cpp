@@ -88,15 +88,20 @@ TEST(Admin, AMutedUsersChatIsDroppedSilentlyEvenAfterARestartTheRestGoesOn) {
     a = loggedIn(m.server->port(), "a");
     b = loggedIn(m.server->port(), "b");
     ASSERT_TRUE(a && b);
+    EXPECT_TRUE(a->send(roomRecord(0, "7", "a")));
+    EXPECT_TRUE(b->waitFor(is(4, 0, "Map")));
+    EXPECT_TRUE(b->send(record(4, 10, {"7"})));
+    EXPECT_TRUE(sync(*b));  // b sits in a's room, and b's chat still goes
+    EXPECT_TRUE(a->send(record(4, 5, {"a>>hush", "7", "a"})));
     const std::string hushed = mark(*a);
     EXPECT_TRUE(a->send(record(2, 0, {"a", "", "new nick"})));  // not chat: it goes out
     const Match renamed = [](const LobbyMessage& message) {
         return is(2, 0, "a")(message) && message.sparam3.view() == "new nick";
     };
     EXPECT_TRUE(a->waitFor(renamed) && b->waitFor(renamed));
-    EXPECT_TRUE(sync(*b));  // b's chat still goes
     for (const TestClient* client : {a.get(), b.get()}) {
         EXPECT_FALSE(std::ranges::any_of(client->seen, is(1, 0, hushed)));
+        EXPECT_FALSE(std::ranges::any_of(client->seen, is(4, 5, "a>>hush")));
     }
     EXPECT_EQ(std::get<0>(m.admin({"unmute", "a"})), 0);
     const std::string heard = mark(*a);
