@@ -151,7 +151,10 @@ std::string Moderation::lift(std::string_view account, Sanction kind) {
         return "error the database failed";
     }
     if (!*done) {
-        return "error " + log::text(account) + " is not " + nameOf(kind);
+        const auto found = store_.find(account);
+        const bool known = found && found->has_value();
+        return "error " + (known ? log::text(account) + " is not " + nameOf(kind)
+                                 : "no account " + log::text(account));
     }
     const std::string what =
         log::text(account) + (kind == Sanction::Ban ? " unbanned" : " unmuted");

@@ -13,6 +13,7 @@
 #include "server/account_store.h"
 #include "server/admin_command.h"
 #include "tests/server/server_fixture.h"
+#include "tests/server/shell_run.h"
 
 namespace ardentis::server::testing {
 namespace {
@@ -158,6 +159,7 @@ TEST(AdminCommand, AnswersWithOneLineAndAnExitCodeForEachOutcome) {
              {{"kick", "nobody"}, {1, "", "ardentis-server: nobody is not on line\n"}},
              {{"ban", "nobody", "--for", "7d"}, {1, "", "ardentis-server: no account nobody\n"}},
              {{"unban", "a"}, {1, "", "ardentis-server: a is not banned\n"}},
+             {{"unmute", "nobody"}, {1, "", "ardentis-server: no account nobody\n"}},
              {{"ban", "a", "--for", "3x"}, {2, "", "ardentis-server: bad duration: 3x\n"}},
              {{"mute", "a", "--until", "2030-13-01T00:00:00Z"},
               {2, "", "ardentis-server: bad time: 2030-13-01T00:00:00Z\n"}},
@@ -177,10 +179,10 @@ TEST(AdminCommand, AnswersWithOneLineAndAnExitCodeForEachOutcome) {
     EXPECT_EQ(runAdminCommand(*command, out, out), 0);
     EXPECT_EQ(out.str(), "a unmuted\n");
     m.server.reset();
-    EXPECT_EQ(m.admin({"kick", "a"}),
-              Answer(3, "",
-                     "ardentis-server: no server answers at " + m.options.controlSocket +
-                         ": No such file or directory\n"));
+    EXPECT_EQ(shell(ARDENTIS_SERVER_BINARY " admin --control-socket " + m.options.controlSocket +
+                    " kick a 2>&1"),
+              std::pair(3, "ardentis-server: no server answers at " + m.options.controlSocket +
+                               ": No such file or directory\n"));
 }
 
 }  // namespace
