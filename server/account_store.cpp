@@ -17,7 +17,15 @@ constexpr const char* kSchema =
     " uflag INTEGER NOT NULL DEFAULT 0,"
     " uvalue1 INTEGER NOT NULL DEFAULT 0,"
     " uvalue2 INTEGER NOT NULL DEFAULT 0,"
-    " uvalue3 INTEGER NOT NULL DEFAULT 0);";
+    " uvalue3 INTEGER NOT NULL DEFAULT 0);"
+    "CREATE TABLE IF NOT EXISTS sanctions("
+    " account BLOB NOT NULL,"
+    " kind INTEGER NOT NULL,"
+    " until INTEGER NOT NULL,"
+    " PRIMARY KEY(account, kind));"
+    "CREATE TABLE IF NOT EXISTS notices("
+    " name TEXT PRIMARY KEY NOT NULL,"
+    " body BLOB NOT NULL);";
 
 // Version 1 adds the resumption tokens to the accounts. What a file lacks is added in one
 // transaction when it is opened, so a file from an older server opens as it was.
@@ -294,6 +302,77 @@ std::expected<void, StoreError> AccountStore::setNickname(std::string_view accou
         return std::unexpected(error(StoreError::Kind::Query));
     }
     return {};
+}
+
+std::expected<bool, StoreError> AccountStore::sanction(std::string_view account, Sanction kind,
+                                                       std::int64_t until) {
+    auto found = find(account);
+    if (!found) {
+        return std::unexpected(found.error());
+    }
+    if (!*found) {
+        return false;
+    }
+    if (!run(db_.get(), "INSERT OR REPLACE INTO sanctions (account, kind, until) VALUES (?,?,?)",
+             {account, static_cast<std::int64_t>(kind), until})) {
+        return std::unexpected(error(StoreError::Kind::Query));
+    }
+    return true;
+}
+
+std::expected<bool, StoreError> AccountStore::lift(std::string_view account, Sanction kind) {
+    if (!run(db_.get(), "DELETE FROM sanctions WHERE account = ? AND kind = ?",
+             {account, static_cast<std::int64_t>(kind)})) {
+        return std::unexpected(error(StoreError::Kind::Query));
+    }
+    return sqlite3_changes(db_.get()) > 0;
+}
+
+std::expected<std::optional<std::int64_t>, StoreError> AccountStore::sanctionEnd(
+    std::string_view account, Sanction kind, std::int64_t now) {
+    const Statement statement = prepare(
+        db_.get(), "SELECT until FROM sanctions WHERE account = ? AND kind = ? AND until > ?");
+    if (!statement) {
+        return std::unexpected(error(StoreError::Kind::Query));
+    }
+    bindBytes(statement.get(), 1, account);
+    sqlite3_bind_int64(statement.get(), 2, static_cast<std::int64_t>(kind));
+    sqlite3_bind_int64(statement.get(), 3, now);
+    const int rc = sqlite3_step(statement.get());
+    if (rc == SQLITE_ROW) {
+        return sqlite3_column_int64(statement.get(), 0);
+    }
+    if (rc == SQLITE_DONE) {
+        return std::optional<std::int64_t>();
+    }
+    return std::unexpected(error(StoreError::Kind::Query));
+}
+
+std::expected<void, StoreError> AccountStore::setMotd(std::string_view text) {
+    const bool done =
+        text.empty()
+            ? run(db_.get(), "DELETE FROM notices WHERE name = 'motd'", {})
+            : run(db_.get(), "INSERT OR REPLACE INTO notices (name, body) VALUES ('motd', ?)",
+                  {text});
+    if (!done) {
+        return std::unexpected(error(StoreError::Kind::Query));
+    }
+    return {};
+}
+
+std::expected<std::string, StoreError> AccountStore::motd() {
+    const Statement statement = prepare(db_.get(), "SELECT body FROM notices WHERE name = 'motd'");
+    if (!statement) {
+        return std::unexpected(error(StoreError::Kind::Query));
+    }
+    const int rc = sqlite3_step(statement.get());
+    if (rc == SQLITE_ROW) {
+        return columnBytes(statement.get(), 0);
+    }
+    if (rc == SQLITE_DONE) {
+        return std::string();
+    }
+    return std::unexpected(error(StoreError::Kind::Query));
 }
 
 }  // namespace ardentis::server

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <expected>
 #include <memory>
@@ -29,14 +30,21 @@ struct StoredToken {
     std::int64_t expires = 0;
 };
 
+// What an administrator may hold against an account, until a time.
+enum class Sanction : std::uint8_t { Ban = 1, Mute = 2 };
+
+// Seconds since the epoch for a sanction without an end.
+inline constexpr std::int64_t kForever = INT64_MAX;
+
 struct StoreError {
     enum class Kind : std::uint8_t { Open, Exists, Query };
     Kind kind;
     std::string detail;  // SQLite's message, for the log
 };
 
-// Accounts and their resumption tokens in one SQLite file, created when missing; a file
-// from before tokens gains their table when opened. Used from one thread.
+// Accounts, their resumption tokens and sanctions, and the message of the day in one SQLite
+// file, created when missing; a file from before tokens or sanctions gains their tables when
+// opened. Used from one thread.
 class AccountStore {
   public:
     [[nodiscard]] static std::expected<AccountStore, StoreError> open(const std::string& path);
@@ -59,6 +67,18 @@ class AccountStore {
     [[nodiscard]] std::expected<std::vector<Account>, StoreError> list();
     [[nodiscard]] std::expected<void, StoreError> setNickname(std::string_view account,
                                                               std::string_view nickname);
+    // Holds the sanction against the account until then (wall-clock seconds), replacing one
+    // held before. False when there is no such account.
+    [[nodiscard]] std::expected<bool, StoreError> sanction(std::string_view account, Sanction kind,
+                                                           std::int64_t until);
+    // False when the account was not under that sanction.
+    [[nodiscard]] std::expected<bool, StoreError> lift(std::string_view account, Sanction kind);
+    // When the account's sanction ends, if it is in force at `now`.
+    [[nodiscard]] std::expected<std::optional<std::int64_t>, StoreError> sanctionEnd(
+        std::string_view account, Sanction kind, std::int64_t now);
+    // The message each user gets after logging in (GBK); empty: none.
+    [[nodiscard]] std::expected<void, StoreError> setMotd(std::string_view text);
+    [[nodiscard]] std::expected<std::string, StoreError> motd();
 
   private:
     struct Close {

@@ -33,8 +33,21 @@ void take(const Ordered& items, std::uint64_t& next, std::uint64_t last, std::si
 
 }  // namespace
 
-Lobby::Lobby(NicknameChanged nicknameChanged, LobbyRules rules, Schedule schedule)
-    : nicknameChanged_(std::move(nicknameChanged)), rules_(rules), schedule_(std::move(schedule)) {}
+Lobby::Lobby(NicknameChanged nicknameChanged, LobbyRules rules, Schedule schedule, Muted muted)
+    : nicknameChanged_(std::move(nicknameChanged)),
+      rules_(rules),
+      schedule_(std::move(schedule)),
+      muted_(std::move(muted)) {}
+
+void Lobby::setMotd(std::string_view text) {
+    if (text.empty()) {
+        motd_ = Frame();
+        return;
+    }
+    protocol::LobbyMessage line = emptyMessage(cmd::kLobbyChat, sub::kLobbyChat);
+    line.sparam1.set(">>" + std::string(text));
+    motd_ = makeFrame(line);
+}
 
 Member* Lobby::enter(Peer& peer, const protocol::UserRecord& user, std::string_view token) {
     protocol::UserRecord record = user;
@@ -62,6 +75,9 @@ void Lobby::greet(Member& member, const protocol::UserRecord& record, std::strin
     protocol::LobbyMessage ok = userMessage(cmd::kLogin, sub::kLoginOk, record);
     resume_token::write(token, ok);
     member.deliver(makeFrame(ok));
+    if (motd_) {
+        member.deliver(motd_);
+    }
     // The lists follow as the connection drains: a lobby of thousands must not land in one
     // queue at once, nor in every newcomer's at the same time.
     member.lists = ListCursor{.lastUser = roster_.latest(), .lastRoom = rooms_.latest()};
@@ -143,7 +159,9 @@ void Lobby::handle(Member& sender, const protocol::LobbyMessage& message) {
     ++handled_[message.command];
     switch (message.command) {
         case cmd::kLobbyChat:
-            lobbyChat(sender, message);
+            if (!silenced(sender)) {
+                lobbyChat(sender, message);
+            }
             break;
         case cmd::kUser:
             if (message.signedSubcommand() == sub::kUserUpdate) {
@@ -156,6 +174,10 @@ void Lobby::handle(Member& sender, const protocol::LobbyMessage& message) {
         default:
             break;  // a second log-in, or a kind nobody sends
     }
+}
+
+bool Lobby::silenced(const Member& sender) const {
+    return muted_ && muted_(sender.user.account.view());
 }
 
 void Lobby::lobbyChat(Member& sender, const protocol::LobbyMessage& message) {
@@ -197,7 +219,9 @@ void Lobby::room(Member& sender, const protocol::LobbyMessage& message) {
             rooms_.leaveRequest(sender, message);
             break;
         case sub::kRoomChat:
-            room_relay::chat(sender, message);
+            if (!silenced(sender)) {
+                room_relay::chat(sender, message);
+            }
             break;
         case sub::kRoomOptions:
             room_relay::options(sender, message);

@@ -32,8 +32,11 @@ class Lobby {
         std::function<void(std::string_view account, std::string_view nickname)>;
     // Runs the work once after the delay, on the lobby's thread.
     using Schedule = std::function<void(std::chrono::milliseconds, std::function<void()>)>;
+    // Whether an account's chat is dropped (lobby and room alike).
+    using Muted = std::function<bool(std::string_view account)>;
 
-    explicit Lobby(NicknameChanged nicknameChanged, LobbyRules rules = {}, Schedule schedule = {});
+    explicit Lobby(NicknameChanged nicknameChanged, LobbyRules rules = {}, Schedule schedule = {},
+                   Muted muted = {});
 
     // Takes a user who has just logged in: LoginOk (with the user's resumption token, when
     // there is one) and the lists go to the newcomer, the newcomer's record to everyone
@@ -49,6 +52,9 @@ class Lobby {
     // The connection is gone: the user leaves its room and everyone hears it, after the
     // seat's grace when the user is in a room.
     void leave(Member& member);
+    // The message of the day (GBK), one lobby chat line to each user after LoginOk; empty:
+    // none. It comes from a sender with no name, which no account can have.
+    void setMotd(std::string_view text);
 
     // Users on line, those whose seats are held included.
     [[nodiscard]] std::size_t online() const noexcept { return roster_.size(); }
@@ -66,6 +72,7 @@ class Lobby {
     void holdSeat(Member& member);
     void seatExpired(const std::string& account, std::uint64_t ticket);
     void depart(Member& member);
+    [[nodiscard]] bool silenced(const Member& sender) const;
     void lobbyChat(Member& sender, const protocol::LobbyMessage& message);
     void userUpdate(Member& sender, const protocol::LobbyMessage& message);
     void room(Member& sender, const protocol::LobbyMessage& message);
@@ -73,6 +80,8 @@ class Lobby {
     NicknameChanged nicknameChanged_;
     LobbyRules rules_;
     Schedule schedule_;
+    Muted muted_;
+    Frame motd_;  // none while there is no message of the day
     std::uint64_t nextTicket_ = 0;
     std::size_t held_ = 0;
     std::array<std::uint64_t, 256> handled_{};

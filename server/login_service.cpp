@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "server/log.h"
+#include "server/moderation.h"
 #include "server/password_hasher.h"
 #include "server/resume_token.h"
 
@@ -12,13 +13,6 @@ namespace ardentis::server {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Token expiries are wall-clock seconds, so they hold across restarts.
-std::int64_t wallSeconds() {
-    return std::chrono::duration_cast<std::chrono::seconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
 
 }  // namespace
 
@@ -97,7 +91,9 @@ void LoginService::check(LoginAttempt attempt, std::string address, Done done) {
         answer(std::move(done), std::nullopt);
         return;
     }
-    if (std::optional<Account>& stored = *found) {
+    if (std::optional<Account>& stored = *found; stored && banned(stored->account)) {
+        answer(std::move(done), std::nullopt);  // refused as a wrong password is
+    } else if (stored) {
         // A token that does not let the user in is no failure yet: the password decides.
         if (!resume(*stored, attempt.token, done)) {
             verify(std::move(*stored), std::move(attempt.password), std::move(address),
@@ -108,6 +104,19 @@ void LoginService::check(LoginAttempt attempt, std::string address, Done done) {
     } else {
         fail(address, std::move(done));
     }
+}
+
+bool LoginService::banned(const std::string& account) {
+    const auto end = store_.sanctionEnd(account, Sanction::Ban, wallSeconds());
+    if (!end) {
+        log::line("account store: " + log::plain(end.error().detail));
+        return true;  // a ban that cannot be looked at still stands
+    }
+    const std::optional<std::int64_t>& until = *end;
+    if (until) {
+        log::line("log-in refused: " + log::text(account) + " banned until " + formatUntil(*until));
+    }
+    return until.has_value();
 }
 
 bool LoginService::resume(const Account& account, const std::string& token, Done& done) {

@@ -14,9 +14,10 @@
 namespace ardentis::server {
 
 // Checks a log-in: throttles failures per address, looks the account up, lets an unexpired
-// resumption token of the account in at once (it is used up), or else has the password hash
-// verified on the worker (or, with auto-registration, a new account hashed and stored), and
-// answers on the event loop, never from inside check(). A good log-in gets a new token.
+// resumption token of the account in at once (a banned account gets in by neither) (it is used up),
+// or else has the password hash verified on the worker (or, with auto-registration, a new account
+// hashed and stored), and answers on the event loop, never from inside check(). A good log-in gets
+// a new token.
 class LoginService {
   public:
     // The grant when the log-in is good; nothing when it is not.
@@ -30,6 +31,8 @@ class LoginService {
     void rememberNickname(std::string_view account, std::string_view nickname);
 
   private:
+    // Whether a ban on the account is in force (logged when it is).
+    [[nodiscard]] bool banned(const std::string& account);
     [[nodiscard]] bool resume(const Account& account, const std::string& token, Done& done);
     void verify(Account account, std::string password, std::string address, Done done);
     void enrol(std::string account, std::string password, Done done);

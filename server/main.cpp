@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "server/account_store.h"
+#include "server/admin_command.h"
 #include "server/certificate.h"
 #include "server/log.h"
 #include "server/options.h"
@@ -96,6 +97,12 @@ int serve(const ServerOptions& options) {
                   std::to_string(options.tlsPort) + ": " + tlsPort.error().message());
         return 1;
     }
+    if (!options.controlSocket.empty()) {
+        if (auto control = server.listenControl(); !control) {
+            log::line(log::plain(control.error()));
+            return 1;
+        }
+    }
     const bool withMetrics = !options.metricsHost.empty();
     const auto metricsPort = withMetrics ? server.listenMetrics() : std::uint16_t{0};
     if (!metricsPort) {
@@ -145,6 +152,9 @@ int main(int argc, char** argv) {
         }
         std::cout << "configuration ok\n";
         return 0;
+    }
+    if (command->kind == CommandKind::Admin) {
+        return runAdminCommand(*command, std::cout, std::cerr);
     }
     if (command->kind == CommandKind::TlsMakeCert) {
         const auto fingerprint = makeCertificate(command->certName, command->outDirectory);

@@ -93,7 +93,8 @@ std::expected<bool, UsageError> parseValued(std::string_view name, std::string_v
     }
     for (const auto& [option, field] :
          {std::pair("--tls-cert", &o.tlsCert), std::pair("--tls-key", &o.tlsKey),
-          std::pair("--name", &command.certName), std::pair("--out", &command.outDirectory)}) {
+          std::pair("--control-socket", &o.controlSocket), std::pair("--name", &command.certName),
+          std::pair("--out", &command.outDirectory)}) {
         if (name == option) {
             *field = std::string(value);
             return true;
@@ -226,9 +227,38 @@ std::expected<void, UsageError> applyConfigFile(const std::string& path, Command
     return {};
 }
 
+// `admin`: where the server is (--control-socket, or a config file naming it) goes through
+// the options; the rest are the request's words, for the admin command to read.
+std::expected<Command, UsageError> parseAdmin(std::span<const std::string_view> arguments) {
+    std::vector<std::string_view> located;
+    std::vector<std::string> words;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view argument = arguments[i];
+        const bool where = argument == "--control-socket" || argument == "--config";
+        if (where || argument.starts_with("--control-socket=") ||
+            argument.starts_with("--config=")) {
+            located.push_back(argument);
+            if (where && i + 1 < arguments.size()) {
+                located.push_back(arguments[++i]);
+            }
+        } else {
+            words.emplace_back(argument);
+        }
+    }
+    auto command = parseCommandLine(located);
+    if (command) {
+        command->kind = CommandKind::Admin;
+        command->adminWords = std::move(words);
+    }
+    return command;
+}
+
 }  // namespace
 
 std::expected<Command, UsageError> parseCommandLine(std::span<const std::string_view> arguments) {
+    if (!arguments.empty() && arguments[0] == "admin") {
+        return parseAdmin(arguments.subspan(1));
+    }
     Command command;
     std::size_t i = 0;
     if (!arguments.empty() && arguments[0] == "tls") {
@@ -346,6 +376,12 @@ std::string usageText() {
            "       ardentis-server user remove NAME [--db FILE]\n"
            "       ardentis-server tls make-cert --name HOST --out DIR  (a key and a "
            "self-signed certificate)\n"
+           "       ardentis-server admin [--control-socket PATH | --config FILE] kick ACCOUNT\n"
+           "       ardentis-server admin ... ban|mute ACCOUNT [--until YYYY-MM-DDTHH:MM:SSZ | "
+           "--for 30m|12h|7d]\n"
+           "       ardentis-server admin ... unban|unmute ACCOUNT\n"
+           "       ardentis-server admin ... motd TEXT | motd --clear  (after each log-in, as "
+           "a lobby chat line)\n"
            "  --config FILE               options as key = value lines (the option without --, "
            "a flag true|false);\n"
            "                              # starts a comment line; the command line wins\n"
@@ -380,7 +416,9 @@ std::string usageText() {
            "  --token-days N              days a log-in's resumption token lets its client back "
            "in without a password; 0: no tokens (7)\n"
            "  --metrics-listen HOST:PORT  serve Prometheus metrics over HTTP at /metrics there "
-           "(off; keep it on loopback)\n";
+           "(off; keep it on loopback)\n"
+           "  --control-socket PATH       take admin requests at this Unix socket, mode 0600 "
+           "(off)\n";
 }
 
 }  // namespace ardentis::server

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "protocol/lobby_message.h"
 #include "server/password_hasher.h"
@@ -25,6 +26,8 @@ struct ServerOptions {
     // Plain HTTP for a Prometheus scraper, off unless a host is given.
     std::string metricsHost;
     std::uint16_t metricsPort = 0;
+    // The administrators' Unix socket (mode 0600), off unless a path is given.
+    std::string controlSocket;
     std::string database = "ardentis.db";
     bool autoRegister = false;
     std::size_t maxClients = 10000;
@@ -57,6 +60,7 @@ enum class CommandKind : std::uint8_t {
     UserRemove,
     TlsMakeCert,
     CheckConfig,  // --check-config: the options are read and checked, nothing starts
+    Admin,        // admin VERB ...: a request to a running server's control socket
     Help
 };
 
@@ -67,6 +71,7 @@ struct Command {
     std::optional<std::string> nickname;  // user add --nickname
     std::string certName;                 // tls make-cert --name
     std::string outDirectory;             // tls make-cert --out
+    std::vector<std::string> adminWords;  // admin: the verb and what follows, as typed
 };
 
 struct UsageError {

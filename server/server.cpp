@@ -10,7 +10,9 @@
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
+#include "server/control_socket.h"
 #include "server/flush_list.h"
 #include "server/hash_worker.h"
 #include "server/lobby.h"
@@ -18,6 +20,7 @@
 #include "server/login_service.h"
 #include "server/metrics.h"
 #include "server/metrics_endpoint.h"
+#include "server/moderation.h"
 #include "server/session.h"
 
 namespace ardentis::server {
@@ -67,14 +70,22 @@ struct Server::Impl {
                 LobbyRules{options.takeover, options.seatGrace},
                 [this](std::chrono::milliseconds delay, std::function<void()> work) {
                     schedule(delay, std::move(work));
-                }),
+                },
+                [this](std::string_view account) { return moderation.muted(account); }),
+          moderation(store, lobby,
+                     [this](std::string_view account, std::string_view reason) {
+                         return kick(account, reason);
+                     }),
           context{options, lobby,   login,
-                  flushes, metrics, [this](Session& session) { sessions.erase(&session); }} {}
+                  flushes, metrics, [this](Session& session) { sessions.erase(&session); }} {
+        moderation.loadMotd();
+    }
 
     void accept(asio::ip::tcp::acceptor& from);
     void onAccept(asio::ip::tcp::acceptor& from, const std::error_code& error,
                   asio::ip::tcp::socket socket);
     void shutdown();
+    [[nodiscard]] bool kick(std::string_view account, std::string_view reason);
     void schedule(std::chrono::milliseconds delay, std::function<void()> work);
     [[nodiscard]] std::string scrape();
 
@@ -85,6 +96,7 @@ struct Server::Impl {
     HashWorker worker;
     LoginService login;
     Lobby lobby;
+    Moderation moderation;
     FlushList flushes{io.get_executor()};
     ServerMetrics metrics;
     Session::Context context;
@@ -94,6 +106,7 @@ struct Server::Impl {
     asio::steady_timer tlsRetry{io};
     std::unique_ptr<asio::signal_set> signals;
     std::unique_ptr<MetricsEndpoint> metricsEndpoint;
+    std::unique_ptr<ControlSocket> control;
     std::unordered_map<Session*, std::shared_ptr<Session>> sessions;
     std::unordered_set<std::shared_ptr<asio::steady_timer>> timers;  // the lobby's, until due
     bool stopping = false;
@@ -135,6 +148,21 @@ void Server::Impl::onAccept(asio::ip::tcp::acceptor& from, const std::error_code
         session->start();
     }
     accept(from);
+}
+
+bool Server::Impl::kick(std::string_view account, std::string_view reason) {
+    // Ended as a slow reader is: the others hear the user leave.
+    std::vector<std::shared_ptr<Session>> found;
+    for (const auto& [raw, session] : sessions) {
+        if (const Member* member = session->member();
+            member != nullptr && member->user.account.view() == account) {
+            found.push_back(session);
+        }
+    }
+    for (const auto& session : found) {
+        session->close(reason);
+    }
+    return !found.empty();
 }
 
 void Server::Impl::schedule(std::chrono::milliseconds delay, std::function<void()> work) {
@@ -188,6 +216,9 @@ void Server::Impl::shutdown() {
     if (metricsEndpoint) {
         metricsEndpoint->close();
     }
+    if (control) {
+        control->close();
+    }
     while (!sessions.empty()) {
         const auto session = sessions.begin()->second;
         session->close("server stopping");
@@ -227,6 +258,18 @@ std::expected<std::uint16_t, std::error_code> Server::listenMetrics() {
             std::move(acceptor), [impl = impl_.get()] { return impl->scrape(); });
     }
     return port;
+}
+
+std::expected<void, std::string> Server::listenControl() {
+    auto control = ControlSocket::open(impl_->io, impl_->options.controlSocket,
+                                       [impl = impl_.get()](std::string_view request) {
+                                           return impl->moderation.handle(request);
+                                       });
+    if (!control) {
+        return std::unexpected(control.error());
+    }
+    impl_->control = std::move(*control);
+    return {};
 }
 
 void Server::run() {

@@ -28,6 +28,9 @@ class Server {
     [[nodiscard]] std::expected<std::uint16_t, std::error_code> listenTls();
     // Serves the Prometheus text of its counts at the options' metrics address.
     [[nodiscard]] std::expected<std::uint16_t, std::error_code> listenMetrics();
+    // Takes administrators' requests at the options' control socket path; a server that
+    // answers there already is an error.
+    [[nodiscard]] std::expected<void, std::string> listenControl();
     // Runs the event loop until stop() and the connections have closed.
     void run();
     // From any thread or a signal handler's completion: closes everything, then run() returns.

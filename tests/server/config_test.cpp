@@ -40,13 +40,15 @@ TEST(ConfigFile, SampleHoldsEveryOptionOfTheHelpAtItsDefault) {
     const auto all = parseWithFile(dir, std::regex_replace(sample, setting, "$1 = "));
     ASSERT_TRUE(all) << all.error().message;
     ServerOptions defaults;
-    // The TLS and metrics listeners are off by default; the sample shows examples of them.
+    // The TLS and metrics listeners and the control socket are off by default; the sample shows
+    // examples of them.
     defaults.tlsHost = all->options.tlsHost;
     defaults.tlsPort = all->options.tlsPort;
     defaults.tlsCert = all->options.tlsCert;
     defaults.tlsKey = all->options.tlsKey;
     defaults.metricsHost = all->options.metricsHost;
     defaults.metricsPort = all->options.metricsPort;
+    defaults.controlSocket = all->options.controlSocket;
     EXPECT_EQ(all->options, defaults);
     const std::string usage = usageText();
     const std::string options = usage.substr(usage.find("\noptions:"));

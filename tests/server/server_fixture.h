@@ -136,8 +136,8 @@ inline ServerOptions testOptions(const ScratchDirectory& dir) {
     return options;
 }
 
-// The real server on its own thread inside the test process; with a TLS listener and a
-// metrics endpoint too when the options name them.
+// The real server on its own thread inside the test process; with a TLS listener, a
+// metrics endpoint and a control socket too when the options name them.
 class RunningServer {
   public:
     explicit RunningServer(const ServerOptions& options)
@@ -147,17 +147,20 @@ class RunningServer {
           port_(server_->listen().value()),
           tlsPort_(options.tlsHost.empty() ? 0 : server_->listenTls().value()),
           metricsPort_(options.metricsHost.empty() ? 0 : server_->listenMetrics().value()),
+          controlled_(options.controlSocket.empty() || server_->listenControl().has_value()),
           thread_([this] { server_->run(); }) {}
     ~RunningServer() { server_->stop(); }  // then the thread ends and is joined
     [[nodiscard]] std::uint16_t port() const noexcept { return port_; }
     [[nodiscard]] std::uint16_t tlsPort() const noexcept { return tlsPort_; }
     [[nodiscard]] std::uint16_t metricsPort() const noexcept { return metricsPort_; }
+    [[nodiscard]] bool controlled() const noexcept { return controlled_; }
 
   private:
     std::unique_ptr<Server> server_;
     std::uint16_t port_ = 0;
     std::uint16_t tlsPort_ = 0;
     std::uint16_t metricsPort_ = 0;
+    bool controlled_ = false;  // a control socket is taken when the options name one
     std::jthread thread_;
 };
 
