@@ -24,6 +24,9 @@ class Memo {
         onChange();
     }
     virtual void addLine(const text::Gbk& line) = 0;
+    // From now on, adding a line past `lines` drops the oldest: a chat view must not grow
+    // for as long as the program runs.
+    virtual void setLineLimit(int lines) = 0;
     virtual void clear() = 0;
     [[nodiscard]] virtual int lineCount() const = 0;
     // Line `index`, empty when there is no such line.

@@ -17,6 +17,9 @@ text::Gbk MemoryMemo::text() const {
 
 void MemoryMemo::addLine(const text::Gbk& line) {
     lines_.push_back(line);
+    if (limit_ > 0 && lineCount() > limit_) {
+        lines_.erase(lines_.begin(), lines_.end() - limit_);
+    }
     caret_ = lineCount() - 1;
 }
 

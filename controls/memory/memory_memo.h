@@ -11,6 +11,7 @@ class MemoryMemo final : public Memo {
   public:
     [[nodiscard]] text::Gbk text() const override;
     void addLine(const text::Gbk& line) override;
+    void setLineLimit(int lines) override { limit_ = lines; }
     void clear() override;
     [[nodiscard]] int lineCount() const override { return static_cast<int>(lines_.size()); }
     [[nodiscard]] text::Gbk line(int index) const override;
@@ -33,6 +34,7 @@ class MemoryMemo final : public Memo {
 
   private:
     std::vector<text::Gbk> lines_;
+    int limit_ = 0;  // none
     int caret_ = 0;
     bool enabled_ = true;
 };

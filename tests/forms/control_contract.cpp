@@ -133,6 +133,13 @@ TEST_P(ControlContract, TextsItemsLinesAndRowsReadBackAsSetEvenRowBytesThatAreNo
     }
     EXPECT_EQ(lines, (std::vector<std::string>{g("第一句").bytes(), g("第二句").bytes(), ""}));
     EXPECT_EQ(memo.text(), g("第一句\r\n第二句\r\n\r\n"));
+    // A chat view keeps its last lines only.
+    memo.clear();
+    memo.setLineLimit(3);
+    for (const char* line : {"一", "二", "三", "四", "五"}) {
+        memo.addLine(g(line));
+    }
+    EXPECT_EQ(memo.text(), g("三\r\n四\r\n五"));
 
     // A room's key may hold any bytes; a lossy round trip through the control would let one
     // row answer for another. Only the user's clicks select, and a selection moves with its row.

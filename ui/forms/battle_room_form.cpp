@@ -10,6 +10,7 @@
 #include "settings/system_helpers.h"
 #include "settings/virtual_lan.h"
 #include "text/literal.h"
+#include "ui/forms/control_texts.h"
 #include "ui/forms/client.h"
 
 namespace ardentis::forms {
@@ -26,6 +27,7 @@ Gbk decimal(int value) {
 
 TFormBattleroom::TFormBattleroom(Client& client, room::BattleroomControls controls)
     : c(controls), client_(client) {
+    c.MemRecev.setLineLimit(kChatLineLimit);
     c.window.onShow.set([this] { FormShow(); });
     c.window.onHide.set([this] { FormHide(); });
     c.window.onCloseQuery = [this] { return FormCloseQuery(); };

@@ -34,6 +34,9 @@ inline constexpr Range kMetal{0, 10, 1};
 inline constexpr Range kEnergy{0, 10, 1};
 }  // namespace battleroom_items
 
+// The lines a chat view keeps; older ones go as new ones come.
+inline constexpr int kChatLineLimit = 2000;
+
 namespace options_items {
 // The virtual-LAN programs, by the index stored as vnntype (settings/virtual_lan.h).
 [[nodiscard]] std::vector<text::Gbk> vnntypes();

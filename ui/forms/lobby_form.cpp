@@ -13,6 +13,7 @@
 #include "settings/server_pins.h"
 #include "settings/system_helpers.h"
 #include "text/literal.h"
+#include "ui/forms/control_texts.h"
 #include "ui/forms/client.h"
 
 namespace ardentis::forms {
@@ -41,6 +42,7 @@ constexpr int kNetworkColumn = lobby::room_columns::kNetwork;
 
 TFormMain::TFormMain(Client& client, MainControls controls)
     : c(controls), client_(client), backoff_(std::random_device{}()) {
+    c.MemRecev.setLineLimit(kChatLineLimit);
     c.window.onShow.set([this] { FormShow(); });
     c.window.onCloseQuery = [this] { return FormCloseQuery(); };
     c.window.onClose.set([this] { FormClose(); });

@@ -91,6 +91,21 @@ void Win32Memo::addLine(const text::Gbk& line) {
     }
     SendMessageW(control_, EM_SETSEL, static_cast<WPARAM>(length), length);
     SendMessageW(control_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(added.c_str()));
+    if (limit_ > 0) {
+        // Lines are counted by their breaks, not as the box wraps them.
+        const std::wstring all = wideWindowText(control_);
+        const auto lines = static_cast<int>(std::count(all.begin(), all.end(), L'\n')) + 1;
+        std::size_t cut = 0;
+        for (int dropped = 0; dropped < lines - limit_; ++dropped) {
+            cut = all.find(L'\n', cut) + 1;
+        }
+        if (cut > 0) {
+            SendMessageW(control_, EM_SETSEL, 0, static_cast<LPARAM>(cut));
+            SendMessageW(control_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+            const int end = GetWindowTextLengthW(control_);
+            SendMessageW(control_, EM_SETSEL, static_cast<WPARAM>(end), end);
+        }
+    }
     SendMessageW(control_, EM_SCROLLCARET, 0, 0);
 }
 

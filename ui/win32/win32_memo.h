@@ -25,6 +25,7 @@ class Win32Memo final : public forms::Memo {
     [[nodiscard]] text::Gbk text() const override;
     // Appends at the end, after a CR LF unless the memo is empty, and scrolls to it.
     void addLine(const text::Gbk& line) override;
+    void setLineLimit(int lines) override { limit_ = lines; }
     void clear() override;
     [[nodiscard]] int lineCount() const override;
     [[nodiscard]] text::Gbk line(int index) const override;
@@ -44,6 +45,7 @@ class Win32Memo final : public forms::Memo {
     void keyDown(int key) const;
 
     HWND control_;
+    int limit_ = 0;  // none
     bool sending_ = false;
     Dialog::Registration registration_;
 };
