@@ -23,7 +23,6 @@ RequestExecutionLevel admin
 !include MUI2.nsh
 !include FileFunc.nsh
 !include LogicLib.nsh
-!include x64.nsh
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -60,14 +59,9 @@ LangString SecDesktopName ${LANG_SIMPCHINESE} "桌面快捷方式"
 LangString SecDesktopName ${LANG_ENGLISH} "Desktop shortcut"
 LangString SecSettingsName ${LANG_SIMPCHINESE} "同时删除我的设置（帐号、服务器、游戏目录）"
 LangString SecSettingsName ${LANG_ENGLISH} "Also remove my settings (account, server, game folders)"
-LangString NeedsX64 ${LANG_SIMPCHINESE} "Ardentis 需要 64 位 Windows。"
-LangString NeedsX64 ${LANG_ENGLISH} "Ardentis needs 64-bit Windows."
 
+; The shortcuts are every user's.
 Function .onInit
-    ${IfNot} ${RunningX64}
-        MessageBox MB_ICONSTOP "$(NeedsX64)" /SD IDOK
-        Abort
-    ${EndIf}
     SetShellVarContext all
 FunctionEnd
 

@@ -124,7 +124,9 @@ echo "installer: $version installed"
 set_option host 127.0.0.1
 set_option port 9
 set_option checkfile 1
-win "$probe" "$start_menu_folder\\Ardentis.lnk" "Version:$version.0" ||
+# Bounded: a shortcut to something else can leave the probe waiting on it.
+timeout 60 "$wine_run" "$probe" "$start_menu_folder\\Ardentis.lnk" "Version:$version.0" \
+    2>>"$work/wine.log" ||
     fail "the installed exe did not show its lobby window with its version"
 
 # The upgrade carries a program that differs from the installed one, to tell them apart.
@@ -143,6 +145,8 @@ grep -q '^17:My Mod;mymod.exe' "$dir/mods.txt" || fail "the upgrade lost the use
 [ "$(value "$settings\\options" host)" = 127.0.0.1 ] || fail "the upgrade lost the settings"
 echo "installer: upgraded in place to $next"
 
+# The client's log beside it, as a session with a server leaves it.
+printf 'log\r\n' >"$dir/ardentisclient.log"
 uninstall
 expect_uninstalled
 [ "$(value "$settings\\options" host)" = 127.0.0.1 ] || fail "the uninstall removed the settings"
