@@ -33,7 +33,9 @@ if(ARDENTIS_MAKENSIS)
     add_custom_command(OUTPUT ${ARDENTIS_SETUP}
         COMMAND ${ARDENTIS_MAKENSIS} -V2 -WX -INPUTCHARSET UTF8 -DVERSION=${PROJECT_VERSION}
             -DEXE=${ARDENTIS_DIST_STAGE}/Ardentis.exe -DMODS=${ARDENTIS_DIST_STAGE}/mods.txt
-            -DOUTFILE=${ARDENTIS_SETUP} ${ARDENTIS_NSIS_SCRIPT}
+            -DOUTFILE=${ARDENTIS_SETUP} -DICON=${CMAKE_BINARY_DIR}/app/res/ardentis.ico
+            ${ARDENTIS_NSIS_SCRIPT}
+        # The icon is drawn before the exe that carries it is linked.
         DEPENDS ${staged} ${ARDENTIS_NSIS_SCRIPT}
         VERBATIM)
 else()

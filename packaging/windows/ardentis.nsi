@@ -1,6 +1,6 @@
 ; Ardentis.exe's installer, built by `make dist` (cmake/installer.cmake):
 ;   makensis -INPUTCHARSET UTF8 -DVERSION=0.1.0 -DEXE=Ardentis.exe -DMODS=mods.txt
-;            -DOUTFILE=Ardentis-0.1.0-setup.exe ardentis.nsi
+;            -DOUTFILE=Ardentis-0.1.0-setup.exe [-DICON=ardentis.ico] ardentis.nsi
 ; Per machine under Program Files, for every user: the settings stay each user's own, in
 ; HKCU\Software\Morvane\Ardentis, which the installer never touches. An upgrade installs
 ; over the installed version in place and keeps them.
@@ -41,6 +41,11 @@ VIAddVersionKey /LANG=0 FileDescription "${PRODUCT} ${VERSION} setup"
 VIAddVersionKey /LANG=0 LegalCopyright "${PUBLISHER}"
 
 !define MUI_ABORTWARNING
+; The client's own icon when given (-DICON=ardentis.ico); NSIS's otherwise.
+!ifdef ICON
+    !define MUI_ICON "${ICON}"
+    !define MUI_UNICON "${ICON}"
+!endif
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Ardentis.exe"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_COMPONENTS
