@@ -1,6 +1,6 @@
 # The two commands of the README: `make run` and `make test`.
 # Both install what they need first (scripts/install-deps is quick when nothing is missing).
-.PHONY: run test fuzz deps build package linux linux-asan windows test-linux test-linux-asan test-windows tidy format clean
+.PHONY: run test fuzz deps build package dist linux linux-asan windows test-linux test-linux-asan test-windows tidy format clean
 
 PRESETS := linux linux-asan windows
 
@@ -51,6 +51,12 @@ package: deps
 	@cmake --preset linux >/dev/null
 	@cmake --build --preset linux --target ardentis-server ardentis-server-man
 	cd build/linux && cpack -B package
+
+# Ardentis.exe's installer and portable zip, named after the project version, in
+# build/windows/dist/.
+dist: deps
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows --target dist
 
 tidy:
 	@scripts/check-tidy
