@@ -76,7 +76,7 @@ TEST(ArrangedListView, RowsKeepTheChosenOrderThroughUpdatesAndTheSelectionFollow
     EXPECT_EQ(rooms.rowCount(), 3);
     EXPECT_EQ(opened, std::vector<std::string>{"r3"});
     rooms.insertRow(0, Gbk("r0"), {Gbk("x"), Gbk("q")});  // before every model row
-    rooms.setSubItem(3, 2, Gbk("y"));                      // r4, as the model now counts
+    rooms.setSubItem(3, 2, Gbk("y"));                     // r4, as the model now counts
     EXPECT_EQ(shown(list), "r0 r2 r4");
     EXPECT_EQ(list.subItem(2, 2), Gbk("y"));
 }

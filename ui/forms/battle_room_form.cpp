@@ -10,8 +10,8 @@
 #include "settings/system_helpers.h"
 #include "settings/virtual_lan.h"
 #include "text/literal.h"
-#include "ui/forms/control_texts.h"
 #include "ui/forms/client.h"
+#include "ui/forms/control_texts.h"
 
 namespace ardentis::forms {
 namespace {

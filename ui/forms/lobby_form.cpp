@@ -13,8 +13,8 @@
 #include "settings/server_pins.h"
 #include "settings/system_helpers.h"
 #include "text/literal.h"
-#include "ui/forms/control_texts.h"
 #include "ui/forms/client.h"
+#include "ui/forms/control_texts.h"
 
 namespace ardentis::forms {
 namespace {
