@@ -11,8 +11,9 @@ set -euo pipefail
 mode=$1 wine_run=$2 exe=$3 driver=$4 server=$5 work=$6 last=${7:-} prefix=${8:-} headless=${9:-}
 fail() { echo "$mode: $*" >&2; exit 1; }
 if [ "$mode" = vlan ] && [ -z "${ARDENTIS_E2E_NETNS:-}" ]; then
-    if ! unshare -n true 2>/dev/null; then
-        echo "vlan: skipped: no network namespace can be made here (it needs root)"
+    if ! command -v ip >/dev/null || [ ! -c /dev/net/tun ] || ! unshare -n true 2>/dev/null; then
+        echo "vlan: skipped: no network namespace with tap devices can be made here (it needs" \
+            "root, iproute2 and /dev/net/tun)"
         exit 77
     fi
     ARDENTIS_E2E_NETNS=1 exec unshare -n "$0" "$@"
