@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "settings/local_network.h"
+#include "text/caseless.h"
 
 namespace ardentis::settings {
 namespace {
@@ -55,16 +55,10 @@ const Software* softwareOf(std::int32_t vnntype) {
     return found == kSoftware.end() ? nullptr : found;
 }
 
-bool mentions(const text::Gbk& text, std::string_view mark) {
-    std::string lower(text.view());
-    std::ranges::transform(lower, lower.begin(), [](char ch) {
-        return static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    });
-    return lower.find(mark) != std::string::npos;
-}
-
 bool namedFor(const NetworkAdapter& adapter, const Software& software) {
-    return mentions(adapter.name, software.mark) || mentions(adapter.description, software.mark);
+    const text::Gbk mark(software.mark);
+    return text::containsIgnoringAsciiCase(adapter.name, mark) ||
+           text::containsIgnoringAsciiCase(adapter.description, mark);
 }
 
 bool namedForAnother(const NetworkAdapter& adapter, const Software& software) {

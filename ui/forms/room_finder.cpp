@@ -1,15 +1,12 @@
 #include "ui/forms/room_finder.h"
 
-#include <algorithm>
 #include <charconv>
-#include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "lobby/room_columns.h"
+#include "text/caseless.h"
 #include "text/literal.h"
 
 namespace ardentis::forms {
@@ -21,27 +18,6 @@ constexpr std::string_view kSection = R"(Software\Morvane\Ardentis\lobby)";
 
 using namespace lobby::room_columns;
 constexpr int kNickname = 1;  // the user list's column after the account
-
-// The text's characters, ASCII letters folded to lower case: a double-byte character is one
-// unit, so that its second byte never matches on its own.
-std::vector<std::uint16_t> folded(std::string_view bytes) {
-    std::vector<std::uint16_t> units;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte >= 0x81 && byte <= 0xFE && i + 1 < bytes.size()) {
-            units.push_back(
-                static_cast<std::uint16_t>(byte << 8 | static_cast<unsigned char>(bytes[++i])));
-        } else {
-            units.push_back(byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte);
-        }
-    }
-    return units;
-}
-
-bool mentions(const Gbk& text, const std::vector<std::uint16_t>& search) {
-    const std::vector<std::uint16_t> units = folded(text.view());
-    return !std::ranges::search(units, search).empty();
-}
 
 // "3/8": players below the most.
 bool hasRoom(const Gbk& count) {
@@ -88,9 +64,7 @@ ArrangedListView::Filter roomFilter(const FinderChoices& choices) {
         choices.roomSearch.empty()) {
         return {};
     }
-    auto search =
-        std::make_shared<const std::vector<std::uint16_t>>(folded(choices.roomSearch.view()));
-    return [choices, search](const ArrangedListView::Row& room) {
+    return [choices](const ArrangedListView::Row& room) {
         if (!choices.mod.empty() && room.column(kModName) != choices.mod) {
             return false;
         }
@@ -101,8 +75,10 @@ ArrangedListView::Filter roomFilter(const FinderChoices& choices) {
         if (choices.hidePasswords && !room.column(kPassword).empty()) {
             return false;
         }
-        return search->empty() || mentions(room.column(kHost), *search) ||
-               mentions(room.column(kComment), *search) || mentions(room.column(kMap), *search);
+        const Gbk& search = choices.roomSearch;
+        return search.empty() || text::containsIgnoringAsciiCase(room.column(kHost), search) ||
+               text::containsIgnoringAsciiCase(room.column(kComment), search) ||
+               text::containsIgnoringAsciiCase(room.column(kMap), search);
     };
 }
 
@@ -110,11 +86,10 @@ ArrangedListView::Filter userFilter(const FinderChoices& choices, const Gbk& own
     if (choices.userSearch.empty()) {
         return {};
     }
-    auto search =
-        std::make_shared<const std::vector<std::uint16_t>>(folded(choices.userSearch.view()));
-    return [search, ownAccount](const ArrangedListView::Row& user) {
-        return user.caption == ownAccount || mentions(user.caption, *search) ||
-               mentions(user.column(kNickname), *search);
+    return [search = choices.userSearch, ownAccount](const ArrangedListView::Row& user) {
+        return user.caption == ownAccount ||
+               text::containsIgnoringAsciiCase(user.caption, search) ||
+               text::containsIgnoringAsciiCase(user.column(kNickname), search);
     };
 }
 
