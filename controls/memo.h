@@ -1,11 +1,15 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 #include "controls/handler.h"
 #include "text/gbk.h"
 
 namespace ardentis::forms {
+
+// How a chat view shows a line: a line that names the user stands out.
+enum class LineMark : std::uint8_t { Plain, Highlight };
 
 // A multi-line text box: chat views and chat inputs. Lines are separated by CR LF in
 // text(). Setting a different text runs onChange; adding a line or clearing runs nothing.
@@ -23,7 +27,8 @@ class Memo {
         applyText(text);
         onChange();
     }
-    virtual void addLine(const text::Gbk& line) = 0;
+    // A box that cannot show marks (a plain edit) shows every line plain.
+    void addLine(const text::Gbk& line, LineMark mark = LineMark::Plain) { appendLine(line, mark); }
     // From now on, adding a line past `lines` drops the oldest: a chat view must not grow
     // for as long as the program runs.
     virtual void setLineLimit(int lines) = 0;
@@ -31,6 +36,8 @@ class Memo {
     [[nodiscard]] virtual int lineCount() const = 0;
     // Line `index`, empty when there is no such line.
     [[nodiscard]] virtual text::Gbk line(int index) const = 0;
+    // Whether line `index` shows highlighted; false when there is no such line.
+    [[nodiscard]] virtual bool highlighted(int index) const = 0;
     // The line that holds the caret.
     [[nodiscard]] virtual int caretLine() const = 0;
     [[nodiscard]] virtual bool enabled() const = 0;
@@ -42,6 +49,7 @@ class Memo {
 
   protected:
     virtual void applyText(const text::Gbk& text) = 0;
+    virtual void appendLine(const text::Gbk& line, LineMark mark) = 0;
 };
 
 }  // namespace ardentis::forms

@@ -10,13 +10,13 @@ text::Gbk MemoryMemo::text() const {
         if (i > 0) {
             joined += "\r\n";
         }
-        joined += lines_[i].bytes();
+        joined += lines_[i].text.bytes();
     }
     return text::Gbk(std::move(joined));
 }
 
-void MemoryMemo::addLine(const text::Gbk& line) {
-    lines_.push_back(line);
+void MemoryMemo::appendLine(const text::Gbk& line, LineMark mark) {
+    lines_.push_back({line, mark});
     if (limit_ > 0 && lineCount() > limit_) {
         lines_.erase(lines_.begin(), lines_.end() - limit_);
     }
@@ -29,8 +29,13 @@ void MemoryMemo::clear() {
 }
 
 text::Gbk MemoryMemo::line(int index) const {
-    return index >= 0 && index < lineCount() ? lines_[static_cast<std::size_t>(index)]
+    return index >= 0 && index < lineCount() ? lines_[static_cast<std::size_t>(index)].text
                                              : text::Gbk();
+}
+
+bool MemoryMemo::highlighted(int index) const {
+    return index >= 0 && index < lineCount() &&
+           lines_[static_cast<std::size_t>(index)].mark == LineMark::Highlight;
 }
 
 void MemoryMemo::type(const text::Gbk& text) {
@@ -38,7 +43,7 @@ void MemoryMemo::type(const text::Gbk& text) {
         lines_.emplace_back();
         caret_ = 0;
     }
-    lines_[static_cast<std::size_t>(caret_)] += text;
+    lines_[static_cast<std::size_t>(caret_)].text += text;
     onChange();
 }
 
@@ -47,7 +52,7 @@ void MemoryMemo::pressEnter() {
         lines_.emplace_back();
         caret_ = 0;
     }
-    lines_.insert(lines_.begin() + caret_ + 1, text::Gbk());
+    lines_.insert(lines_.begin() + caret_ + 1, Line{});
     ++caret_;
     onChange();
     if (onKeyDown) {
@@ -65,7 +70,7 @@ void MemoryMemo::applyText(const text::Gbk& text) {
             if (piece.ends_with('\r')) {
                 piece.remove_suffix(1);
             }
-            lines_.emplace_back(piece);
+            lines_.push_back({text::Gbk(piece)});
             if (end == std::string_view::npos) {
                 break;
             }

@@ -10,11 +10,11 @@ namespace ardentis::forms {
 class MemoryMemo final : public Memo {
   public:
     [[nodiscard]] text::Gbk text() const override;
-    void addLine(const text::Gbk& line) override;
     void setLineLimit(int lines) override { limit_ = lines; }
     void clear() override;
     [[nodiscard]] int lineCount() const override { return static_cast<int>(lines_.size()); }
     [[nodiscard]] text::Gbk line(int index) const override;
+    [[nodiscard]] bool highlighted(int index) const override;
     [[nodiscard]] int caretLine() const override { return caret_; }
     [[nodiscard]] bool enabled() const override { return enabled_; }
     void setEnabled(bool enabled) override { enabled_ = enabled; }
@@ -31,9 +31,14 @@ class MemoryMemo final : public Memo {
 
   protected:
     void applyText(const text::Gbk& text) override;
+    void appendLine(const text::Gbk& line, LineMark mark) override;
 
   private:
-    std::vector<text::Gbk> lines_;
+    struct Line {
+        text::Gbk text;
+        LineMark mark = LineMark::Plain;
+    };
+    std::vector<Line> lines_;
     int limit_ = 0;  // none
     int caret_ = 0;
     bool enabled_ = true;

@@ -133,6 +133,8 @@ TEST_F(AppWindows, EachWindowHoldsItsControlsWithTheirKindsAndTexts) {
         {lobby, IDC_MAIN_LVER, L"Static", L"Version:" ARDENTIS_TEST_VERSION},
         {login, IDC_LOGIN_LABEL1, L"Static", L"帐号："},
         {room.dialog.handle(), IDC_ROOM_CHECKBOX1, L"Button", L"准备就绪"},
+        {app->main.chatDialog.handle(), IDC_MAIN_MEMRECEV, L"RichEdit50W", L""},
+        {room.dialog.handle(), IDC_ROOM_MEMRECEV, L"RichEdit50W", L""},
         {room.dialog.handle(), IDC_ROOM_MAPLIST, L"ComboBox", L"Gods of War 2"},
         {room.basicDialog.handle(), IDC_ROOM_GAMECOMMENTS, L"Edit", L"欢迎加入战斗"},
         {room.basicDialog.handle(), IDC_ROOM_TRACKPLAYERS, L"msctls_trackbar32", L""},

@@ -160,6 +160,31 @@ TEST(ChatWorkers, AThreadThatCannotStartHoldsNoTurnForLaterLines) {
         << "the next line waited for a worker that never started";
 }
 
+// Another user's chat line naming the user stands out in the lobby and the room; the user's own
+// lines and the room's announcements (naming the user as they come) do not.
+TEST_F(Lobby, ChatLinesNamingTheUserStandOutButNotTheirOwnOrTheRoomsAnnouncements) {
+    logIn();
+    const RoomRecord room = joinRoom(openRoom(Gbk("bob")));
+    const MemoryMemo& lobby = main_.MemRecev;
+    const MemoryMemo& battle = battle_.MemRecev;
+    LobbyMessage lobbyChat{};
+    lobbyChat.setKind(protocol::command::kLobbyChat, 0);
+    // The view, the record that brings the line, its line, and whether it stands out.
+    const std::tuple<const MemoryMemo*, bool, Gbk, bool> lines[] = {
+        {&lobby, true, Gbk("bob>>hi ALICE"), true},
+        {&lobby, true, Gbk("alice>>alice is here"), false},
+        {&lobby, true, Gbk("bob>>hi all"), false},
+        {&battle, false, Gbk("bob>>alice-nick, ready?"), true},
+        {&battle, false, kCommandRoom + Gbk("alice") + zh<"进入作战指挥室。">(), false}};
+    for (const auto& [view, inLobby, line, marked] : lines) {
+        SCOPED_TRACE(line.bytes());
+        lobbyChat.sparam1.set(line);
+        receive(inLobby ? lobbyChat : roomMessage(sub::kRoomChat, line, room.roomno, Gbk("bob")));
+        ASSERT_EQ(lastLine(*view), line);
+        EXPECT_EQ(view->highlighted(view->lineCount() - 1), marked);
+    }
+}
+
 // bob's room as a joiner: what it shows and sends, the room chat and the ways out. Then alice
 // creates a room: it carries fixed option values until her first change; then radios and sliders
 // send the options, the rest also the room. The start needs a second row and every row ready.

@@ -2,6 +2,7 @@
 #include <functional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "tests/forms/control_contract.h"
@@ -199,6 +200,30 @@ TEST_P(ControlContract, TextsItemsLinesAndRowsReadBackAsSetEvenRowBytesThatAreNo
     w.clickColumn(2);
     EXPECT_EQ(clicked, 2);
     EXPECT_EQ(events.size(), 3U);
+}
+
+// A chat view shows which lines name the user, line by line and past its bound; a text set as a
+// whole is plain.
+TEST_P(ControlContract, AChatViewKeepsEachLinesMarkWithinItsBound) {
+    auto& view = world().view();
+    view.setLineLimit(3);
+    using enum forms::LineMark;
+    const std::pair<const char*, forms::LineMark> lines[] = {{"一", Highlight},
+                                                             {"二", Plain},
+                                                             {"三>>张三", Highlight},
+                                                             {"四", Plain},
+                                                             {"五", Highlight}};
+    for (const auto& [line, mark] : lines) {
+        view.addLine(g(line), mark);
+    }
+    EXPECT_EQ(view.text(), g("三>>张三\r\n四\r\n五"));
+    const auto marks = [&] {
+        return std::vector{view.highlighted(0), view.highlighted(1), view.highlighted(2),
+                           view.highlighted(3)};
+    };
+    EXPECT_EQ(marks(), (std::vector{true, false, true, false}));
+    view.setText(g("甲\r\n乙\r\n丙"));
+    EXPECT_EQ(marks(), (std::vector{false, false, false, false}));
 }
 
 }  // namespace

@@ -29,6 +29,7 @@ struct ControlWorld {
     virtual forms::Slider& slider() = 0;
     virtual forms::Edit& edit() = 0;
     virtual forms::Memo& memo() = 0;  // a chat input: Enter makes a line
+    virtual forms::Memo& view() = 0;  // a read-only chat view, empty
     virtual forms::DropDown& dropDown() = 0;
     virtual forms::ListView& list() = 0;
 
@@ -54,6 +55,7 @@ struct ControlWorldOf : ControlWorld {
     forms::Slider& slider() override { return c.slider; }
     forms::Edit& edit() override { return c.edit; }
     forms::Memo& memo() override { return c.memo; }
+    forms::Memo& view() override { return c.view; }
     forms::DropDown& dropDown() override { return c.maps; }
     forms::ListView& list() override { return c.list; }
     Controls c;

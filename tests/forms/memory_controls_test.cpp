@@ -22,6 +22,7 @@ struct MemoryControls {
     forms::MemorySlider slider{0, 10, 1};
     forms::MemoryEdit edit;
     forms::MemoryMemo memo;
+    forms::MemoryMemo view;
     forms::MemoryDropDown maps{{g("Gods of War 2"), g("彗星捕手"), g("Shore to Shore")}, 0};
     forms::MemoryListView list;
 };

@@ -97,6 +97,7 @@ struct Win32Controls {
     Win32Slider slider{dialog, IDC_SLIDER, 0, 10, 1};
     Win32Edit edit{dialog, IDC_EDIT};
     Win32Memo memo{dialog, IDC_MEMO};
+    Win32Memo view{dialog, IDC_VIEW_MEMO, MemoAccess::ReadOnly};
     Win32DropDown maps{dialog, IDC_DROPDOWN, kMaps, 0};
     Win32ListView list{dialog, IDC_LIST, kColumns};
 };
@@ -166,16 +167,32 @@ TEST_F(Win32Wrappers, TextsShowThroughTheWideApiStylesDoWhatTheUserSeesWrongIdsA
     EXPECT_EQ(SendMessageW(password.handle(), EM_GETPASSWORDCHAR, 0, 0), L'*');
     SetWindowTextW(password.handle(), L"a\u20A9b");  // the won sign is not in GBK
     EXPECT_EQ(password.text(), g("a?b"));
-    Win32Memo view(c.dialog, IDC_VIEW_MEMO, MemoAccess::ReadOnly);
-    view.setText(g(std::string(600, 'x')));  // one line, longer than the view is wide
-    ASSERT_GT(SendMessageW(view.handle(), EM_GETLINECOUNT, 0, 0), 1);  // the control wraps it
-    EXPECT_EQ(view.lineCount(), 1);
+    c.view.setText(g(std::string(600, 'x')));  // one line, longer than the view is wide
+    ASSERT_GT(SendMessageW(c.view.handle(), EM_GETLINECOUNT, 0, 0), 1);  // the control wraps it
+    EXPECT_EQ(c.view.lineCount(), 1);
     int runs = 0;  // that a read-only view takes no typing is its style, the app suite's
     Win32Button picture(c.dialog, IDC_PICTURE);  // a clickable picture
     picture.onClick.set([&] { ++runs; });
     SendMessageW(picture.handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
     SendMessageW(picture.handle(), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
     EXPECT_EQ(runs, 1);
+}
+
+// The chat view is a rich edit: a selection copies as text, its lines broken by CR LF.
+TEST_F(Win32Wrappers, AChatViewCopiesItsSelectionAsText) {
+    c.view.addLine(g("张三>>你好 李四"), forms::LineMark::Highlight);
+    c.view.addLine(g("李四>>hi"));
+    SendMessageW(c.view.handle(), EM_SETSEL, 4, 12);
+    SendMessageW(c.view.handle(), WM_COPY, 0, 0);
+    ASSERT_NE(OpenClipboard(nullptr), FALSE);
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const std::wstring copied =
+        data == nullptr ? L"" : static_cast<const wchar_t*>(GlobalLock(data));
+    if (data != nullptr) {
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    EXPECT_EQ(copied, L"你好 李四\r\n李四");
 }
 
 TEST_F(Win32Wrappers, AHandlersExceptionStaysOutOfUser32AndTheSystemsCloseAsksFirst) {

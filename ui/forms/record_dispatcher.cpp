@@ -6,6 +6,7 @@
 
 #include "protocol/message_kind.h"
 #include "text/literal.h"
+#include "ui/forms/chat_mention.h"
 #include "ui/forms/client.h"
 
 namespace ardentis::forms {
@@ -16,6 +17,13 @@ using text::Gbk;
 using text::zh;
 
 namespace sub = protocol::subcommand;
+
+// A chat line that names the user stands out in the lobby's and the room's chat.
+LineMark markFor(const Client& client, const Gbk& line) {
+    return mentionsUser(line, client.currentUser.account.gbk(), client.currentUser.nickname.gbk())
+               ? LineMark::Highlight
+               : LineMark::Plain;
+}
 
 }  // namespace
 
@@ -45,7 +53,8 @@ void RecordDispatcher::DispatchRecord(const LobbyMessage& message) {
             }
             break;
         case protocol::command::kLobbyChat:
-            client_.FormMain.c.MemRecev.addLine(message.sparam1.text());
+            client_.FormMain.c.MemRecev.addLine(message.sparam1.text(),
+                                                markFor(client_, message.sparam1.text()));
             break;
         case protocol::command::kUser:
             if (message.signedSubcommand() == sub::kUserUpdate) {
@@ -137,7 +146,7 @@ void RecordDispatcher::dispatchRoomRecord(const LobbyMessage& message) {
 }
 
 void RecordDispatcher::roomChat(const Gbk& line) {
-    client_.FormBattleroom.c.MemRecev.addLine(line);
+    client_.FormBattleroom.c.MemRecev.addLine(line, markFor(client_, line));
     if (line.startsWith(zh<"作战指挥室>>">()) && line.contains(zh<"开始进入战场">())) {
         client_.FormBattleroom.c.CheckBox1.setEnabled(false);
     }

@@ -11,7 +11,9 @@ bool initCommonControls() {
     classes.dwSize = sizeof classes;
     classes.dwICC = ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
                     ICC_BAR_CLASSES | ICC_WIN95_CLASSES;
-    return InitCommonControlsEx(&classes) != FALSE;
+    // The rich edit class of the chat views; the module stays loaded for the program's life.
+    static const HMODULE richEdit = LoadLibraryW(L"msftedit.dll");
+    return InitCommonControlsEx(&classes) != FALSE && richEdit != nullptr;
 }
 
 }  // namespace ardentis::win32

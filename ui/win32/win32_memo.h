@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "controls/memo.h"
 #include "ui/win32/dialog.h"
@@ -9,9 +10,11 @@ namespace ardentis::win32 {
 
 enum class MemoAccess : std::uint8_t { Editable, ReadOnly };
 
-// A multi-line EDIT (ES_MULTILINE, or a constructor throws std::invalid_argument; a chat
-// input also needs ES_WANTRETURN, a view WS_VSCROLL and ES_AUTOVSCROLL). Lines are the
-// text's CR LF lines, not the wrapped rows on screen, so a long line reads back whole.
+// A multi-line EDIT or rich edit (ES_MULTILINE, or a constructor throws std::invalid_argument;
+// a chat input also needs ES_WANTRETURN, a view WS_VSCROLL and ES_AUTOVSCROLL). Lines are the
+// text's CR LF lines, not the wrapped rows on screen, so a long line reads back whole. Only a
+// rich edit ("RICHEDIT50W", registered by initCommonControls) shows highlighted lines, with a
+// background colour that highlighted() reads back from the character format.
 // Typing raises EN_CHANGE, which runs onChange. onKeyDown runs after the key's own effect:
 // for Enter after its WM_CHAR has put the line break in, so the line just ended is the one
 // above the caret; for other keys after their WM_KEYDOWN.
@@ -23,12 +26,11 @@ class Win32Memo final : public forms::Memo {
     Win32Memo& operator=(const Win32Memo&) = delete;
 
     [[nodiscard]] text::Gbk text() const override;
-    // Appends at the end, after a CR LF unless the memo is empty, and scrolls to it.
-    void addLine(const text::Gbk& line) override;
     void setLineLimit(int lines) override { limit_ = lines; }
     void clear() override;
     [[nodiscard]] int lineCount() const override;
     [[nodiscard]] text::Gbk line(int index) const override;
+    [[nodiscard]] bool highlighted(int index) const override;
     [[nodiscard]] int caretLine() const override;
     [[nodiscard]] bool enabled() const override;
     void setEnabled(bool enabled) override;
@@ -37,14 +39,22 @@ class Win32Memo final : public forms::Memo {
 
   protected:
     void applyText(const text::Gbk& text) override;
+    // Appends at the end, after a CR LF unless the memo is empty, and scrolls to it.
+    void appendLine(const text::Gbk& line, forms::LineMark mark) override;
 
   private:
     friend class MemoKeys;  // the subclass procedure
 
     void handleCommand(int code);
     void keyDown(int key) const;
+    // The text as positions count it: a rich edit ends a line with CR alone.
+    [[nodiscard]] std::wstring content() const;
+    void select(std::size_t start, std::size_t end) const;
+    void markSelection(forms::LineMark mark) const;
 
     HWND control_;
+    bool rich_;
+    wchar_t lineBreak_;
     int limit_ = 0;  // none
     bool sending_ = false;
     Dialog::Registration registration_;
