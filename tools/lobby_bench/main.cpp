@@ -1,17 +1,19 @@
 // Feeds a headless client a big lobby as received records and prints what each part cost:
 // 10,000 users and 2,000 rooms, then a burst of updates, moves and chat.
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "lobby/room_columns.h"
 #include "platform/fake/manual_event_loop.h"
 #include "platform/fake/scripted_socket.h"
 #include "protocol/codec.h"
 #include "protocol/message_kind.h"
 #include "text/literal.h"
+#include "tools/lobby_bench/bench_rooms.h"
 #include "ui/forms/headless/headless_client.h"
 
 namespace {
@@ -20,17 +22,13 @@ using namespace ardentis;
 using text::Gbk;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kUsers = 10000;
-constexpr int kRooms = 2000;
-constexpr int kBurst = 20000;
-constexpr int kUpdates = 6000;  // a minute of a hundred updates a second
+using bench::account;
+using bench::kRooms;
+using bench::kUpdates;
+using bench::roomNumber;
 
-Gbk account(int i) {
-    return Gbk("user" + std::to_string(i));
-}
-Gbk roomNumber(int i) {
-    return Gbk("room" + std::to_string(i));
-}
+constexpr int kUsers = 10000;
+constexpr int kBurst = 20000;
 
 protocol::LobbyMessage userUpdate(int i, const Gbk& location) {
     protocol::UserRecord user;
@@ -44,18 +42,8 @@ protocol::LobbyMessage userUpdate(int i, const Gbk& location) {
 }
 
 protocol::LobbyMessage roomUpdate(int i, int players) {
-    protocol::RoomRecord room;
-    room.host = account(i);
-    room.roomno = roomNumber(i);
-    room.comment = Gbk("a room");
-    room.map = Gbk("Comet Catcher");
-    room.status = Gbk("0");
-    room.modname = Gbk("Total Annihilation");
-    room.modcode = Gbk("TA");
-    room.maxplayers = 8;
-    room.players = static_cast<std::int8_t>(players);
     protocol::LobbyMessage message{};
-    protocol::EncodeRoom(room, message);
+    protocol::EncodeRoom(bench::room(i, players), message);
     message.setKind(protocol::command::kRoom, protocol::subcommand::kRoomUpdate);
     return message;
 }
@@ -137,26 +125,24 @@ int main() {
 
     // The user's order and filters on: each room update is timed alone, as the window thread
     // meets them (a hundred a second: each must end well before the next).
-    headless.main.lvrooms.clickColumn(5);  // 人数, then the other way
-    headless.main.lvrooms.clickColumn(5);
+    headless.main.lvrooms.clickColumn(lobby::room_columns::kPlayers);  // 人数, then the other way
+    headless.main.lvrooms.clickColumn(lobby::room_columns::kPlayers);
     headless.main.joinable.click();
-    headless.main.roomSearch.setText(Gbk("user1"));
+    headless.main.roomSearch.setText(Gbk(bench::kSearch));
     std::vector<double> micros;
     for (int i = 0; i < kUpdates; ++i) {
-        const auto record = roomUpdate((i * 7919) % kRooms, 1 + (i * 31) % 8).toBytes();
+        const auto record = roomUpdate(bench::updatedRoom(i), bench::updatedPlayers(i)).toBytes();
         const auto start = Clock::now();
         socket.feed(record);
         socket.raiseRead();
         micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
     }
-    std::ranges::sort(micros);
-    const auto at = [&](double share) {
-        return micros[static_cast<std::size_t>(share * static_cast<double>(micros.size() - 1))];
-    };
+    const bench::Figures figures = bench::figures(std::move(micros));
     std::printf(
-        "sorted by players, joinable only, search \"user1\": %d room updates, per update "
+        "sorted by players, joinable only, search \"%s\": %d room updates, per update "
         "p50 %.1f us, p99 %.1f us, max %.1f us; %d rooms shown\n",
-        kUpdates, at(0.5), at(0.99), micros.back(), headless.main.lvrooms.rowCount());
+        bench::kSearch, kUpdates, figures.p50, figures.p99, figures.max,
+        headless.main.lvrooms.rowCount());
     std::filesystem::remove(logFile);
     return 0;
 }
