@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <dlgs.h>
+#include <richedit.h>
 
 #include <algorithm>
 #include <array>
@@ -178,11 +179,18 @@ TEST_F(Win32Wrappers, TextsShowThroughTheWideApiStylesDoWhatTheUserSeesWrongIdsA
     EXPECT_EQ(runs, 1);
 }
 
-// The chat view is a rich edit: a selection copies as text, its lines broken by CR LF.
-TEST_F(Win32Wrappers, AChatViewCopiesItsSelectionAsText) {
+// The chat view is a rich edit: a selection copies as text, its lines broken by CR LF, and
+// stays while new lines come and the view follows them.
+TEST_F(Win32Wrappers, AChatViewKeepsTheUsersSelectionToCopyWhileFollowingItsNewestLine) {
+    c.view.setLineLimit(40);
+    c.view.addLine(g("系统消息"));
     c.view.addLine(g("张三>>你好 李四"), forms::LineMark::Highlight);
     c.view.addLine(g("李四>>hi"));
-    SendMessageW(c.view.handle(), EM_SETSEL, 4, 12);
+    SendMessageW(c.view.handle(), EM_SETSEL, 9, 17);
+    for (int i = 0; i < 38; ++i) {  // the first line goes
+        c.view.addLine(g("王五>>gg"));
+    }
+    EXPECT_GT(SendMessageW(c.view.handle(), EM_GETFIRSTVISIBLELINE, 0, 0), 0);
     SendMessageW(c.view.handle(), WM_COPY, 0, 0);
     ASSERT_NE(OpenClipboard(nullptr), FALSE);
     HANDLE data = GetClipboardData(CF_UNICODETEXT);
@@ -294,6 +302,13 @@ TEST_F(Win32Wrappers, ChildrenAndPagesShowAFontWithEveryGlyphAndANewDpiEnlargesI
     EXPECT_GT(std::abs(after.lfHeight), std::abs(before.lfHeight));
     EXPECT_EQ(fontOf(c.dialog.item(IDC_LABEL)), c.dialog.font());
     EXPECT_EQ(fontOf(page.item(IDC_PAGE_LABEL)), c.dialog.font());
+    c.view.addLine(g("张三>>你好"), forms::LineMark::Highlight);  // a rich edit's own format
+    SendMessageW(c.view.handle(), EM_SETSEL, 0, -1);
+    CHARFORMAT2W shown{};
+    shown.cbSize = sizeof shown;
+    SendMessageW(c.view.handle(), EM_GETCHARFORMAT, SCF_SELECTION,
+                 reinterpret_cast<LPARAM>(&shown));
+    EXPECT_EQ(std::wstring(shown.szFaceName), std::wstring(after.lfFaceName));
     RECT placed{};
     GetWindowRect(c.dialog.handle(), &placed);
     EXPECT_TRUE(placed.left == 40 && placed.bottom == 520) << "placed where it was told";

@@ -177,6 +177,10 @@ void Win32Memo::markSelection(forms::LineMark mark) const {
 
 void Win32Memo::appendLine(const text::Gbk& line, forms::LineMark mark) {
     const SendingScope scope(sending_);
+    DWORD keptStart = 0;
+    DWORD keptEnd = 0;
+    SendMessageW(control_, EM_GETSEL, reinterpret_cast<WPARAM>(&keptStart),
+                 reinterpret_cast<LPARAM>(&keptEnd));
     const std::size_t length = content().size();
     std::wstring added = withCrLf(platform::gbkToWideLossy(line.view()));
     if (length > 0) {
@@ -188,10 +192,10 @@ void Win32Memo::appendLine(const text::Gbk& line, forms::LineMark mark) {
     std::wstring all = content();
     select(length, all.size());
     markSelection(mark);
+    std::size_t cut = 0;
     if (limit_ > 0) {
         // Lines are counted by their breaks, not as the box wraps them.
         const auto lines = static_cast<int>(std::ranges::count(all, lineBreak_)) + 1;
-        std::size_t cut = 0;
         for (int dropped = 0; dropped < lines - limit_; ++dropped) {
             cut = all.find(lineBreak_, cut) + 1;
         }
@@ -201,8 +205,15 @@ void Win32Memo::appendLine(const text::Gbk& line, forms::LineMark mark) {
             all.erase(0, cut);
         }
     }
-    select(all.size(), all.size());
-    SendMessageW(control_, EM_SCROLLCARET, 0, 0);
+    if (keptStart != keptEnd && keptEnd > cut) {
+        // The user's selection stays to be copied (less what the bound dropped) while the
+        // view still follows the newest line.
+        select(std::max<std::size_t>(keptStart, cut) - cut, keptEnd - cut);
+        SendMessageW(control_, WM_VSCROLL, SB_BOTTOM, 0);
+    } else {
+        select(all.size(), all.size());
+        SendMessageW(control_, EM_SCROLLCARET, 0, 0);
+    }
 }
 
 void Win32Memo::clear() {
