@@ -107,7 +107,6 @@ Win32Memo::Win32Memo(Dialog& dialog, int controlId, MemoAccess access)
     }
     if (rich_) {
         SendMessageW(control_, EM_EXLIMITTEXT, 0, kRichTextLimit);
-        SendMessageW(control_, EM_SETEVENTMASK, 0, ENM_CHANGE);  // typing reports as in an edit
     } else {
         SendMessageW(control_, EM_SETLIMITTEXT, 0, 0);  // 0: as much as the system allows
     }

@@ -12,12 +12,13 @@ enum class MemoAccess : std::uint8_t { Editable, ReadOnly };
 
 // A multi-line EDIT or rich edit (ES_MULTILINE, or a constructor throws std::invalid_argument;
 // a chat input also needs ES_WANTRETURN, a view WS_VSCROLL and ES_AUTOVSCROLL). Lines are the
-// text's CR LF lines, not the wrapped rows on screen, so a long line reads back whole. Only a
-// rich edit ("RICHEDIT50W", registered by initCommonControls) shows highlighted lines, with a
-// background colour that highlighted() reads back from the character format.
-// Typing raises EN_CHANGE, which runs onChange. onKeyDown runs after the key's own effect:
-// for Enter after its WM_CHAR has put the line break in, so the line just ended is the one
-// above the caret; for other keys after their WM_KEYDOWN.
+// text's CR LF lines, not the wrapped rows on screen, so a long line reads back whole. A rich
+// edit serves as a read-only view (it reports no typing), and only a rich edit ("RICHEDIT50W",
+// registered by initCommonControls) shows highlighted lines, with a background colour that
+// highlighted() reads back from the character format. Typing into an EDIT raises EN_CHANGE, which
+// runs onChange. onKeyDown runs after the key's own effect: for Enter after its WM_CHAR has put the
+// line break in, so the line just ended is the one above the caret; for other keys after their
+// WM_KEYDOWN.
 class Win32Memo final : public forms::Memo {
   public:
     Win32Memo(Dialog& dialog, int controlId, MemoAccess access = MemoAccess::Editable);
@@ -39,7 +40,8 @@ class Win32Memo final : public forms::Memo {
 
   protected:
     void applyText(const text::Gbk& text) override;
-    // Appends at the end, after a CR LF unless the memo is empty, and scrolls to it.
+    // Appends at the end, after a CR LF unless the memo is empty, and scrolls to it; a
+    // selection the user made stays (less what the line limit drops), to be copied.
     void appendLine(const text::Gbk& line, forms::LineMark mark) override;
 
   private:
