@@ -1,11 +1,14 @@
 #include "ui/forms/record_dispatcher.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "protocol/message_kind.h"
 #include "text/literal.h"
+#include "ui/forms/chat_mention.h"
 #include "ui/forms/client.h"
 
 namespace ardentis::forms {
@@ -16,6 +19,13 @@ using text::Gbk;
 using text::zh;
 
 namespace sub = protocol::subcommand;
+using Event = Notifications::Event;
+
+constexpr int kMarkColumn = 2;  // the players list's ready mark
+
+bool has(const std::vector<Gbk>& players, const Gbk& account) {
+    return std::ranges::find(players, account) != players.end();
+}
 
 }  // namespace
 
@@ -46,6 +56,7 @@ void RecordDispatcher::DispatchRecord(const LobbyMessage& message) {
             break;
         case protocol::command::kLobbyChat:
             client_.FormMain.c.MemRecev.addLine(message.sparam1.text());
+            mentioned(message.sparam1.text());
             break;
         case protocol::command::kUser:
             if (message.signedSubcommand() == sub::kUserUpdate) {
@@ -94,9 +105,15 @@ void RecordDispatcher::dispatchRoomRecord(const LobbyMessage& message) {
             break;
         }
         case sub::kRoomEnter:
-        case sub::kRoomMember:
-            lobby.enterroom(message.sparam9.text(), base.DecodeUser(message));
+        case sub::kRoomMember: {
+            const std::vector<Gbk> before = roomPlayers();
+            const protocol::UserRecord user = base.DecodeUser(message);
+            lobby.enterroom(message.sparam9.text(), user);
+            if (!connection->roomContext.ended) {
+                playerCame(before, user.account.gbk());
+            }
             break;
+        }
         case sub::kRoomChat:
             if (inRoom(message.sparam2.text())) {
                 roomChat(message.sparam1.text());
@@ -109,9 +126,14 @@ void RecordDispatcher::dispatchRoomRecord(const LobbyMessage& message) {
             base.ShowInfo(zh<"房间">() + base.DecodeRoom(message).host.gbk() +
                           zh<"的房间人数已满,不能进入!">());
             break;
-        case sub::kRoomLeave:
+        case sub::kRoomLeave: {
+            const std::vector<Gbk> before = roomPlayers();
             lobby.playerleft(message.sparam1.text(), message.sparam2.text());
+            if (!connection->roomContext.ended) {
+                playerLeft(before, message.sparam2.text());
+            }
             break;
+        }
         case sub::kRoomOptions: {
             const protocol::RoomRecord room = base.DecodeRoom(message);
             if (myroom != nullptr && client_.currentUser.account.gbk() != room.host.gbk()) {
@@ -121,13 +143,18 @@ void RecordDispatcher::dispatchRoomRecord(const LobbyMessage& message) {
         }
         case sub::kPlayerState:
             if (inRoom(message.sparam1.text())) {
+                const bool wasReady = shownReady(message.sparam2.text());
                 myroom->setplayerstate(message.iparam1.get(), message.sparam2.text());
+                if (!connection->roomContext.ended) {
+                    playerReady(wasReady, message.sparam2.text());
+                }
             }
             break;
         case sub::kGameStart:
             if (inRoom(message.sparam1.text()) &&
                 myroom->info.host.gbk() != client_.currentUser.account.gbk()) {
                 client_.options.hostip = message.sparam2.text();
+                client_.notifications.tell(Event::GameStart, myroom->info.host.gbk());
                 client_.FormBattleroom.BitBtn2Click();
             }
             break;
@@ -138,6 +165,7 @@ void RecordDispatcher::dispatchRoomRecord(const LobbyMessage& message) {
 
 void RecordDispatcher::roomChat(const Gbk& line) {
     client_.FormBattleroom.c.MemRecev.addLine(line);
+    mentioned(line);
     if (line.startsWith(zh<"作战指挥室>>">()) && line.contains(zh<"开始进入战场">())) {
         client_.FormBattleroom.c.CheckBox1.setEnabled(false);
     }
@@ -168,6 +196,64 @@ void RecordDispatcher::roomChat(const Gbk& line) {
             sound.playToEnd(name);
         }
     });
+}
+
+}  // namespace ardentis::forms
+
+namespace ardentis::forms {
+
+void RecordDispatcher::mentioned(const Gbk& line) {
+    const protocol::UserRecord& user = client_.currentUser;
+    if (mentionsUser(line, user.account.gbk(), user.nickname.gbk())) {
+        client_.notifications.tell(Event::Mention, line);
+    }
+}
+
+std::vector<Gbk> RecordDispatcher::roomPlayers() const {
+    const auto connection = client_.connection();
+    std::vector<Gbk> players;
+    if (const room::tcroom* room = connection->lobby.myroom.get()) {
+        for (const protocol::UserRecord& player : room->playerlist) {
+            players.push_back(player.account.gbk());
+        }
+    }
+    if (!has(players, client_.currentUser.account.gbk())) {
+        players.clear();  // the user's own joining: the members it learns were there before
+    }
+    return players;
+}
+
+void RecordDispatcher::playerCame(const std::vector<Gbk>& before, const Gbk& account) {
+    const std::vector<Gbk> after = roomPlayers();
+    if (before.empty() || has(before, account) || !has(after, account)) {
+        return;
+    }
+    client_.notifications.tell(Event::PlayerCame, account);
+    const int seats = client_.connection()->lobby.myroom->info.maxplayers;
+    if (std::cmp_less(before.size(), seats) && std::cmp_greater_equal(after.size(), seats)) {
+        client_.notifications.tell(Event::RoomFull);
+    }
+}
+
+void RecordDispatcher::playerLeft(const std::vector<Gbk>& before, const Gbk& account) {
+    if (has(before, account) && !has(roomPlayers(), account) &&
+        account != client_.currentUser.account.gbk()) {
+        client_.notifications.tell(Event::PlayerLeft, account);
+    }
+}
+
+bool RecordDispatcher::shownReady(const Gbk& account) const {
+    const ListView& players = client_.FormBattleroom.c.lvRoom;
+    const auto row = players.findCaption(account);
+    return row && players.subItem(*row, kMarkColumn) == room::tcroom::stateMark(0);
+}
+
+void RecordDispatcher::playerReady(bool wasReady, const Gbk& account) {
+    // The host's start button is there once every player is ready.
+    if (!wasReady && shownReady(account) && client_.FormBattleroom.userIsHost() &&
+        client_.FormBattleroom.c.BitBtn2.enabled()) {
+        client_.notifications.tell(Event::AllReady);
+    }
 }
 
 }  // namespace ardentis::forms

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "protocol/lobby_message.h"
 #include "text/gbk.h"
 
@@ -20,6 +22,15 @@ class RecordDispatcher {
     void loginAccepted(const protocol::LobbyMessage& message);
     void dispatchRoomRecord(const protocol::LobbyMessage& message);
     void roomChat(const text::Gbk& line);
+
+    // What the user hears of while the client is behind other programs.
+    void mentioned(const text::Gbk& line);
+    // The players of the user's room while the user is among them, else none.
+    [[nodiscard]] std::vector<text::Gbk> roomPlayers() const;
+    void playerCame(const std::vector<text::Gbk>& before, const text::Gbk& account);
+    void playerLeft(const std::vector<text::Gbk>& before, const text::Gbk& account);
+    void playerReady(bool wasReady, const text::Gbk& account);
+    [[nodiscard]] bool shownReady(const text::Gbk& account) const;
 
     Client& client_;  // borrowed; owns this dispatcher
 };
