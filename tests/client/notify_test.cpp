@@ -22,7 +22,8 @@ enum class Happening : std::uint8_t {
     JoinerAllReady,
     Started,
     LobbyMention,
-    RoomMention
+    RoomMention,
+    OwnJoin
 };
 
 // A headless user who stepped away; `choose` ticks one kind on the options page.
@@ -67,30 +68,42 @@ TEST_P(NotifyEach, OnlyBehindAndOnlyWhenChosenOneBalloonFlashAndSound) {
         {&o.gameStart, Gbk("bob") + zh<" 开始了游戏">()},
         {&o.mention, zh<"聊天中有人提到了你：">() + Gbk("bob>>hi ALICE")},
         {&o.mention, zh<"聊天中有人提到了你：">() + Gbk("bob>>alice-nick, map?")},
+        {&o.comeAndGo, Gbk()},  // those already in a room the user enters are no news
     };
     const auto& [box, text] = kinds[static_cast<int>(happening)];
     choose(box, on);
     const bool joiner = happening == Happening::JoinerAllReady || happening == Happening::Started ||
-                        happening == Happening::RoomMention;
+                        happening == Happening::RoomMention || happening == Happening::OwnJoin;
     if (happening == Happening::Full) {
-        battle_.Trackplayers.setPosition(4);
+        battle_.Trackplayers.setPosition(5);
+    }
+    if (happening == Happening::OwnJoin) {
+        away(behind);
     }
     const RoomRecord room = joiner ? joinRoom(openRoom(Gbk("bob")), {Gbk("carol")})
                                    : hostRoom({Gbk("bob"), Gbk("carol")});
     away(behind);
     switch (happening) {
         case Happening::Came:
-        case Happening::Full:
+            receive(memberRecord(room.roomno, Gbk("bob"), sub::kRoomEnter));  // already in
             receive(memberRecord(room.roomno, Gbk("dave"), sub::kRoomEnter));
             break;
+        case Happening::Full:
+            receive(memberRecord(room.roomno, Gbk("dave"), sub::kRoomEnter));  // a seat left
+            receive(memberRecord(room.roomno, Gbk("erin"), sub::kRoomEnter));
+            break;
         case Happening::Left:
+            receive(roomMessage(sub::kRoomLeave, room.roomno, Gbk("zed")));  // never in
             receive(roomMessage(sub::kRoomLeave, room.roomno, Gbk("bob")));
             break;
         case Happening::AllReady:
         case Happening::JoinerAllReady:
-            stateOf(room, "carol", 1);  // not ready: no word
             stateOf(room, "alice", 0);
-            stateOf(room, "carol", 0);
+            stateOf(room, "bob", 1);
+            stateOf(room, "carol", 1);
+            stateOf(room, "carol", 0);  // bob still waits: no word
+            stateOf(room, "bob", 0);
+            stateOf(room, "bob", 0);  // no news
             break;
         case Happening::Started:
             receive(roomMessage(sub::kGameStart, room.roomno, Gbk("10.140.3.9")));
@@ -100,7 +113,8 @@ TEST_P(NotifyEach, OnlyBehindAndOnlyWhenChosenOneBalloonFlashAndSound) {
             line.setKind(protocol::command::kLobbyChat, sub::kLobbyChat);
             line.sparam1.set(Gbk("bob>>hi ALICE"));
             receive(line);
-            receive(line);  // within the quiet spell: held back
+            line.sparam1.set(Gbk("bob>>hi all"));
+            receive(line);
             break;
         }
         case Happening::RoomMention:
@@ -108,7 +122,10 @@ TEST_P(NotifyEach, OnlyBehindAndOnlyWhenChosenOneBalloonFlashAndSound) {
                 roomMessage(sub::kRoomChat, Gbk("bob>>alice-nick, map?"), room.roomno, Gbk("bob")));
             receive(roomMessage(sub::kRoomChat, Gbk("bob>>ok"), room.roomno, Gbk("bob")));
             break;
+        case Happening::OwnJoin:
+            break;
     }
+    loop_.advance(std::chrono::milliseconds(Notifications::kQuietMs));
     const bool said = behind && on && !text.empty();
     client_.workers.waitAll();
     EXPECT_EQ(balloons(), said ? told(text) : Balloons{});
@@ -122,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Combine(::testing::Values(Happening::Came, Happening::Left, Happening::Full,
                                          Happening::AllReady, Happening::JoinerAllReady,
                                          Happening::Started, Happening::LobbyMention,
-                                         Happening::RoomMention),
+                                         Happening::RoomMention, Happening::OwnJoin),
                        ::testing::Bool(), ::testing::Bool()));
 
 // Ten players in a burst: one balloon at once, one for the rest after the quiet spell, and

@@ -230,7 +230,7 @@ void RecordDispatcher::playerCame(const std::vector<Gbk>& before, const Gbk& acc
     }
     client_.notifications.tell(Event::PlayerCame, account);
     const int seats = client_.connection()->lobby.myroom->info.maxplayers;
-    if (std::cmp_less(before.size(), seats) && std::cmp_greater_equal(after.size(), seats)) {
+    if (std::cmp_equal(after.size(), seats)) {  // the last seat taken
         client_.notifications.tell(Event::RoomFull);
     }
 }
@@ -249,9 +249,17 @@ bool RecordDispatcher::shownReady(const Gbk& account) const {
 }
 
 void RecordDispatcher::playerReady(bool wasReady, const Gbk& account) {
-    // The host's start button is there once every player is ready.
-    if (!wasReady && shownReady(account) && client_.FormBattleroom.userIsHost() &&
-        client_.FormBattleroom.c.BitBtn2.enabled()) {
+    if (wasReady || !shownReady(account) || !client_.FormBattleroom.userIsHost()) {
+        return;
+    }
+    // Every player, at least two of them, as the host's start button asks.
+    const ListView& players = client_.FormBattleroom.c.lvRoom;
+    for (int row = 0; row < players.rowCount(); ++row) {
+        if (!shownReady(players.caption(row))) {
+            return;
+        }
+    }
+    if (players.rowCount() >= 2) {
         client_.notifications.tell(Event::AllReady);
     }
 }
