@@ -94,38 +94,13 @@ OptionsWindow::OptionsWindow(HWND owner)
 }
 
 forms::OptionsControls OptionsWindow::controls() {
-    return forms::OptionsControls{window,
-                                  TabSheet2,
-                                  TabSheet1,
-                                  TabSheet3,
-                                  TabSheet4,
-                                  TabSheet5,
-                                  pwd1,
-                                  pwd2,
-                                  pwd3,
-                                  nick,
-                                  usr,
-                                  pwd,
-                                  cbauto,
-                                  host,
-                                  port,
-                                  BitBtn4,
-                                  TADir,
-                                  BitBtn3,
-                                  SPCDir,
-                                  bitbtnspcdir,
-                                  checkfile,
-                                  rgvnntype,
-                                  BitBtn1,
-                                  BitBtn2,
-                                  tls,
-                                  tlsport,
-                                  adapters,
-                                  vnnaddr,
-                                  vnndetect,
-                                  vnnfound,
-                                  forms::NotifyControls{notifyPage, comeAndGo, roomFull, allReady,
-                                                        gameStart, mention, sound, tray}};
+    const forms::NotifyControls notify{notifyPage, comeAndGo, roomFull, allReady,
+                                       gameStart,  mention,   sound,    tray};
+    return forms::OptionsControls{
+        window, TabSheet2, TabSheet1, TabSheet3,    TabSheet4, TabSheet5, pwd1,    pwd2,
+        pwd3,   nick,      usr,       pwd,          cbauto,    host,      port,    BitBtn4,
+        TADir,  BitBtn3,   SPCDir,    bitbtnspcdir, checkfile, rgvnntype, BitBtn1, BitBtn2,
+        tls,    tlsport,   adapters,  vnnaddr,      vnndetect, vnnfound,  notify};
 }
 
 }  // namespace ardentis::app

@@ -92,38 +92,13 @@ MemoryOptionsWindow::MemoryOptionsWindow()
       tray(zh<"最小化到托盘">()) {}
 
 OptionsControls MemoryOptionsWindow::controls() {
+    const NotifyControls notify{notifyPage, comeAndGo, roomFull, allReady,
+                                gameStart,  mention,   sound,    tray};
     return OptionsControls{
-        window,
-        TabSheet2,
-        TabSheet1,
-        TabSheet3,
-        TabSheet4,
-        TabSheet5,
-        pwd1,
-        pwd2,
-        pwd3,
-        nick,
-        usr,
-        pwd,
-        cbauto,
-        host,
-        port,
-        BitBtn4,
-        TADir,
-        BitBtn3,
-        SPCDir,
-        bitbtnspcdir,
-        checkfile,
-        rgvnntype,
-        BitBtn1,
-        BitBtn2,
-        tls,
-        tlsport,
-        adapters,
-        vnnaddr,
-        vnndetect,
-        vnnfound,
-        NotifyControls{notifyPage, comeAndGo, roomFull, allReady, gameStart, mention, sound, tray}};
+        window, TabSheet2, TabSheet1, TabSheet3,    TabSheet4, TabSheet5, pwd1,    pwd2,
+        pwd3,   nick,      usr,       pwd,          cbauto,    host,      port,    BitBtn4,
+        TADir,  BitBtn3,   SPCDir,    bitbtnspcdir, checkfile, rgvnntype, BitBtn1, BitBtn2,
+        tls,    tlsport,   adapters,  vnnaddr,      vnndetect, vnnfound,  notify};
 }
 
 }  // namespace ardentis::forms
