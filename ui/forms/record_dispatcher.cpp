@@ -198,10 +198,6 @@ void RecordDispatcher::roomChat(const Gbk& line) {
     });
 }
 
-}  // namespace ardentis::forms
-
-namespace ardentis::forms {
-
 void RecordDispatcher::mentioned(const Gbk& line) {
     const protocol::UserRecord& user = client_.currentUser;
     if (mentionsUser(line, user.account.gbk(), user.nickname.gbk())) {
