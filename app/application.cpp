@@ -3,6 +3,7 @@
 #include "app/application.h"
 
 #include "app/desktop.h"
+#include "app/resource.h"
 #include "platform/file_append.h"
 #include "ui/win32/handler_failure.h"
 
@@ -23,6 +24,7 @@ forms::Services servicesOf(Application& app, std::span<const std::wstring> argum
         .clock = app.clock,
         .infoBox = app.infoBox,
         .sound = app.sound,
+        .desktop = app.desktop,
         .inputpassword = app.inputpassword,
         .openFile = app.openFile,
         .log = app.log,
@@ -49,6 +51,7 @@ Application::Application(std::span<const std::wstring> arguments)
       battleroom(main.dialog.handle()),
       options(main.dialog.handle()),
       splash(main.dialog.handle()),
+      desktop(main.dialog.handle(), battleroom.dialog.handle(), IDI_ARDENTIS),
       client(servicesOf(*this, arguments), main.controls(), login.controls(), battleroom.controls(),
              options.controls(), splash.controls()) {
     // Closing the lobby window ends the program once the window's own close has run.

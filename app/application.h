@@ -22,6 +22,7 @@
 #include "protocol/channel_flags.h"
 #include "protocol/traffic_log.h"
 #include "ui/forms/client.h"
+#include "ui/win32/win32_desktop_notifier.h"
 #include "ui/win32/win32_info_box.h"
 #include "ui/win32/win32_open_file_dialog.h"
 #include "ui/win32/win32_password_prompt.h"
@@ -74,6 +75,8 @@ class Application {
     win32::Win32InfoBox infoBox;
     win32::Win32PasswordPrompt inputpassword;
     win32::Win32OpenFileDialog openFile;
+    // The taskbar and tray for the lobby and room windows: made after them, gone before them.
+    win32::Win32DesktopNotifier desktop;
 
     forms::Client client;
 };

@@ -38,6 +38,7 @@ OptionsWindow::OptionsWindow(HWND owner)
       networkDialog(IDD_OPT_NETWORK, dialog),
       gameDialog(IDD_OPT_GAME, dialog),
       vnnDialog(IDD_OPT_VNN, dialog),
+      notifyDialog(IDD_OPT_NOTIFY, dialog),
       window(dialog),
       PageControl1(dialog, IDC_OPT_PAGECONTROL1),
       TabSheet2(PageControl1, accountDialog, 0, zh<"帐号">(), false),
@@ -69,7 +70,15 @@ OptionsWindow::OptionsWindow(HWND owner)
       adapters(vnnDialog, IDC_OPT_ADAPTERS, adapterColumns()),
       vnnaddr(vnnDialog, IDC_OPT_VNNADDR),
       vnndetect(vnnDialog, IDC_OPT_VNNDETECT),
-      vnnfound(vnnDialog, IDC_OPT_VNNFOUND) {
+      vnnfound(vnnDialog, IDC_OPT_VNNFOUND),
+      notifyPage(PageControl1, notifyDialog, 5, zh<"提醒">()),
+      comeAndGo(notifyDialog, IDC_OPT_COMEANDGO),
+      roomFull(notifyDialog, IDC_OPT_ROOMFULL),
+      allReady(notifyDialog, IDC_OPT_ALLREADY),
+      gameStart(notifyDialog, IDC_OPT_GAMESTART),
+      mention(notifyDialog, IDC_OPT_MENTION),
+      sound(notifyDialog, IDC_OPT_SOUND),
+      tray(notifyDialog, IDC_OPT_TRAY) {
     const HWND self = dialog.handle();
     // Taller than the first layout, so that the adapter list fits under the choice.
     setClientSize(self, 319, 334);
@@ -77,7 +86,7 @@ OptionsWindow::OptionsWindow(HWND owner)
     // The account page's tab is not there yet; the row of the other four gives the area.
     layPagesOver(PageControl1.handle(),
                  {accountDialog.handle(), loginDialog.handle(), networkDialog.handle(),
-                  gameDialog.handle(), vnnDialog.handle()});
+                  gameDialog.handle(), vnnDialog.handle(), notifyDialog.handle()});
     TabSheet5.activate();
     noteFont_ = smallerFont(dialog.font(), 11, win32::windowDpi(self));
     SendMessageW(vnnDialog.item(IDC_OPT_MEMO1), WM_SETFONT,
@@ -85,11 +94,13 @@ OptionsWindow::OptionsWindow(HWND owner)
 }
 
 forms::OptionsControls OptionsWindow::controls() {
-    return forms::OptionsControls{window, TabSheet2,    TabSheet1, TabSheet3, TabSheet4, TabSheet5,
-                                  pwd1,   pwd2,         pwd3,      nick,      usr,       pwd,
-                                  cbauto, host,         port,      BitBtn4,   TADir,     BitBtn3,
-                                  SPCDir, bitbtnspcdir, checkfile, rgvnntype, BitBtn1,   BitBtn2,
-                                  tls,    tlsport,      adapters,  vnnaddr,   vnndetect, vnnfound};
+    const forms::NotifyControls notify{notifyPage, comeAndGo, roomFull, allReady,
+                                       gameStart,  mention,   sound,    tray};
+    return forms::OptionsControls{
+        window, TabSheet2, TabSheet1, TabSheet3,    TabSheet4, TabSheet5, pwd1,    pwd2,
+        pwd3,   nick,      usr,       pwd,          cbauto,    host,      port,    BitBtn4,
+        TADir,  BitBtn3,   SPCDir,    bitbtnspcdir, checkfile, rgvnntype, BitBtn1, BitBtn2,
+        tls,    tlsport,   adapters,  vnnaddr,      vnndetect, vnnfound,  notify};
 }
 
 }  // namespace ardentis::app

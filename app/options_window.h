@@ -15,7 +15,7 @@
 
 namespace ardentis::app {
 
-// The options window (TFormOptions) on its dialog resources: five pages of settings with
+// The options window (TFormOptions) on its dialog resources: six pages of settings with
 // flat button tabs, OK and Cancel. Always on top, made hidden and centred on the lobby
 // window; the account page is there only while the user is logged in.
 class OptionsWindow {
@@ -35,6 +35,7 @@ class OptionsWindow {
     win32::Dialog networkDialog;  // TabSheet3, 网络
     win32::Dialog gameDialog;     // TabSheet4, 游戏
     win32::Dialog vnnDialog;      // TabSheet5, 虚拟网络
+    win32::Dialog notifyDialog;   // 提醒
     win32::Win32Window window;
     win32::Win32TabControl PageControl1;
     win32::Win32Page TabSheet2;
@@ -66,6 +67,14 @@ class OptionsWindow {
     win32::Win32DropDown vnnaddr;
     win32::Win32Button vnndetect;
     win32::Win32Label vnnfound;
+    win32::Win32Page notifyPage;
+    win32::Win32CheckBox comeAndGo;
+    win32::Win32CheckBox roomFull;
+    win32::Win32CheckBox allReady;
+    win32::Win32CheckBox gameStart;
+    win32::Win32CheckBox mention;
+    win32::Win32CheckBox sound;
+    win32::Win32CheckBox tray;
 };
 
 }  // namespace ardentis::app

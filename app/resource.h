@@ -24,6 +24,7 @@
 #define IDD_OPT_NETWORK 430
 #define IDD_OPT_GAME 440
 #define IDD_OPT_VNN 450
+#define IDD_OPT_NOTIFY 460
 #define IDD_SPLASH 500
 
 // Lobby window (TFormMain).
@@ -143,6 +144,15 @@
 #define IDC_OPT_VNNDETECT 1462
 #define IDC_OPT_VNNFOUND 1463
 #define IDC_OPT_ADAPTERS 1464
+// Page 提醒.
+#define IDC_OPT_NOTIFYLABEL 1470
+#define IDC_OPT_COMEANDGO 1471
+#define IDC_OPT_ROOMFULL 1472
+#define IDC_OPT_ALLREADY 1473
+#define IDC_OPT_GAMESTART 1474
+#define IDC_OPT_MENTION 1475
+#define IDC_OPT_SOUND 1476
+#define IDC_OPT_TRAY 1477
 
 // Splash window (TFormslpash).
 #define IDC_SPLASH_IMAGE1 1501

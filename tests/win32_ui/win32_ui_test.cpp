@@ -9,6 +9,7 @@
 #include <commdlg.h>
 #include <dlgs.h>
 #include <richedit.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <array>
@@ -29,6 +30,7 @@
 #include "ui/win32/handler_failure.h"
 #include "ui/win32/win32_button.h"
 #include "ui/win32/win32_check_box.h"
+#include "ui/win32/win32_desktop_notifier.h"
 #include "ui/win32/win32_drop_down.h"
 #include "ui/win32/win32_edit.h"
 #include "ui/win32/win32_info_box.h"
@@ -426,6 +428,58 @@ TEST(Win32Boxes, TheSystemBoxesShowOurTextsAndGiveBackWhatTheUserChose) {
     EXPECT_EQ(choosing.shown, L"TA执行文件");
     EXPECT_EQ(chosen, platform::wideToGbk(path).value());
     DestroyWindow(dialog);
+}
+
+}  // namespace
+}  // namespace ardentis::testing
+
+namespace ardentis::testing {
+namespace {
+
+// The tray icon comes and goes and takes a balloon, the flash is asked for, the window the
+// user activated last is the one flashed, and while chosen a minimise hides both windows to
+// the icon until it is clicked.
+TEST(Win32DesktopNotifier, TheTrayIconComesAndGoesAndAMinimiseHidesBothWindowsToIt) {
+    initCommonControls();
+    Dialog lobby(IDD_CONTROLS);
+    Dialog room(IDD_CONTROLS);
+    const auto shown = [&] {
+        return std::array{IsWindowVisible(lobby.handle()) != FALSE,
+                          IsWindowVisible(room.handle()) != FALSE};
+    };
+    Win32DesktopNotifier desktop(lobby.handle(), room.handle(), 1);
+    // Whether the shell holds the notifier's icon: only a known icon can be changed.
+    const auto iconKnown = [&desktop] {
+        NOTIFYICONDATAW data{};
+        data.cbSize = sizeof(data);
+        data.hWnd = desktop.trayWindow();
+        data.uID = 1;
+        data.uFlags = NIF_TIP;
+        return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+    };
+    ShowWindow(lobby.handle(), SW_SHOW);
+    ShowWindow(room.handle(), SW_SHOW);
+    SetForegroundWindow(room.handle());
+    runPending();
+    EXPECT_TRUE(desktop.inFront());
+    EXPECT_EQ(desktop.lastUsed(), room.handle());
+    EXPECT_FALSE(iconKnown());
+    ASSERT_TRUE(desktop.showTrayIcon(true));
+    EXPECT_TRUE(iconKnown());
+    EXPECT_TRUE(desktop.balloon(g("Ardentis"), g("bob 进入了房间")));
+    desktop.flash();
+
+    desktop.minimiseToTray(true);
+    SendMessageW(room.handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_EQ(shown(), (std::array{false, false}));
+    SendMessageW(desktop.trayWindow(), Win32DesktopNotifier::kTrayMessage, 1, WM_LBUTTONUP);
+    EXPECT_EQ(shown(), (std::array{true, true}));
+    desktop.minimiseToTray(false);
+    SendMessageW(room.handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_EQ(shown(), (std::array{true, true}));
+    EXPECT_NE(IsIconic(room.handle()), FALSE);
+    EXPECT_TRUE(desktop.showTrayIcon(false));
+    EXPECT_FALSE(iconKnown());
 }
 
 }  // namespace

@@ -25,7 +25,12 @@ Client::Client(Services services_, MainControls main, LoginControls login,
       FormBattleroom(*this, battleroom),
       FormOptions(*this, options_),
       dispatcher(*this),
-      splashControls(splash) {}
+      splashControls(splash),
+      notifications(services.desktop, services.loop, [this] {
+          platform::SoundPlayer& sound = services.sound;
+          // Without a thread to spare the notice goes without its sound.
+          (void)workers.start([&sound] { sound.playToEnd("BB"); });
+      }) {}
 
 Client::~Client() {
     // Workers may still be sending through the connection; let them end first.
@@ -52,6 +57,7 @@ void Client::start() {
     FormMain.FormCreate();
     FormBattleroom.FormCreate();
     FormOptions.FormCreate();
+    notifications.start();
 }
 
 }  // namespace ardentis::forms

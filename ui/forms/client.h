@@ -14,6 +14,7 @@
 #include "ui/forms/login_controls.h"
 #include "ui/forms/login_form.h"
 #include "ui/forms/main_controls.h"
+#include "ui/forms/notifications.h"
 #include "ui/forms/options_controls.h"
 #include "ui/forms/options_form.h"
 #include "ui/forms/record_dispatcher.h"
@@ -65,6 +66,7 @@ class Client {
     std::unique_ptr<forms::TFormslpash>
         Formslpash;  // from the lobby window's creation to its timer
     TClientDataThread workers;
+    Notifications notifications;
 
   private:
     std::shared_ptr<Connection> connection_;

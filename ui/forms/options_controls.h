@@ -9,6 +9,7 @@
 #include "controls/page.h"
 #include "controls/radio_group.h"
 #include "controls/window.h"
+#include "ui/forms/notify_controls.h"
 
 namespace ardentis::forms {
 
@@ -40,10 +41,11 @@ struct OptionsControls {
     Button& BitBtn2;  // 取消
     CheckBox& tls;    // 加密连接
     Edit& tlsport;
-    ListView& adapters;  // every adapter of the machine, the one in use marked
-    DropDown& vnnaddr;   // the address used with "其他"
-    Button& vnndetect;   // 自动检测
-    Label& vnnfound;     // what 自动检测 found
+    ListView& adapters;     // every adapter of the machine, the one in use marked
+    DropDown& vnnaddr;      // the address used with "其他"
+    Button& vnndetect;      // 自动检测
+    Label& vnnfound;        // what 自动检测 found
+    NotifyControls notify;  // 提醒
 };
 
 }  // namespace ardentis::forms

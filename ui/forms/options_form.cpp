@@ -35,6 +35,22 @@ Gbk directoryOf(const Gbk& fileName) {
     return Gbk(bytes.substr(0, end));
 }
 
+void showNotifyChoices(const NotifyControls& c, const NotifyChoices& choices) {
+    c.comeAndGo.setChecked(choices.comeAndGo);
+    c.roomFull.setChecked(choices.roomFull);
+    c.allReady.setChecked(choices.allReady);
+    c.gameStart.setChecked(choices.gameStart);
+    c.mention.setChecked(choices.mention);
+    c.sound.setChecked(choices.sound);
+    c.tray.setChecked(choices.tray);
+}
+
+NotifyChoices notifyChoicesShown(const NotifyControls& c) {
+    return NotifyChoices{c.comeAndGo.checked(), c.roomFull.checked(), c.allReady.checked(),
+                         c.gameStart.checked(), c.mention.checked(),  c.sound.checked(),
+                         c.tray.checked()};
+}
+
 }  // namespace
 
 TFormOptions::TFormOptions(Client& client, OptionsControls controls)
@@ -59,6 +75,8 @@ TFormOptions::TFormOptions(Client& client, OptionsControls controls)
 
 void TFormOptions::FormCreate() {
     c.TabSheet5.activate();
+    client_.notifications.setChoices(loadNotifyChoices(client_.services.registry));
+    showNotifyChoices(c.notify, client_.notifications.choices());
     auto key = client_.services.registry.openKey(platform::RegistryHive::CurrentUser,
                                                  settings::kOptionsSection);
     if (!key) {
@@ -105,7 +123,10 @@ void TFormOptions::BitBtn1Click() {
     options.tls = Gbk(c.tls.checked() ? "1" : "0");
     options.tlsport = c.tlsport.text();
     options.vnnaddr = c.vnnaddr.text();
-    if (!client_.store.saveOptions(options)) {
+    client_.notifications.setChoices(notifyChoicesShown(c.notify));
+    const bool notifySaved =
+        saveNotifyChoices(client_.services.registry, client_.notifications.choices());
+    if (!client_.store.saveOptions(options) || !notifySaved) {
         base.ShowInfo(zh<"不能保存设置。">());
     }
     client_.FormMain.showVnnStatus();
@@ -113,6 +134,7 @@ void TFormOptions::BitBtn1Click() {
 }
 
 void TFormOptions::BitBtn2Click() {
+    showNotifyChoices(c.notify, client_.notifications.choices());
     c.window.hide();
 }
 

@@ -1,7 +1,9 @@
 #include "ui/forms/record_dispatcher.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "protocol/message_kind.h"
@@ -17,12 +19,12 @@ using text::Gbk;
 using text::zh;
 
 namespace sub = protocol::subcommand;
+using Event = Notifications::Event;
 
-// A chat line that names the user stands out in the lobby's and the room's chat.
-LineMark markFor(const Client& client, const Gbk& line) {
-    return mentionsUser(line, client.currentUser.account.gbk(), client.currentUser.nickname.gbk())
-               ? LineMark::Highlight
-               : LineMark::Plain;
+constexpr int kMarkColumn = 2;  // the players list's ready mark
+
+bool has(const std::vector<Gbk>& players, const Gbk& account) {
+    return std::ranges::find(players, account) != players.end();
 }
 
 }  // namespace
@@ -53,8 +55,7 @@ void RecordDispatcher::DispatchRecord(const LobbyMessage& message) {
             }
             break;
         case protocol::command::kLobbyChat:
-            client_.FormMain.c.MemRecev.addLine(message.sparam1.text(),
-                                                markFor(client_, message.sparam1.text()));
+            chatLine(client_.FormMain.c.MemRecev, message.sparam1.text());
             break;
         case protocol::command::kUser:
             if (message.signedSubcommand() == sub::kUserUpdate) {
@@ -103,9 +104,15 @@ void RecordDispatcher::dispatchRoomRecord(const LobbyMessage& message) {
             break;
         }
         case sub::kRoomEnter:
-        case sub::kRoomMember:
-            lobby.enterroom(message.sparam9.text(), base.DecodeUser(message));
+        case sub::kRoomMember: {
+            const std::vector<Gbk> before = roomPlayers();
+            const protocol::UserRecord user = base.DecodeUser(message);
+            lobby.enterroom(message.sparam9.text(), user);
+            if (!connection->roomContext.ended) {
+                playerCame(before, user.account.gbk());
+            }
             break;
+        }
         case sub::kRoomChat:
             if (inRoom(message.sparam2.text())) {
                 roomChat(message.sparam1.text());
@@ -118,9 +125,14 @@ void RecordDispatcher::dispatchRoomRecord(const LobbyMessage& message) {
             base.ShowInfo(zh<"房间">() + base.DecodeRoom(message).host.gbk() +
                           zh<"的房间人数已满,不能进入!">());
             break;
-        case sub::kRoomLeave:
+        case sub::kRoomLeave: {
+            const std::vector<Gbk> before = roomPlayers();
             lobby.playerleft(message.sparam1.text(), message.sparam2.text());
+            if (!connection->roomContext.ended) {
+                playerLeft(before, message.sparam2.text());
+            }
             break;
+        }
         case sub::kRoomOptions: {
             const protocol::RoomRecord room = base.DecodeRoom(message);
             if (myroom != nullptr && client_.currentUser.account.gbk() != room.host.gbk()) {
@@ -130,13 +142,18 @@ void RecordDispatcher::dispatchRoomRecord(const LobbyMessage& message) {
         }
         case sub::kPlayerState:
             if (inRoom(message.sparam1.text())) {
+                const bool wasReady = shownReady(message.sparam2.text());
                 myroom->setplayerstate(message.iparam1.get(), message.sparam2.text());
+                if (!connection->roomContext.ended) {
+                    playerReady(wasReady, message.sparam2.text());
+                }
             }
             break;
         case sub::kGameStart:
             if (inRoom(message.sparam1.text()) &&
                 myroom->info.host.gbk() != client_.currentUser.account.gbk()) {
                 client_.options.hostip = message.sparam2.text();
+                client_.notifications.tell(Event::GameStart, myroom->info.host.gbk());
                 client_.FormBattleroom.BitBtn2Click();
             }
             break;
@@ -146,7 +163,7 @@ void RecordDispatcher::dispatchRoomRecord(const LobbyMessage& message) {
 }
 
 void RecordDispatcher::roomChat(const Gbk& line) {
-    client_.FormBattleroom.c.MemRecev.addLine(line, markFor(client_, line));
+    chatLine(client_.FormBattleroom.c.MemRecev, line);
     if (line.startsWith(zh<"作战指挥室>>">()) && line.contains(zh<"开始进入战场">())) {
         client_.FormBattleroom.c.CheckBox1.setEnabled(false);
     }
@@ -177,6 +194,72 @@ void RecordDispatcher::roomChat(const Gbk& line) {
             sound.playToEnd(name);
         }
     });
+}
+
+void RecordDispatcher::chatLine(Memo& view, const Gbk& line) {
+    const protocol::UserRecord& user = client_.currentUser;
+    // A line that names the user stands out in the chat and is told while the client is behind.
+    if (mentionsUser(line, user.account.gbk(), user.nickname.gbk())) {
+        view.addLine(line, LineMark::Highlight);
+        client_.notifications.tell(Event::Mention, line);
+    } else {
+        view.addLine(line);
+    }
+}
+
+std::vector<Gbk> RecordDispatcher::roomPlayers() const {
+    const auto connection = client_.connection();
+    std::vector<Gbk> players;
+    if (const room::tcroom* room = connection->lobby.myroom.get()) {
+        for (const protocol::UserRecord& player : room->playerlist) {
+            players.push_back(player.account.gbk());
+        }
+    }
+    if (!has(players, client_.currentUser.account.gbk())) {
+        players.clear();  // the user's own joining: the members it learns were there before
+    }
+    return players;
+}
+
+void RecordDispatcher::playerCame(const std::vector<Gbk>& before, const Gbk& account) {
+    const std::vector<Gbk> after = roomPlayers();
+    if (before.empty() || has(before, account) || !has(after, account)) {
+        return;
+    }
+    client_.notifications.tell(Event::PlayerCame, account);
+    const int seats = client_.connection()->lobby.myroom->info.maxplayers;
+    if (std::cmp_equal(after.size(), seats)) {  // the last seat taken
+        client_.notifications.tell(Event::RoomFull);
+    }
+}
+
+void RecordDispatcher::playerLeft(const std::vector<Gbk>& before, const Gbk& account) {
+    if (has(before, account) && !has(roomPlayers(), account) &&
+        account != client_.currentUser.account.gbk()) {
+        client_.notifications.tell(Event::PlayerLeft, account);
+    }
+}
+
+bool RecordDispatcher::shownReady(const Gbk& account) const {
+    const ListView& players = client_.FormBattleroom.c.lvRoom;
+    const auto row = players.findCaption(account);
+    return row && players.subItem(*row, kMarkColumn) == room::tcroom::stateMark(0);
+}
+
+void RecordDispatcher::playerReady(bool wasReady, const Gbk& account) {
+    if (wasReady || !shownReady(account) || !client_.FormBattleroom.userIsHost()) {
+        return;
+    }
+    // Every player, at least two of them, as the host's start button asks.
+    const ListView& players = client_.FormBattleroom.c.lvRoom;
+    for (int row = 0; row < players.rowCount(); ++row) {
+        if (!shownReady(players.caption(row))) {
+            return;
+        }
+    }
+    if (players.rowCount() >= 2) {
+        client_.notifications.tell(Event::AllReady);
+    }
 }
 
 }  // namespace ardentis::forms

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <vector>
+
+#include "controls/memo.h"
 #include "protocol/lobby_message.h"
 #include "text/gbk.h"
 
@@ -20,6 +23,17 @@ class RecordDispatcher {
     void loginAccepted(const protocol::LobbyMessage& message);
     void dispatchRoomRecord(const protocol::LobbyMessage& message);
     void roomChat(const text::Gbk& line);
+
+    // Adds a chat line to its view; one naming the user stands out and is told of.
+    void chatLine(Memo& view, const text::Gbk& line);
+
+    // What the user hears of while the client is behind other programs.
+    // The players of the user's room while the user is among them, else none.
+    [[nodiscard]] std::vector<text::Gbk> roomPlayers() const;
+    void playerCame(const std::vector<text::Gbk>& before, const text::Gbk& account);
+    void playerLeft(const std::vector<text::Gbk>& before, const text::Gbk& account);
+    void playerReady(bool wasReady, const text::Gbk& account);
+    [[nodiscard]] bool shownReady(const text::Gbk& account) const;
 
     Client& client_;  // borrowed; owns this dispatcher
 };

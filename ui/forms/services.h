@@ -7,6 +7,7 @@
 #include "controls/password_prompt.h"
 #include "platform/client_socket.h"
 #include "platform/clock.h"
+#include "platform/desktop_notifier.h"
 #include "platform/event_loop.h"
 #include "platform/file_system.h"
 #include "platform/game_windows.h"
@@ -41,6 +42,7 @@ struct Services {
     platform::Clock& clock;
     platform::InfoBox& infoBox;
     platform::SoundPlayer& sound;
+    platform::DesktopNotifier& desktop;  // the taskbar and the tray, while the client is behind
     PasswordPrompt& inputpassword;
     OpenFileDialog& openFile;
     const protocol::TrafficLog& log;

@@ -65,6 +65,7 @@ Services servicesOf(HeadlessMachine& machine, platform::TlsClientSocket& lobbySo
         .clock = machine.clock,
         .infoBox = machine.infoBox,
         .sound = machine.sound,
+        .desktop = machine.desktop,
         .inputpassword = machine.inputpassword,
         .openFile = machine.openFile,
         .log = machine.log,

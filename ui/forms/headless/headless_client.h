@@ -7,6 +7,7 @@
 #include "platform/client_socket.h"
 #include "platform/clock.h"
 #include "platform/event_loop.h"
+#include "platform/fake/fake_desktop_notifier.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_game_windows.h"
 #include "platform/fake/fake_network_info.h"
@@ -36,6 +37,7 @@ struct HeadlessMachine {
     platform::SystemClock clock;
     platform::InstantSleeper sleeper;
     platform::RecordingSoundPlayer sound;
+    platform::FakeDesktopNotifier desktop;
     MemoryInfoBox infoBox;
     MemoryPasswordPrompt inputpassword;
     MemoryOpenFileDialog openFile;

@@ -82,14 +82,23 @@ MemoryOptionsWindow::MemoryOptionsWindow()
       tls(zh<"加密连接">()),
       tlsport(Gbk("8889")),
       vnnaddr({}, -1),
-      vnndetect(zh<"自动检测">()) {}
+      vnndetect(zh<"自动检测">()),
+      comeAndGo(zh<"有人进出房间">()),
+      roomFull(zh<"房间满员">()),
+      allReady(zh<"全部准备好">()),
+      gameStart(zh<"游戏开始">()),
+      mention(zh<"聊天中提到我">()),
+      sound(zh<"播放提示音">()),
+      tray(zh<"最小化到托盘">()) {}
 
 OptionsControls MemoryOptionsWindow::controls() {
-    return OptionsControls{window, TabSheet2,    TabSheet1, TabSheet3, TabSheet4, TabSheet5,
-                           pwd1,   pwd2,         pwd3,      nick,      usr,       pwd,
-                           cbauto, host,         port,      BitBtn4,   TADir,     BitBtn3,
-                           SPCDir, bitbtnspcdir, checkfile, rgvnntype, BitBtn1,   BitBtn2,
-                           tls,    tlsport,      adapters,  vnnaddr,   vnndetect, vnnfound};
+    const NotifyControls notify{notifyPage, comeAndGo, roomFull, allReady,
+                                gameStart,  mention,   sound,    tray};
+    return OptionsControls{
+        window, TabSheet2, TabSheet1, TabSheet3,    TabSheet4, TabSheet5, pwd1,    pwd2,
+        pwd3,   nick,      usr,       pwd,          cbauto,    host,      port,    BitBtn4,
+        TADir,  BitBtn3,   SPCDir,    bitbtnspcdir, checkfile, rgvnntype, BitBtn1, BitBtn2,
+        tls,    tlsport,   adapters,  vnnaddr,      vnndetect, vnnfound,  notify};
 }
 
 }  // namespace ardentis::forms

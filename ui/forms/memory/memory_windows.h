@@ -125,6 +125,14 @@ struct MemoryOptionsWindow {
     MemoryDropDown vnnaddr;
     MemoryButton vnndetect;
     MemoryLabel vnnfound;
+    MemoryPage notifyPage;
+    MemoryCheckBox comeAndGo;
+    MemoryCheckBox roomFull;
+    MemoryCheckBox allReady;
+    MemoryCheckBox gameStart;
+    MemoryCheckBox mention;
+    MemoryCheckBox sound;
+    MemoryCheckBox tray;
 
     MemoryOptionsWindow();
     OptionsControls controls();
