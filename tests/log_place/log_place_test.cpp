@@ -38,6 +38,10 @@ struct Place {
     const char* expected;  // empty: the log is off
 };
 
+void PrintTo(const Place& place, std::ostream* out) {
+    *out << place.name;
+}
+
 class TrafficLogPlace : public ::testing::TestWithParam<Place> {};
 
 TEST_P(TrafficLogPlace, IsTheFirstFolderThatTakesAnAppend) {
