@@ -1,9 +1,15 @@
 #include <windows.h>
+// After windows.h, which they need.
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include "app/application.h"
 
+#include <system_error>
+
 #include "app/desktop.h"
 #include "app/resource.h"
+#include "app/traffic_log_place.h"
 #include "platform/file_append.h"
 #include "ui/win32/handler_failure.h"
 
@@ -42,11 +48,36 @@ forms::Services servicesOf(Application& app, std::span<const std::wstring> argum
     };
 }
 
+// %LOCALAPPDATA%\Ardentis, made when missing.
+std::optional<std::filesystem::path> localAppDataFolder() {
+    PWSTR found = nullptr;
+    std::optional<std::filesystem::path> folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, &found))) {
+        folder = std::filesystem::path(found) / L"Ardentis";
+    }
+    CoTaskMemFree(found);
+    if (folder) {
+        std::error_code error;
+        std::filesystem::create_directories(*folder, error);  // the open below tells if it failed
+    }
+    return folder;
+}
+
+std::unique_ptr<platform::AppendFile> trafficLogFile() {
+    auto file = openTrafficLog(
+        platform::executableDirectory(), localAppDataFolder,
+        [](const std::filesystem::path& path) { return platform::appendFileAt(path); });
+    if (file->path().empty()) {
+        OutputDebugStringW(L"Ardentis: no folder takes ardentisclient.log; the log is off.\n");
+    }
+    return file;
+}
+
 }  // namespace
 
 Application::Application(std::span<const std::wstring> arguments)
     : network(arguments),
-      log(platform::appendFileAt(platform::executableDirectory() / "ardentisclient.log"), clock),
+      log(trafficLogFile(), clock),
       login(main.dialog.handle()),
       battleroom(main.dialog.handle()),
       options(main.dialog.handle()),

@@ -27,8 +27,8 @@ class RecordDispatcher {
     // Adds a chat line to its view; one naming the user stands out and is told of.
     void chatLine(Memo& view, const text::Gbk& line);
 
-    // What the user hears of while the client is behind other programs.
-    // The players of the user's room while the user is among them, else none.
+    // What the user hears of while the client is behind other programs:
+    // the players of the user's room while the user is among them, else none.
     [[nodiscard]] std::vector<text::Gbk> roomPlayers() const;
     void playerCame(const std::vector<text::Gbk>& before, const text::Gbk& account);
     void playerLeft(const std::vector<text::Gbk>& before, const text::Gbk& account);
