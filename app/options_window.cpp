@@ -8,10 +8,12 @@
 #include "app/resource.h"
 #include "app/window_layout.h"
 #include "text/literal.h"
+#include "text/shown.h"
 #include "ui/forms/control_texts.h"
 
 namespace ardentis::app {
 
+using text::shown;
 using text::zh;
 using win32::EditEcho;
 
@@ -40,11 +42,11 @@ OptionsWindow::OptionsWindow(HWND owner)
       vnnDialog(IDD_OPT_VNN, dialog),
       window(dialog),
       PageControl1(dialog, IDC_OPT_PAGECONTROL1),
-      TabSheet2(PageControl1, accountDialog, 0, zh<"帐号">(), false),
-      TabSheet1(PageControl1, loginDialog, 1, zh<"登录">()),
-      TabSheet3(PageControl1, networkDialog, 2, zh<"网络">()),
-      TabSheet4(PageControl1, gameDialog, 3, zh<"游戏">()),
-      TabSheet5(PageControl1, vnnDialog, 4, zh<"虚拟网络">()),
+      TabSheet2(PageControl1, accountDialog, 0, shown<"帐号">(), false),
+      TabSheet1(PageControl1, loginDialog, 1, shown<"登录">()),
+      TabSheet3(PageControl1, networkDialog, 2, shown<"网络">()),
+      TabSheet4(PageControl1, gameDialog, 3, shown<"游戏">()),
+      TabSheet5(PageControl1, vnnDialog, 4, shown<"虚拟网络">()),
       pwd1(accountDialog, IDC_OPT_PWD1, EditEcho::Masked),
       pwd2(accountDialog, IDC_OPT_PWD2, EditEcho::Masked),
       pwd3(accountDialog, IDC_OPT_PWD3, EditEcho::Masked),
@@ -69,7 +71,8 @@ OptionsWindow::OptionsWindow(HWND owner)
       adapters(vnnDialog, IDC_OPT_ADAPTERS, adapterColumns()),
       vnnaddr(vnnDialog, IDC_OPT_VNNADDR),
       vnndetect(vnnDialog, IDC_OPT_VNNDETECT),
-      vnnfound(vnnDialog, IDC_OPT_VNNFOUND) {
+      vnnfound(vnnDialog, IDC_OPT_VNNFOUND),
+      language(loginDialog, IDC_OPT_LANGUAGE, forms::options_items::languages(), 0) {
     const HWND self = dialog.handle();
     // Taller than the first layout, so that the adapter list fits under the choice.
     setClientSize(self, 319, 334);
@@ -85,11 +88,11 @@ OptionsWindow::OptionsWindow(HWND owner)
 }
 
 forms::OptionsControls OptionsWindow::controls() {
-    return forms::OptionsControls{window, TabSheet2,    TabSheet1, TabSheet3, TabSheet4, TabSheet5,
-                                  pwd1,   pwd2,         pwd3,      nick,      usr,       pwd,
-                                  cbauto, host,         port,      BitBtn4,   TADir,     BitBtn3,
-                                  SPCDir, bitbtnspcdir, checkfile, rgvnntype, BitBtn1,   BitBtn2,
-                                  tls,    tlsport,      adapters,  vnnaddr,   vnndetect, vnnfound};
+    return forms::OptionsControls{
+        window, TabSheet2, TabSheet1, TabSheet3,    TabSheet4, TabSheet5, pwd1,    pwd2,
+        pwd3,   nick,      usr,       pwd,          cbauto,    host,      port,    BitBtn4,
+        TADir,  BitBtn3,   SPCDir,    bitbtnspcdir, checkfile, rgvnntype, BitBtn1, BitBtn2,
+        tls,    tlsport,   adapters,  vnnaddr,      vnndetect, vnnfound,  language};
 }
 
 }  // namespace ardentis::app

@@ -66,6 +66,7 @@ class OptionsWindow {
     win32::Win32DropDown vnnaddr;
     win32::Win32Button vnndetect;
     win32::Win32Label vnnfound;
+    win32::Win32DropDown language;
 };
 
 }  // namespace ardentis::app

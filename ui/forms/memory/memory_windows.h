@@ -125,6 +125,7 @@ struct MemoryOptionsWindow {
     MemoryDropDown vnnaddr;
     MemoryButton vnndetect;
     MemoryLabel vnnfound;
+    MemoryDropDown language;
 
     MemoryOptionsWindow();
     OptionsControls controls();
