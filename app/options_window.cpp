@@ -22,7 +22,7 @@ namespace {
 // Widths in dialog units; the list is 199 wide and scrolls for long driver names.
 std::vector<win32::ListColumn> adapterColumns() {
     const std::vector<text::Gbk> captions = forms::options_items::adapterColumns();
-    constexpr int kWidths[] = {52, 62, 30, 22, 90};
+    constexpr int kWidths[] = {52, 62, 30, 24, 88};
     std::vector<win32::ListColumn> columns;
     columns.reserve(captions.size());
     for (std::size_t index = 0; index < captions.size(); ++index) {

@@ -1,7 +1,10 @@
 // Every caption of the real windows fits its control, in both languages, at the DPI this Wine
 // prefix runs at (LogPixels): statics, buttons, check boxes, radio buttons, group boxes and the
-// read-only note, each measured with the font the control draws with.
+// read-only note, and every list column's heading, each measured with the font the control draws
+// with.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +30,7 @@ namespace {
 constexpr int kButtonFrame = 6;
 constexpr int kGroupFrame = 12;
 constexpr int kCheckSpace = 18;
+constexpr int kHeadingFrame = 12;  // a list heading's margins
 
 struct Clipped {
     std::wstring text;
@@ -48,6 +52,29 @@ SIZE measure(HWND control, const std::wstring& text, int width, bool wrap) {
     return {area.right - area.left, area.bottom - area.top};
 }
 
+// Reports every list column whose heading does not fit it.
+std::optional<Clipped> clippedColumns(HWND list) {
+    const auto header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const auto columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    const int frame = MulDiv(kHeadingFrame, static_cast<int>(win32::windowDpi(list)), 96);
+    for (int column = 0; column < columns; ++column) {
+        wchar_t heading[64] = {};
+        HDITEMW item{};
+        item.mask = HDI_TEXT | HDI_WIDTH;
+        item.pszText = heading;
+        item.cchTextMax = 64;
+        SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column),
+                     reinterpret_cast<LPARAM>(&item));
+        const SIZE size = measure(header, heading, 0, false);
+        if (size.cx + frame > item.cxy) {
+            ADD_FAILURE() << "list " << GetDlgCtrlID(list) << " column " << column << " \""
+                          << text::toUtf8(platform::wideToGbkLossy(heading)).value_or("?")
+                          << "\" needs " << size.cx + frame << " px, has " << item.cxy;
+        }
+    }
+    return std::nullopt;
+}
+
 // Whether the control's text fits it; what it needs when it does not.
 std::optional<Clipped> clipped(HWND control) {
     const std::wstring text = win32::wideWindowText(control);
@@ -60,6 +87,9 @@ std::optional<Clipped> clipped(HWND control) {
     const int height = client.bottom;
     const int scale = static_cast<int>(win32::windowDpi(control));
     const auto px = [&](int at96) { return MulDiv(at96, scale, 96); };
+    if (std::wstring(kind) == L"SysListView32") {
+        return clippedColumns(control);
+    }
     if (text.empty()) {
         return std::nullopt;
     }
