@@ -5,17 +5,19 @@
 #include "app/resource.h"
 #include "app/window_layout.h"
 #include "text/literal.h"
+#include "text/shown.h"
 #include "ui/forms/control_texts.h"
 
 namespace ardentis::app {
 namespace {
 
+using text::shown;
 using text::zh;
 namespace items = forms::battleroom_items;
 
 // Widths in dialog units; the list is 200 pixels wide.
 std::vector<win32::ListColumn> playerColumns() {
-    return {{zh<"帐号">(), 46}, {zh<"昵称">(), 46}, {zh<"准备">(), 32}};
+    return {{shown<"帐号">(), 46}, {shown<"昵称">(), 46}, {shown<"准备">(), 32}};
 }
 
 }  // namespace
@@ -30,9 +32,9 @@ BattleroomWindow::BattleroomWindow(HWND owner)
       MapList(dialog, IDC_ROOM_MAPLIST, items::maps(), 0),
       lvRoom(dialog, IDC_ROOM_LVROOM, playerColumns()),
       Pageoptions(dialog, IDC_ROOM_PAGEOPTIONS),
-      basicPage(Pageoptions, basicDialog, 0, zh<"基本设置">()),
-      optionsPage(Pageoptions, optionsDialog, 1, zh<"选项">()),
-      managePage(Pageoptions, manageDialog, 2, zh<"房间管理">()),
+      basicPage(Pageoptions, basicDialog, 0, shown<"基本设置">()),
+      optionsPage(Pageoptions, optionsDialog, 1, shown<"选项">()),
+      managePage(Pageoptions, manageDialog, 2, shown<"房间管理">()),
       mods(basicDialog, IDC_ROOM_MODS),
       Trackplayers(basicDialog, IDC_ROOM_TRACKPLAYERS, items::kPlayers.minimum,
                    items::kPlayers.maximum, items::kPlayers.position),

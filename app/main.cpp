@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "app/application.h"
+#include "platform/win32/win32_registry.h"
+#include "settings/options_store.h"
+#include "text/shown.h"
 #include "ui/win32/common_controls.h"
 
 namespace {
@@ -29,6 +32,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ardentis::win32::initCommonControls();
     try {
         const std::vector<std::wstring> arguments = commandLineArguments();
+        {
+            // Once, before any window: the dialogs take their texts when they are made.
+            ardentis::platform::Win32Registry registry;
+            ardentis::text::setLanguage(ardentis::settings::storedLanguage(registry));
+        }
         ardentis::app::Application application(arguments);
         application.start();
         return application.run();

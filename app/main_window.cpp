@@ -11,23 +11,25 @@
 #include "app/window_layout.h"
 #include "platform/win32/wide_text.h"
 #include "text/literal.h"
+#include "text/shown.h"
 
 namespace ardentis::app {
 namespace {
 
+using text::shown;
 using text::zh;
 
 constexpr std::uint32_t kRed = 0x000000FF;  // COLORREF: 0x00BBGGRR
 
 // Widths in dialog units; the users' list is 161 pixels wide.
 std::vector<win32::ListColumn> lobbyColumns() {
-    return {{zh<"帐号">(), 36}, {zh<"昵称">(), 36}, {zh<"位置">(), 31}};
+    return {{shown<"帐号">(), 36}, {shown<"昵称">(), 36}, {shown<"位置">(), 31}};
 }
 
 std::vector<win32::ListColumn> roomColumns() {
-    return {{zh<"房号">(), 92},    {zh<"装态">(), 30}, {zh<"房间说明">(), 60},
-            {zh<"MOD名称">(), 46}, {zh<"地图">(), 50}, {zh<"人数">(), 24},
-            {zh<"密码">(), 24},    {zh<"房主">(), 40}, {zh<"虚拟网络">(), 40}};
+    return {{shown<"房号">(), 92},    {shown<"装态">(), 30}, {shown<"房间说明">(), 60},
+            {shown<"MOD名称">(), 46}, {shown<"地图">(), 50}, {shown<"人数">(), 24},
+            {shown<"密码">(), 24},    {shown<"房主">(), 40}, {shown<"虚拟网络">(), 40}};
 }
 
 }  // namespace
@@ -47,7 +49,7 @@ MainWindow::MainWindow()
       lvlobby(dialog, IDC_MAIN_LVLOBBY, lobbyColumns()),
       lvrooms(dialog, IDC_MAIN_LVROOMS, roomColumns()),
       PageControl2(dialog, IDC_MAIN_PAGECONTROL2),
-      TabSheet2(PageControl2, chatDialog, 0, zh<"大厅">()),
+      TabSheet2(PageControl2, chatDialog, 0, shown<"大厅">()),
       MemRecev(chatDialog, IDC_MAIN_MEMRECEV, win32::MemoAccess::ReadOnly),
       MemSend(chatDialog, IDC_MAIN_MEMSEND),
       roomMod(dialog, IDC_MAIN_ROOMMOD),
@@ -65,7 +67,7 @@ MainWindow::MainWindow()
     TabSheet2.activate();
     setHeight(MemSend.handle(), 22);
     // The user search has no label of its own: the box says what it is for while empty.
-    const std::wstring cue = platform::gbkToWideLossy(zh<"搜索用户">().view());
+    const std::wstring cue = platform::gbkToWideLossy(shown<"搜索用户">().view());
     SendMessageW(userSearch.handle(), EM_SETCUEBANNER, FALSE,
                  reinterpret_cast<LPARAM>(cue.c_str()));
 }

@@ -8,10 +8,12 @@
 #include "app/resource.h"
 #include "app/window_layout.h"
 #include "text/literal.h"
+#include "text/shown.h"
 #include "ui/forms/control_texts.h"
 
 namespace ardentis::app {
 
+using text::shown;
 using text::zh;
 using win32::EditEcho;
 
@@ -20,7 +22,7 @@ namespace {
 // Widths in dialog units; the list is 199 wide and scrolls for long driver names.
 std::vector<win32::ListColumn> adapterColumns() {
     const std::vector<text::Gbk> captions = forms::options_items::adapterColumns();
-    constexpr int kWidths[] = {52, 62, 30, 22, 90};
+    constexpr int kWidths[] = {52, 62, 30, 24, 88};
     std::vector<win32::ListColumn> columns;
     columns.reserve(captions.size());
     for (std::size_t index = 0; index < captions.size(); ++index) {
@@ -41,11 +43,11 @@ OptionsWindow::OptionsWindow(HWND owner)
       notifyDialog(IDD_OPT_NOTIFY, dialog),
       window(dialog),
       PageControl1(dialog, IDC_OPT_PAGECONTROL1),
-      TabSheet2(PageControl1, accountDialog, 0, zh<"帐号">(), false),
-      TabSheet1(PageControl1, loginDialog, 1, zh<"登录">()),
-      TabSheet3(PageControl1, networkDialog, 2, zh<"网络">()),
-      TabSheet4(PageControl1, gameDialog, 3, zh<"游戏">()),
-      TabSheet5(PageControl1, vnnDialog, 4, zh<"虚拟网络">()),
+      TabSheet2(PageControl1, accountDialog, 0, shown<"帐号">(), false),
+      TabSheet1(PageControl1, loginDialog, 1, shown<"登录">()),
+      TabSheet3(PageControl1, networkDialog, 2, shown<"网络">()),
+      TabSheet4(PageControl1, gameDialog, 3, shown<"游戏">()),
+      TabSheet5(PageControl1, vnnDialog, 4, shown<"虚拟网络">()),
       pwd1(accountDialog, IDC_OPT_PWD1, EditEcho::Masked),
       pwd2(accountDialog, IDC_OPT_PWD2, EditEcho::Masked),
       pwd3(accountDialog, IDC_OPT_PWD3, EditEcho::Masked),
@@ -71,7 +73,8 @@ OptionsWindow::OptionsWindow(HWND owner)
       vnnaddr(vnnDialog, IDC_OPT_VNNADDR),
       vnndetect(vnnDialog, IDC_OPT_VNNDETECT),
       vnnfound(vnnDialog, IDC_OPT_VNNFOUND),
-      notifyPage(PageControl1, notifyDialog, 5, zh<"提醒">()),
+      language(loginDialog, IDC_OPT_LANGUAGE, forms::options_items::languages(), 0,
+      notifyPage(PageControl1, notifyDialog, 5, shown<"提醒">()),
       comeAndGo(notifyDialog, IDC_OPT_COMEANDGO),
       roomFull(notifyDialog, IDC_OPT_ROOMFULL),
       allReady(notifyDialog, IDC_OPT_ALLREADY),
@@ -97,10 +100,10 @@ forms::OptionsControls OptionsWindow::controls() {
     const forms::NotifyControls notify{notifyPage, comeAndGo, roomFull, allReady,
                                        gameStart,  mention,   sound,    tray};
     return forms::OptionsControls{
-        window, TabSheet2, TabSheet1, TabSheet3,    TabSheet4, TabSheet5, pwd1,    pwd2,
-        pwd3,   nick,      usr,       pwd,          cbauto,    host,      port,    BitBtn4,
-        TADir,  BitBtn3,   SPCDir,    bitbtnspcdir, checkfile, rgvnntype, BitBtn1, BitBtn2,
-        tls,    tlsport,   adapters,  vnnaddr,      vnndetect, vnnfound,  notify};
+        window, TabSheet2, TabSheet1, TabSheet3,    TabSheet4, TabSheet5, pwd1,     pwd2,
+        pwd3,   nick,      usr,       pwd,          cbauto,    host,      port,     BitBtn4,
+        TADir,  BitBtn3,   SPCDir,    bitbtnspcdir, checkfile, rgvnntype, BitBtn1,  BitBtn2,
+        tls,    tlsport,   adapters,  vnnaddr,      vnndetect, vnnfound,  language, notify};
 }
 
 }  // namespace ardentis::app

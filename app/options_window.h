@@ -67,6 +67,7 @@ class OptionsWindow {
     win32::Win32DropDown vnnaddr;
     win32::Win32Button vnndetect;
     win32::Win32Label vnnfound;
+    win32::Win32DropDown language;
     win32::Win32Page notifyPage;
     win32::Win32CheckBox comeAndGo;
     win32::Win32CheckBox roomFull;

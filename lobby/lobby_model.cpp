@@ -5,6 +5,7 @@
 
 #include "protocol/message_kind.h"
 #include "text/literal.h"
+#include "text/shown.h"
 
 namespace ardentis::lobby {
 namespace {
@@ -13,6 +14,7 @@ using protocol::LobbyMessage;
 using protocol::RoomRecord;
 using protocol::UserRecord;
 using text::Gbk;
+using text::shown;
 using text::zh;
 
 constexpr int kNicknameColumn = 1;
@@ -35,7 +37,7 @@ const Gbk& tclobby::ownAccount() const {
 }
 
 Gbk tclobby::statusLine() const {
-    return zh<"用户:">() + ownAccount() + zh<" 位置:">() + room_.currentUser.location.gbk();
+    return shown<"用户:">() + ownAccount() + shown<" 位置:">() + room_.currentUser.location.gbk();
 }
 
 std::optional<std::size_t> tclobby::roomIndex(const Gbk& roomno) const {

@@ -8,6 +8,7 @@
 
 #include "protocol/des.h"
 #include "text/literal.h"
+#include "text/shown.h"
 
 namespace ardentis::settings {
 namespace {
@@ -90,13 +91,14 @@ void OptionsStore::readStored(Toptions& options, OptionsLoadReport& report) {
     options.tls = readOr(key, "tls", "0");
     options.tlsport = readOr(key, "tlsport", "8889");
     options.vnnaddr = readOr(key, "vnnaddr", "");
+    options.language = readOr(key, "language", "zh");
 }
 
 void OptionsStore::locateTotalAnnihilation(const Toptions& options) {
     const bool located =
         !options.TAdir.empty() && files_.fileExists(options.TAdir + text::Gbk("totala.exe"));
     if (!located && warnsOfUnlocatedDirectories(options)) {
-        infoBox_.showInfo(text::zh<"不能定位你的TA目录，请在选项中设置。">());
+        infoBox_.showInfo(text::shown<"不能定位你的TA目录，请在选项中设置。">());
     }
 }
 
@@ -113,7 +115,7 @@ void OptionsStore::locateSupremeCommander(Toptions& options) {
     const bool located = !options.SPCdir.empty() &&
                          files_.fileExists(options.SPCdir + text::Gbk("supremecommander.exe"));
     if (!located && warnsOfUnlocatedDirectories(options)) {
-        infoBox_.showInfo(text::zh<"不能定位你的最高指挥官目录，请在选项中设置。">());
+        infoBox_.showInfo(text::shown<"不能定位你的最高指挥官目录，请在选项中设置。">());
     }
 }
 
@@ -136,13 +138,19 @@ std::expected<void, platform::RegistryError> OptionsStore::saveOptions(const Top
         {"vnntype", &vnntype},
         {"tls", &options.tls},
         {"tlsport", &options.tlsport},
-        {"vnnaddr", &options.vnnaddr}};
+        {"vnnaddr", &options.vnnaddr},
+        {"language", &options.language}};
     for (const auto& [name, value] : values) {
         if (auto written = (*key)->writeText(name, *value); !written) {
             return written;
         }
     }
     return {};
+}
+
+text::Language storedLanguage(platform::Registry& registry) {
+    auto key = registry.openKey(RegistryHive::CurrentUser, kOptionsSection);
+    return text::languageNamed(readOr(key ? key->get() : nullptr, "language", "zh"));
 }
 
 std::expected<void, platform::RegistryError> OptionsStore::saveLogin(const text::Gbk& usr,

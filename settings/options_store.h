@@ -8,6 +8,7 @@
 #include "platform/info_box.h"
 #include "platform/registry.h"
 #include "settings/settings_record.h"
+#include "text/shown.h"
 
 namespace ardentis::settings {
 
@@ -43,8 +44,8 @@ class OptionsStore {
     // checkfile is "1".
     OptionsLoadReport LoadOptions(Toptions& options);
 
-    // The options window's OK: all eleven values, in the order usr, pwd, autologin, TAdir,
-    // SPCdir, host, port, checkfile, vnntype, tls, tlsport.
+    // The options window's OK: every value, in the order usr, pwd, autologin, TAdir, SPCdir,
+    // host, port, checkfile, vnntype, tls, tlsport, vnnaddr, language.
     [[nodiscard]] std::expected<void, platform::RegistryError> saveOptions(const Toptions& options);
     // After a successful log-in: usr, then pwd.
     [[nodiscard]] std::expected<void, platform::RegistryError> saveLogin(const text::Gbk& usr,
@@ -59,5 +60,9 @@ class OptionsStore {
     const platform::FileSystem& files_;
     platform::InfoBox& infoBox_;
 };
+
+// The language stored in the options (Chinese unless it says "en"): read once at start,
+// before any window is made.
+[[nodiscard]] text::Language storedLanguage(platform::Registry& registry);
 
 }  // namespace ardentis::settings

@@ -24,7 +24,8 @@ struct Toptions {
     std::int32_t vnntype = 0;  // the virtual-LAN program, settings/virtual_lan.h
     text::Gbk tls;             // "1" = connect to tlsport over TLS
     text::Gbk tlsport;
-    text::Gbk vnnaddr;  // the address picked when vnntype is "other"
+    text::Gbk vnnaddr;   // the address picked when vnntype is "other"
+    text::Gbk language;  // "zh" or "en": what the user reads, from the next start
 };
 
 // The two yes/no settings have opposite polarities, and stored registries depend on them.

@@ -18,8 +18,10 @@
 #include "app/resource.h"
 #include "app/wave_sound_player.h"
 #include "platform/win32/win32_registry.h"
+#include "settings/options_store.h"
 #include "tests/win32/raw_registry.h"
 #include "text/literal.h"
+#include "text/shown.h"
 #include "ui/win32/common_controls.h"
 #include "ui/win32/window_text.h"
 
@@ -162,6 +164,35 @@ TEST_F(AppWindows, EachWindowHoldsItsControlsWithTheirKindsAndTexts) {
         EXPECT_NE(GetWindowLongPtrW(view, GWL_STYLE) & ES_READONLY, 0)
             << "chat views are read-only";
     }
+}
+
+// With English stored, the next start shows the dialogs' texts in English from the resources'
+// string table; texts that name both languages stay as they are.
+TEST_F(AppWindows, EnglishStoredShowsTheDialogsInEnglish) {
+    app.reset();
+    ardentis::testing::writeRawText(RawHive::CurrentUser, kOurs + L"\\options", L"language", L"en");
+    platform::Win32Registry registry;
+    text::setLanguage(settings::storedLanguage(registry));
+    const struct Restore {
+        ~Restore() { text::setLanguage(text::Language::Chinese); }
+    } restore;
+    ASSERT_EQ(text::language(), text::Language::English);
+    app = std::make_unique<Application>(std::vector<std::wstring>{});
+    auto& options = app->options;
+    const std::pair<HWND, const wchar_t*> shown[] = {
+        {app->login.dialog.handle(), L"Enter account and password"},
+        {app->login.dialog.item(IDC_LOGIN_LABEL1), L"Account:"},
+        {app->main.BitBtn1.handle(), L"Connect"},
+        {app->battleroom.dialog.handle(), L"Battle Room"},
+        {options.dialog.handle(), L"Options"},
+        {options.vnnDialog.item(IDC_OPT_RGVNNTYPE), L"Virtual LAN software"},
+        {options.loginDialog.item(IDC_OPT_LANGUAGE_LABEL), L"语言 / Language"},
+        {options.networkDialog.item(IDC_OPT_PORT), L"8888"},
+    };
+    for (const auto& [window, text] : shown) {
+        EXPECT_EQ(wideWindowText(window), text);
+    }
+    EXPECT_EQ(options.language.item(1), Gbk("English"));
 }
 
 // The splash gives way to the lobby; the lobby, battle room and options windows paint their

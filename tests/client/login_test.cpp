@@ -1,9 +1,12 @@
 // Start-up, log-in, the options window and the ways a connection ends, on the headless client.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "headless_fixture.h"
 #include "protocol/des.h"
 #include "settings/options_store.h"
+#include "text/shown.h"
 
 namespace ardentis::forms::testing {
 namespace {
@@ -351,6 +354,63 @@ TEST_F(LogIn, WithoutAutomaticLogInTheLogInAndOptionsWindows) {
     EXPECT_EQ((Texts{o.tls, o.tlsport}), (Texts{Gbk("1"), Gbk("9443")}));
     ASSERT_TRUE(main_.BitBtn1.click());
     EXPECT_TRUE(socket_.port() == 9443 && client_.services.clientsocket1.tls());
+}
+
+// A whole client in one language, chosen before its windows are made (as at a start).
+struct LanguageChoice {
+    explicit LanguageChoice(text::Language language) { text::setLanguage(language); }
+};
+struct ClientIn : LanguageChoice, HeadlessFixture {
+    explicit ClientIn(text::Language language) : LanguageChoice(language) {}
+    void TestBody() override {}
+    // Logs in through 连接, hosts a room, is refused another one; what was sent (the room number,
+    // taken from the clock, blanked) and what the user read (the log-in window's caption, the
+    // boxes).
+    std::pair<std::string, Texts> logInHostAndJoinAnother() {
+        machine_.installGame(Gbk(kTaDir));
+        start(false);
+        main_.BitBtn1.click();  // 连接, by its caption
+        headless_.login.usr.type(Gbk("alice"));
+        headless_.login.pwd.type(Gbk("secret"));
+        const Gbk asked =
+            headless_.login.window.visible() ? headless_.login.window.caption() : Gbk();
+        headless_.login.BitBtn1.click();
+        socket_.completeConnect();
+        acceptLogin();
+        receive(userRecord(Gbk("alice"), zh<"大厅">()));
+        (void)sentRecords();
+        const std::string roomno(hostRoom().roomno.view());
+        receive(roomRecord(openRoom(Gbk("bob"))));
+        doubleClickRoom(Gbk("R-bob"));
+        const auto bytes = socket_.sent();
+        std::string sent(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        for (auto at = sent.find(roomno); !roomno.empty() && at != std::string::npos;
+             at = sent.find(roomno, at + roomno.size())) {
+            sent.replace(at, roomno.size(), roomno.size(), '#');
+        }
+        Texts read{asked};
+        read.insert(read.end(), shown_.begin(), shown_.end());
+        return {sent, read};
+    }
+};
+
+// English shows the user English texts; the records sent are the Chinese client's, byte for
+// byte.
+TEST(Language, EnglishShowsEnglishAndSendsTheSameBytes) {
+    if (!text::englishText("确定")) {
+        GTEST_SKIP() << "the English texts are in Ardentis.exe's resources (tests/app)";
+    }
+    const struct Restore {
+        ~Restore() { text::setLanguage(text::Language::Chinese); }
+    } restore;
+    const auto chinese = ClientIn(text::Language::Chinese).logInHostAndJoinAnother();
+    const auto english = ClientIn(text::Language::English).logInHostAndJoinAnother();
+    EXPECT_EQ(chinese.second,
+              (Texts{zh<"请输入帐号和密码">(), zh<"要进入新房间请先退出目前所在房间!">()}));
+    EXPECT_EQ(english.second, (Texts{Gbk("Enter account and password"),
+                                     Gbk("Leave your room before you join another one!")}));
+    EXPECT_GT(english.first.size(), 2 * protocol::kRecordSize);  // the log-in and the room
+    EXPECT_EQ(english.first, chinese.first);
 }
 
 }  // namespace

@@ -33,8 +33,8 @@ const Gbk kScMessage = text::gbk("不能定位你的最高指挥官目录，请�
 // The stored values of a record, in the order they are written.
 std::vector<Gbk> storedFields(const Toptions& o) {
     const Gbk vnntype(std::to_string(o.vnntype));
-    return {o.usr,  o.pwd,       o.autologin, o.TAdir, o.SPCdir,  o.host,
-            o.port, o.checkfile, vnntype,     o.tls,   o.tlsport, o.vnnaddr};
+    return {o.usr,       o.pwd,   o.autologin, o.TAdir,   o.SPCdir,  o.host,    o.port,
+            o.checkfile, vnntype, o.tls,       o.tlsport, o.vnnaddr, o.language};
 }
 
 struct OptionsStoreTest : ::testing::Test {
@@ -66,7 +66,8 @@ TEST_F(OptionsStoreTest, FirstLoadCreatesTheKeyWritesNothingAndGivesTheDefaults)
     EXPECT_EQ(options.vnnip, Gbk("5.1.2.3"));
     EXPECT_EQ(storedFields(options),
               (std::vector<Gbk>{Gbk(), Gbk(), Gbk("1"), Gbk(), Gbk(), Gbk("127.0.0.1"), Gbk("8888"),
-                                Gbk("0"), Gbk("0"), Gbk("0"), Gbk("8889"), Gbk()}));
+                                Gbk("0"), Gbk("0"), Gbk("0"), Gbk("8889"), Gbk(), Gbk("zh")}));
+    EXPECT_EQ(storedLanguage(registry_), text::Language::Chinese);
     EXPECT_FALSE(autoLoginOn(options));
     EXPECT_FALSE(report_.pwdUnreadable || report_.vnntypeUnreadable || report_.keyUnavailable);
     EXPECT_EQ(box_.shown, (std::vector<Gbk>{kTaMessage, kScMessage}));
@@ -81,7 +82,7 @@ TEST_F(OptionsStoreTest, FirstLoadCreatesTheKeyWritesNothingAndGivesTheDefaults)
     EXPECT_TRUE(registry_.writes().empty());
 }
 
-// Saving writes the twelve texts in order; a log-in writes usr and pwd only.
+// Saving writes the thirteen texts in order; a log-in writes usr and pwd only.
 TEST_F(OptionsStoreTest, SavedValuesLoadBackByteForByteAndALogInSavesUsrAndPwdOnly) {
     Toptions saved;
     saved.usr = text::gbk("玩家一");
@@ -96,22 +97,25 @@ TEST_F(OptionsStoreTest, SavedValuesLoadBackByteForByteAndALogInSavesUsrAndPwdOn
     saved.tls = Gbk("1");
     saved.tlsport = Gbk("9002");
     saved.vnnaddr = Gbk("192.168.1.2");
+    saved.language = Gbk("en");
     ASSERT_TRUE(store_.saveOptions(saved).has_value());
-    const char* const names[] = {"usr",  "pwd",       "autologin", "TAdir", "SPCdir",  "host",
-                                 "port", "checkfile", "vnntype",   "tls",   "tlsport", "vnnaddr"};
+    const char* const names[] = {"usr",     "pwd",     "autologin", "TAdir",   "SPCdir",
+                                 "host",    "port",    "checkfile", "vnntype", "tls",
+                                 "tlsport", "vnnaddr", "language"};
     std::vector<Gbk> expected = storedFields(saved);
     expected[1] = Gbk(protocol::des::EncryptHex("s3cret"));
-    EXPECT_EQ(registry_.writes().size(), 12U);
-    for (std::size_t i = 0; i < 12; ++i) {
+    EXPECT_EQ(registry_.writes().size(), 13U);
+    for (std::size_t i = 0; i < 13; ++i) {
         EXPECT_EQ(storedText(names[i]), expected[i]) << names[i];  // texts, in our section
     }
     const Toptions loaded = load();
     EXPECT_EQ(storedFields(loaded), storedFields(saved));
     EXPECT_TRUE(autoLoginOn(loaded));
+    EXPECT_EQ(storedLanguage(registry_), text::Language::English);
     EXPECT_TRUE(box_.shown.empty());  // checkfile "1": no directory messages
 
     ASSERT_TRUE(store_.saveLogin(text::gbk("玩家二"), Gbk("pw")).has_value());
-    EXPECT_EQ(registry_.writes().size(), 14U);
+    EXPECT_EQ(registry_.writes().size(), 15U);
     EXPECT_EQ(storedText("usr"), text::gbk("玩家二"));
     EXPECT_EQ(storedText("pwd"), Gbk(protocol::des::EncryptHex("pw")));
     ASSERT_TRUE(store_.saveLogin(Gbk("a"), Gbk()).has_value());

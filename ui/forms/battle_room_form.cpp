@@ -10,6 +10,7 @@
 #include "settings/system_helpers.h"
 #include "settings/virtual_lan.h"
 #include "text/literal.h"
+#include "text/shown.h"
 #include "ui/forms/client.h"
 #include "ui/forms/control_texts.h"
 
@@ -17,6 +18,7 @@ namespace ardentis::forms {
 namespace {
 
 using text::Gbk;
+using text::shown;
 using text::zh;
 
 Gbk decimal(int value) {
@@ -197,7 +199,7 @@ void TFormBattleroom::BitBtn1Click() {
     const auto connection = client_.connection();
     if (client_.currentUser.account.empty()) {
         // A room made now would have no host and nobody would ever see it.
-        connection->base.ShowInfo(zh<"失去和服务器的联系,请重新连接!">());
+        connection->base.ShowInfo(shown<"失去和服务器的联系,请重新连接!">());
         return;
     }
     settings::Toptions& options = client_.options;
@@ -205,12 +207,12 @@ void TFormBattleroom::BitBtn1Click() {
     const Gbk modName = c.mods.text();
     const Gbk code = connection->mods.GetCodeByName(modName);
     if (connection->mods.GetModExePath(code).empty()) {
-        connection->base.ShowInfo(zh<"你还没有安装">() + modName + zh<"，请到">() +
-                                  client_.services.communitySite + zh<"下载对应的mod版本。">());
+        connection->base.ShowInfo(shown<"你还没有安装">() + modName + shown<"，请到">() +
+                                  client_.services.communitySite + shown<"下载对应的mod版本。">());
         return;
     }
     if (options.vnnip.empty()) {
-        connection->base.ShowInfo(zh<"请确保您在选项中选择的虚拟局域网软件保持在线！">());
+        connection->base.ShowInfo(shown<"请确保您在选项中选择的虚拟局域网软件保持在线！">());
         return;
     }
     c.BitBtn1.setEnabled(false);
@@ -276,7 +278,7 @@ void TFormBattleroom::BitBtn2Click() {
         std::move(plan));
     if (const auto written = start.writeLaunchFile(); !written) {
         // Nothing has started; the room stays as it was.
-        connection->base.ShowInfo(zh<"无法写入游戏启动文件：">() + start.launchFilePath() +
+        connection->base.ShowInfo(shown<"无法写入游戏启动文件：">() + start.launchFilePath() +
                                   Gbk(" (" + written.error().describe() + ")"));
         return;
     }
@@ -289,9 +291,9 @@ void TFormBattleroom::BitBtn2Click() {
     }
     if (const auto launched = start.launch(); !launched) {
         const bool refused = launched.error().failure == game::GameStart::Failure::ShellRefused;
-        gameDidNotStart(host, refused ? zh<"无法启动游戏：">() + exePath +
+        gameDidNotStart(host, refused ? shown<"无法启动游戏：">() + exePath +
                                             Gbk(" (" + launched.error().os.describe() + ")")
-                                      : zh<"游戏没有启动，请检查游戏目录。">());
+                                      : shown<"游戏没有启动，请检查游戏目录。">());
         return;
     }
     sendnotice(account() + zh<"开始进入战场，请稍候．">());
@@ -321,11 +323,11 @@ bool TFormBattleroom::vnnAddressForStart(bool host) {
     if (!options.vnnip.empty()) {
         return true;
     }
-    const Gbk missing = zh<"没有找到您选择的虚拟局域网软件（">() +
+    const Gbk missing = shown<"没有找到您选择的虚拟局域网软件（">() +
                         client_.FormOptions.c.rgvnntype.item(options.vnntype) +
                         zh<"）的地址。\r\n请检查：这个软件已经启动，并且已经连接到它的网络；"
                            "选项的“虚拟网络”页里选择的软件和本机的网卡一致。">();
-    const Gbk& notStarted = zh<"\r\n游戏没有启动。">();
+    const Gbk& notStarted = shown<"\r\n游戏没有启动。">();
     if (!host) {
         gameDidNotStart(false, missing + notStarted);
         return false;
@@ -339,8 +341,8 @@ bool TFormBattleroom::vnnAddressForStart(bool host) {
     }
     // A LAN party needs no virtual LAN: the host may start on the machine's own address.
     if (!client_.services.infoBox.askYesNo(
-            missing + zh<"\r\n\r\n如果大家都在同一个真实的局域网里，也可以用本机地址 ">() + *lan +
-            zh<" 开始游戏。要继续吗？">())) {
+            missing + shown<"\r\n\r\n如果大家都在同一个真实的局域网里，也可以用本机地址 ">() +
+            *lan + shown<" 开始游戏。要继续吗？">())) {
         return false;
     }
     options.vnnip = *lan;
@@ -457,7 +459,7 @@ void TFormBattleroom::trackerlimitedChange() {
         sendOptions(true);
         return;
     }
-    client_.connection()->base.ShowInfo(zh<"玩家数量不能再少了。">());
+    client_.connection()->base.ShowInfo(shown<"玩家数量不能再少了。">());
     // Runs this handler again with the corrected position, which sends for a host.
     c.Trackplayers.setPosition(rows);
     c.lplayers.setCaption(decimal(c.Trackplayers.position()));

@@ -42,6 +42,8 @@ namespace options_items {
 [[nodiscard]] std::vector<text::Gbk> vnntypes();
 // The adapter list's columns: name, addresses, state, the one in use, driver.
 [[nodiscard]] std::vector<text::Gbk> adapterColumns();
+// The languages, each named in itself, by text::Language.
+[[nodiscard]] std::vector<text::Gbk> languages();
 inline constexpr int kDefaultPort = 8888;
 }  // namespace options_items
 

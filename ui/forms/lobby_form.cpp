@@ -13,6 +13,7 @@
 #include "settings/server_pins.h"
 #include "settings/system_helpers.h"
 #include "text/literal.h"
+#include "text/shown.h"
 #include "ui/forms/client.h"
 #include "ui/forms/control_texts.h"
 
@@ -21,6 +22,7 @@ namespace {
 
 using protocol::LobbyMessage;
 using text::Gbk;
+using text::shown;
 using text::zh;
 
 namespace sub = protocol::subcommand;
@@ -144,7 +146,7 @@ void TFormMain::FormCreate() {
     // The finder as the user left it: every mod installed, the one chosen even if not.
     finder_ = loadFinderChoices(client_.services.registry);
     c.roomMod.clear();
-    c.roomMod.addItem(zh<"全部MOD">());
+    c.roomMod.addItem(shown<"全部MOD">());
     std::vector<Gbk> installed;
     client_.connection()->mods.FillInstalledMods(installed);
     for (const Gbk& name : installed) {
@@ -169,9 +171,9 @@ void TFormMain::showVnnStatus() {
     const Gbk address = settings::GetVnnAddress(client_.services.network, options);
     Gbk software = client_.FormOptions.c.rgvnntype.item(options.vnntype);
     if (software.empty()) {
-        software = zh<"未知">();
+        software = shown<"未知">();
     }
-    c.vnnstatus.setCaption(software + Gbk(": ") + (address.empty() ? zh<"未连接">() : address));
+    c.vnnstatus.setCaption(software + Gbk(": ") + (address.empty() ? shown<"未连接">() : address));
 }
 
 void TFormMain::FormShow() {
@@ -188,6 +190,7 @@ void TFormMain::FormShow() {
     o.tls.setChecked(settings::tlsOn(options));
     o.tlsport.setText(options.tlsport);
     o.rgvnntype.setItemIndex(options.vnntype);
+    o.language.setItemIndex(static_cast<int>(text::languageNamed(options.language)));
     client_.FormOptions.showNetwork(options.vnnaddr);
     if (settings::autoLoginOn(options)) {
         client_.FormLogin.c.usr.setText(options.usr);
@@ -209,7 +212,7 @@ void TFormMain::FormClose() {
 }
 
 void TFormMain::BitBtn1Click() {
-    if (c.BitBtn1.caption() != zh<"连接">()) {
+    if (c.BitBtn1.caption() != shown<"连接">()) {
         userDisconnect();
         return;
     }
@@ -282,7 +285,7 @@ void TFormMain::lvroomsDblClick() {
 
     options.vnnip = settings::GetVnnAddress(client_.services.network, options);
     if (lobby.myroom) {
-        base.ShowInfo(zh<"要进入新房间请先退出目前所在房间!">());
+        base.ShowInfo(shown<"要进入新房间请先退出目前所在房间!">());
         return;
     }
     const auto row = c.lvrooms.selected();
@@ -290,20 +293,20 @@ void TFormMain::lvroomsDblClick() {
         return;
     }
     if (options.vnnip.empty()) {
-        base.ShowInfo(zh<"您还没有登录虚拟网络!">());
+        base.ShowInfo(shown<"您还没有登录虚拟网络!">());
         return;
     }
     const Gbk network = c.lvrooms.subItem(*row, kNetworkColumn);
     if (network == zh<"未知">()) {
-        base.ShowInfo(zh<"这个房间使用的虚拟局域网软件本客户端不认识，请更新客户端。">());
+        base.ShowInfo(shown<"这个房间使用的虚拟局域网软件本客户端不认识，请更新客户端。">());
         return;
     }
     if (client_.FormOptions.c.rgvnntype.item(options.vnntype) != network) {
-        base.ShowInfo(zh<"请确保您登录了虚拟网络软件">() + network);
+        base.ShowInfo(shown<"请确保您登录了虚拟网络软件">() + network);
         return;
     }
     if (c.lvrooms.subItem(*row, kStateColumn) == zh<"战斗中">()) {
-        base.ShowInfo(zh<"房间中已经开始战斗了，请战后再来!">());
+        base.ShowInfo(shown<"房间中已经开始战斗了，请战后再来!">());
         return;
     }
     const Gbk roomno = c.lvrooms.caption(*row);
@@ -313,19 +316,19 @@ void TFormMain::lvroomsDblClick() {
         name = c.lvrooms.subItem(*row, kModNameColumn);
     }
     if (connection->mods.GetModExePath(code).empty()) {
-        base.ShowInfo(zh<"你没有安装 ">() + name + zh<"，请到">() + client_.services.communitySite +
-                      zh<"下载对应的mod。">());
+        base.ShowInfo(shown<"你没有安装 ">() + name + shown<"，请到">() +
+                      client_.services.communitySite + shown<"下载对应的mod。">());
         return;
     }
     if (!c.lvrooms.subItem(*row, kPasswordColumn).empty()) {
         const auto typed =
-            client_.services.inputpassword.ask(zh<"请输入密码">(), zh<"请输入房间密码">());
+            client_.services.inputpassword.ask(shown<"请输入密码">(), shown<"请输入房间密码">());
         // The connection may have ended while the prompt was up.
         if (!typed || connection->roomContext.ended) {
             return;
         }
         if (!lobby.checkpassword(*typed, roomno)) {
-            base.ShowInfo(zh<"密码输入错误。">());
+            base.ShowInfo(shown<"密码输入错误。">());
             return;
         }
     }
@@ -371,9 +374,9 @@ void TFormMain::keepResumeToken(const LobbyMessage& loginOk) {
 
 void TFormMain::userDisconnect() {
     stopReconnecting();
-    c.MemRecev.addLine(zh<"正在断开连接，请稍候......">());
+    c.MemRecev.addLine(shown<"正在断开连接，请稍候......">());
     ResetLobbyState();
-    c.BitBtn1.setCaption(zh<"连接">());
+    c.BitBtn1.setCaption(shown<"连接">());
     client_.services.clientsocket1.close();
     c.BitBtn1.setEnabled(true);
 }
@@ -392,16 +395,16 @@ void TFormMain::connectionLost() {
     c.BitBtn2.setEnabled(false);
     ResetLobbyState();
     if (!wasOnLine && !reconnecting_) {
-        c.BitBtn1.setCaption(zh<"连接">());
-        c.MemRecev.addLine(zh<"失去和服务器的联系,请重新连接!">());
+        c.BitBtn1.setCaption(shown<"连接">());
+        c.MemRecev.addLine(shown<"失去和服务器的联系,请重新连接!">());
         return;
     }
     if (!reconnecting_) {
         reconnecting_ = true;
-        c.MemRecev.addLine(zh<"失去和服务器的联系,正在自动重新连接......">());
+        c.MemRecev.addLine(shown<"失去和服务器的联系,正在自动重新连接......">());
         client_.services.log.LogText(Gbk("connection lost: reconnecting"));
     }
-    c.BitBtn1.setCaption(zh<"断开">());  // stops the tries
+    c.BitBtn1.setCaption(shown<"断开">());  // stops the tries
     scheduleRetry();
 }
 
@@ -422,12 +425,12 @@ void TFormMain::retryTick() {
     const auto left = retryAt_ - client_.services.loop.now();
     if (left > 0ms) {
         const auto seconds = (left + 999ms) / 1000ms;
-        c.prompt.setCaption(zh<"与服务器的连接已断开，">() + Gbk(std::to_string(seconds)) +
-                            zh<" 秒后重新连接">());
+        c.prompt.setCaption(shown<"与服务器的连接已断开，">() + Gbk(std::to_string(seconds)) +
+                            shown<" 秒后重新连接">());
         return;
     }
     retryTimer_->setEnabled(false);
-    c.prompt.setCaption(zh<"正在重新连接服务器......">());
+    c.prompt.setCaption(shown<"正在重新连接服务器......">());
     client_.services.log.LogText(Gbk("reconnect: try " + std::to_string(backoff_.tries())));
     openSocket();
 }
@@ -452,7 +455,7 @@ void TFormMain::refused() {
 void TFormMain::loggedIn() {
     refused_ = false;
     if (reconnecting_) {
-        c.MemRecev.addLine(zh<"已重新连接到服务器。">());
+        c.MemRecev.addLine(shown<"已重新连接到服务器。">());
         client_.services.log.LogText(
             Gbk("reconnect: back after " + std::to_string(backoff_.tries()) + " tries"));
         reconnecting_ = false;
@@ -504,7 +507,7 @@ void TFormMain::giveUpRoom() {
     window.MemRecev.clear();
     window.lvRoom.clear();
     window.window.hide();
-    c.MemRecev.addLine(zh<"原来所在的房间已经关闭。">());
+    c.MemRecev.addLine(shown<"原来所在的房间已经关闭。">());
 }
 
 void TFormMain::clientsocket1Disconnect() {
@@ -527,9 +530,9 @@ void TFormMain::clientsocket1Error(const platform::OsError& /*error*/) {
         connectionLost();  // tries come by themselves; the chat tells of it, no box
         return;
     }
-    client_.connection()->base.ShowInfo(zh<"不能连接到服务器">() + socketHost +
+    client_.connection()->base.ShowInfo(shown<"不能连接到服务器">() + socketHost +
                                         Gbk(":" + std::to_string(socketPort)) +
-                                        zh<"，请尝试在选项中设置服务器地址和端口">());
+                                        shown<"，请尝试在选项中设置服务器地址和端口">());
     connectionLost();
 }
 
@@ -546,10 +549,10 @@ void TFormMain::openSocket() {
     if (!port) {
         // Connecting to some other port would only fail later with a misleading address.
         stopReconnecting();
-        client_.connection()->base.ShowInfo(zh<"服务器端口 ">() +
+        client_.connection()->base.ShowInfo(shown<"服务器端口 ">() +
                                             (tls ? client_.options.tlsport : client_.options.port) +
-                                            zh<" 不是有效的端口号，请在选项中设置服务器端口">());
-        c.BitBtn1.setCaption(zh<"连接">());
+                                            shown<" 不是有效的端口号，请在选项中设置服务器端口">());
+        c.BitBtn1.setCaption(shown<"连接">());
         c.BitBtn1.setEnabled(true);
         return;
     }
@@ -573,21 +576,21 @@ bool TFormMain::judgeServer(const platform::TlsPeer& peer) {
             return true;
         case settings::ServerTrust::AskFirst:
             if (!client_.services.infoBox.askYesNo(
-                    zh<"服务器 ">() + server +
-                    zh<" 的证书不是由受信任的机构签发的。\n证书指纹 (SHA-256):\n">() +
+                    shown<"服务器 ">() + server +
+                    shown<" 的证书不是由受信任的机构签发的。\n证书指纹 (SHA-256):\n">() +
                     Gbk(peer.fingerprint) +
-                    zh<"\n\n请向服务器的管理员核对这个指纹。信任这个服务器并继续连接吗？">())) {
+                    shown<"\n\n请向服务器的管理员核对这个指纹。信任这个服务器并继续连接吗？">())) {
                 return false;
             }
             if (!pins.pin(socketHost.view(), socketPort, peer.fingerprint)) {
-                client_.connection()->base.ShowInfo(zh<"不能保存服务器的证书指纹。">());
+                client_.connection()->base.ShowInfo(shown<"不能保存服务器的证书指纹。">());
             }
             return true;
         case settings::ServerTrust::Mismatch:
             client_.connection()->base.ShowInfo(
-                zh<"警告：服务器 ">() + server +
-                zh<" 的证书和上次接受的不同，连接已中止，密码没有发送。\n上次接受的指纹:\n">() +
-                Gbk(pinned.value_or("")) + zh<"\n这次收到的指纹:\n">() + Gbk(peer.fingerprint));
+                shown<"警告：服务器 ">() + server +
+                shown<" 的证书和上次接受的不同，连接已中止，密码没有发送。\n上次接受的指纹:\n">() +
+                Gbk(pinned.value_or("")) + shown<"\n这次收到的指纹:\n">() + Gbk(peer.fingerprint));
             return false;
     }
     return false;

@@ -1,6 +1,7 @@
 #include "ui/forms/login_form.h"
 
 #include "text/literal.h"
+#include "text/shown.h"
 #include "ui/forms/client.h"
 
 namespace ardentis::forms {
@@ -16,7 +17,7 @@ void TFormLogin::FormShow() {
 }
 
 void TFormLogin::BitBtn1Click() {
-    client_.FormMain.c.MemRecev.addLine(text::zh<"正在连接服务器，请稍候......">());
+    client_.FormMain.c.MemRecev.addLine(text::shown<"正在连接服务器，请稍候......">());
     c.BitBtn1.setEnabled(false);
     // The account and password are read from the boxes by the connect event.
     client_.FormMain.openSocket();

@@ -5,12 +5,13 @@
 #include <utility>
 
 #include "text/literal.h"
+#include "text/shown.h"
 
 namespace ardentis::forms {
 namespace {
 
 using text::Gbk;
-using text::zh;
+using text::shown;
 
 constexpr std::string_view kSection = R"(Software\Morvane\Ardentis\notify)";
 // A gathered balloon names this many events and counts the rest.
@@ -30,17 +31,17 @@ Gbk textOf(Notifications::Event event, const Gbk& who) {
     using Event = Notifications::Event;
     switch (event) {
         case Event::PlayerCame:
-            return who + zh<" 进入了房间">();
+            return who + shown<" 进入了房间">();
         case Event::PlayerLeft:
-            return who + zh<" 离开了房间">();
+            return who + shown<" 离开了房间">();
         case Event::RoomFull:
-            return zh<"房间已满员">();
+            return shown<"房间已满员">();
         case Event::AllReady:
-            return zh<"所有玩家都已准备好，可以开始游戏了">();
+            return shown<"所有玩家都已准备好，可以开始游戏了">();
         case Event::GameStart:
-            return who + zh<" 开始了游戏">();
+            return who + shown<" 开始了游戏">();
         case Event::Mention:
-            return zh<"聊天中有人提到了你：">() + who;
+            return shown<"聊天中有人提到了你：">() + who;
     }
     return who;
 }
@@ -144,8 +145,8 @@ void Notifications::quietEnded() {
         text = text.empty() ? held[index] : text + Gbk("\n") + held[index];
     }
     if (held.size() > kLinesShown) {
-        text = text + Gbk("\n") + zh<"……还有 ">() + Gbk(std::to_string(held.size() - kLinesShown)) +
-               zh<" 条提醒">();
+        text = text + Gbk("\n") + shown<"……还有 ">() +
+               Gbk(std::to_string(held.size() - kLinesShown)) + shown<" 条提醒">();
     }
     show(text);
 }

@@ -45,6 +45,7 @@ struct OptionsControls {
     DropDown& vnnaddr;      // the address used with "其他"
     Button& vnndetect;      // 自动检测
     Label& vnnfound;        // what 自动检测 found
+    DropDown& language;     // 语言 / Language, from the next start
     NotifyControls notify;  // 提醒
 };
 

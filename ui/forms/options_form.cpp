@@ -9,12 +9,14 @@
 #include "settings/options_store.h"
 #include "settings/virtual_lan.h"
 #include "text/literal.h"
+#include "text/shown.h"
 #include "ui/forms/client.h"
 
 namespace ardentis::forms {
 namespace {
 
 using text::Gbk;
+using text::shown;
 using text::zh;
 
 // The directory part of a file name, with its trailing backslash. Double-byte characters
@@ -103,11 +105,11 @@ void TFormOptions::BitBtn1Click() {
     const Gbk taDir = c.TADir.text();
     const Gbk spcDir = c.SPCDir.text();
     if (!files.fileExists(taDir + Gbk("totala.exe")) && !taDir.empty()) {
-        base.ShowInfo(zh<"您指定了错误的TA安装目录">());
+        base.ShowInfo(shown<"您指定了错误的TA安装目录">());
         return;
     }
     if (!files.fileExists(spcDir + Gbk("supremecommander.exe")) && !spcDir.empty()) {
-        base.ShowInfo(zh<"您指定了错误的最高指挥官安装目录">());
+        base.ShowInfo(shown<"您指定了错误的最高指挥官安装目录">());
         return;
     }
     settings::Toptions& options = client_.options;
@@ -123,11 +125,13 @@ void TFormOptions::BitBtn1Click() {
     options.tls = Gbk(c.tls.checked() ? "1" : "0");
     options.tlsport = c.tlsport.text();
     options.vnnaddr = c.vnnaddr.text();
+    options.language = text::languageName(c.language.itemIndex() == 1 ? text::Language::English
+                                                                      : text::Language::Chinese);
     client_.notifications.setChoices(notifyChoicesShown(c.notify));
     const bool notifySaved =
         saveNotifyChoices(client_.services.registry, client_.notifications.choices());
     if (!client_.store.saveOptions(options) || !notifySaved) {
-        base.ShowInfo(zh<"不能保存设置。">());
+        base.ShowInfo(shown<"不能保存设置。">());
     }
     client_.FormMain.showVnnStatus();
     c.window.hide();
@@ -140,7 +144,7 @@ void TFormOptions::BitBtn2Click() {
 
 void TFormOptions::BitBtn3Click() {
     const auto chosen =
-        client_.services.openFile.run(zh<"选择TA所在位置">(), zh<"TA执行文件|totala.exe">());
+        client_.services.openFile.run(shown<"选择TA所在位置">(), shown<"TA执行文件|totala.exe">());
     if (chosen && !chosen->empty()) {
         c.TADir.setText(directoryOf(*chosen));
     }
@@ -148,7 +152,7 @@ void TFormOptions::BitBtn3Click() {
 
 void TFormOptions::bitbtnspcdirClick() {
     const auto chosen = client_.services.openFile.run(
-        zh<"选择最高指挥官所在位置">(), zh<"最高指挥官执行文件|supremecommander.exe">());
+        shown<"选择最高指挥官所在位置">(), shown<"最高指挥官执行文件|supremecommander.exe">());
     if (chosen && !chosen->empty()) {
         c.SPCDir.setText(directoryOf(*chosen));
     }
@@ -163,20 +167,20 @@ void TFormOptions::Nettest() {
     // The test reaches the port the lobby will use.
     const auto port = settings::portNumber(c.tls.checked() ? c.tlsport.text() : c.port.text());
     if (c.host.text().empty() || !port) {
-        client_.connection()->base.ShowInfo(zh<"请指定服务器和端口。">());
+        client_.connection()->base.ShowInfo(shown<"请指定服务器和端口。">());
         return;
     }
     client_.services.testSocket.open(c.host.text().bytes(), *port);
 }
 
 void TFormOptions::ClientSocket1Connect() {
-    client_.connection()->base.ShowInfo(zh<"和服务器取得联系,网络设置正确，请保存设置。">());
+    client_.connection()->base.ShowInfo(shown<"和服务器取得联系,网络设置正确，请保存设置。">());
     client_.services.testSocket.close();
 }
 
 void TFormOptions::ClientSocket1Error(const platform::OsError& error) {
     client_.connection()->base.ShowInfo(
-        zh<"不能和服务器取得联系,服务器地址或端口不对。Errorcode:">() +
+        shown<"不能和服务器取得联系,服务器地址或端口不对。Errorcode:">() +
         Gbk(std::to_string(error.code)));
     client_.services.testSocket.close();
     c.BitBtn4.setEnabled(true);
@@ -201,7 +205,7 @@ void TFormOptions::showNetwork(const Gbk& picked) {
     const settings::VnnAddress used = settings::findVnnAddress(local, vnntype, picked);
     c.adapters.clear();
     if (!local.adapters) {
-        c.vnnfound.setCaption(zh<"无法读取本机的网卡列表。">());
+        c.vnnfound.setCaption(shown<"无法读取本机的网卡列表。">());
         return;
     }
     for (std::size_t index = 0; index < local.adapters->size(); ++index) {
@@ -212,7 +216,7 @@ void TFormOptions::showNetwork(const Gbk& picked) {
                                           : addresses + Gbk(", ") + settings::dotted(address);
         }
         c.adapters.addRow(adapter.name,
-                          {addresses, adapter.up ? zh<"已连接">() : zh<"未连接">(),
+                          {addresses, adapter.up ? shown<"已连接">() : shown<"未连接">(),
                            used.adapter == index ? zh<"√">() : Gbk(), adapter.description});
     }
 }
@@ -221,14 +225,14 @@ void TFormOptions::vnndetectClick() {
     const std::vector<std::int32_t> found =
         settings::detectVnnTypes(settings::readLocalNetwork(client_.services.network));
     if (found.empty()) {
-        c.vnnfound.setCaption(zh<"本机没有找到虚拟局域网软件。">());
+        c.vnnfound.setCaption(shown<"本机没有找到虚拟局域网软件。">());
     } else {
         Gbk names;
         for (const std::int32_t vnntype : found) {
             names = names.empty() ? c.rgvnntype.item(vnntype)
-                                  : names + zh<"、">() + c.rgvnntype.item(vnntype);
+                                  : names + shown<"、">() + c.rgvnntype.item(vnntype);
         }
-        c.vnnfound.setCaption(zh<"找到：">() + names);
+        c.vnnfound.setCaption(shown<"找到：">() + names);
     }
     // Only an unambiguous find is chosen for the user.
     if (found.size() == 1) {

@@ -8,6 +8,7 @@
 
 #include "protocol/message_kind.h"
 #include "text/literal.h"
+#include "text/shown.h"
 #include "ui/forms/chat_mention.h"
 #include "ui/forms/client.h"
 
@@ -16,6 +17,7 @@ namespace {
 
 using protocol::LobbyMessage;
 using text::Gbk;
+using text::shown;
 using text::zh;
 
 namespace sub = protocol::subcommand;
@@ -42,12 +44,12 @@ void RecordDispatcher::DispatchRecord(const LobbyMessage& message) {
                 client_.FormMain.refused();
                 client_.FormLogin.c.window.show();
                 client_.FormLogin.c.BitBtn1.setEnabled(true);
-                base.ShowInfo(zh<"帐号密码不对，登录失败!">());
+                base.ShowInfo(shown<"帐号密码不对，登录失败!">());
                 client_.services.clientsocket1.close();
                 client_.FormOptions.c.TabSheet2.setVisible(false);
             } else if (message.signedSubcommand() == sub::kLoginDup) {
                 client_.FormMain.refused();
-                base.ShowInfo(client_.FormLogin.c.usr.text() + zh<"已经在线，不能重复登录!">());
+                base.ShowInfo(client_.FormLogin.c.usr.text() + shown<"已经在线，不能重复登录!">());
                 client_.FormLogin.c.window.show();
                 client_.FormLogin.c.BitBtn1.setEnabled(true);
                 client_.services.clientsocket1.close();
@@ -76,11 +78,11 @@ void RecordDispatcher::loginAccepted(const LobbyMessage& message) {
     const auto connection = client_.connection();
     MainControls& c = client_.FormMain.c;
     c.BitBtn2.setEnabled(true);
-    c.BitBtn1.setCaption(zh<"断开">());
+    c.BitBtn1.setCaption(shown<"断开">());
     c.BitBtn1.setEnabled(true);
     client_.currentUser = connection->base.DecodeUser(message);
     const Gbk account = client_.FormLogin.c.usr.text();
-    c.prompt.setCaption(zh<"用户:">() + account + zh<" 位置:大厅">());
+    c.prompt.setCaption(shown<"用户:">() + account + shown<" 位置:">() + zh<"大厅">());
     (void)client_.store.saveLogin(account, client_.FormLogin.c.pwd.text());
     client_.FormOptions.c.TabSheet2.setVisible(true);
     client_.FormOptions.c.nick.setText(client_.currentUser.nickname);
@@ -122,8 +124,8 @@ void RecordDispatcher::dispatchRoomRecord(const LobbyMessage& message) {
             lobby.delroom(base.DecodeRoom(message));
             break;
         case sub::kRoomJoin:
-            base.ShowInfo(zh<"房间">() + base.DecodeRoom(message).host.gbk() +
-                          zh<"的房间人数已满,不能进入!">());
+            base.ShowInfo(shown<"房间">() + base.DecodeRoom(message).host.gbk() +
+                          shown<"的房间人数已满,不能进入!">());
             break;
         case sub::kRoomLeave: {
             const std::vector<Gbk> before = roomPlayers();

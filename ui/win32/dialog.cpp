@@ -2,6 +2,8 @@
 
 #include "ui/win32/dialog.h"
 
+#include "platform/win32/wide_text.h"
+#include "text/shown.h"
 #include "ui/win32/handler_failure.h"
 
 #include <stdexcept>
@@ -13,6 +15,34 @@ namespace {
 
 // WM_DPICHANGED, named here for SDKs that predate it.
 constexpr UINT kDpiChanged = 0x02E0;
+
+// A window's text in the chosen language, looked up by the Chinese text it was made with.
+void translateText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    if (length <= 0) {
+        return;
+    }
+    std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
+    wide.resize(static_cast<std::size_t>(GetWindowTextW(window, wide.data(), length + 1)));
+    const text::Gbk chinese = platform::wideToGbkLossy(wide);
+    const text::Gbk shown = text::shownText(chinese);
+    if (shown != chinese) {
+        SetWindowTextW(window, platform::gbkToWideLossy(shown.view()).c_str());
+    }
+}
+
+// The resources hold one set of dialogs, in Chinese: the caption and the children's texts
+// are translated as the dialog is made.
+void translateTexts(HWND dialog) {
+    if (text::language() == text::Language::Chinese) {
+        return;
+    }
+    translateText(dialog);
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        translateText(child);
+    }
+}
 
 }  // namespace
 
@@ -83,6 +113,7 @@ void Dialog::create(HWND parent) {
                                  std::to_string(GetLastError()));
     }
     window_ = made;
+    translateTexts(made);
 }
 
 Dialog::~Dialog() {

@@ -1,22 +1,24 @@
 #include "ui/forms/memory/memory_windows.h"
 
 #include "text/literal.h"
+#include "text/shown.h"
 #include "ui/forms/control_texts.h"
 
 namespace ardentis::forms {
 
 using text::Gbk;
+using text::shown;
 using text::zh;
 namespace items = battleroom_items;
 
 MemoryMainWindow::MemoryMainWindow()
-    : window(zh<"Ardentis启动中">()),
-      BitBtn1(zh<"连接">()),
-      BitBtn2(zh<"指挥室">(), false),
-      BitBtn3(zh<"选项">()),
-      BitBtn4(zh<"退出">()),
-      joinable(zh<"只显示可加入的">()),
-      noPassword(zh<"隐藏有密码的">()) {}
+    : window(shown<"Ardentis启动中">()),
+      BitBtn1(shown<"连接">()),
+      BitBtn2(shown<"指挥室">(), false),
+      BitBtn3(shown<"选项">()),
+      BitBtn4(shown<"退出">()),
+      joinable(shown<"只显示可加入的">()),
+      noPassword(shown<"隐藏有密码的">()) {}
 
 MainControls MemoryMainWindow::controls() {
     return MainControls{window,  bsSkinLinkImage1, lver,     prompt,     vnnstatus,  BitBtn1,
@@ -25,14 +27,14 @@ MainControls MemoryMainWindow::controls() {
 }
 
 MemoryLoginWindow::MemoryLoginWindow()
-    : window(zh<"请输入帐号和密码">()), BitBtn1(zh<"确定">()), BitBtn2(zh<"取消">()) {}
+    : window(shown<"请输入帐号和密码">()), BitBtn1(shown<"确定">()), BitBtn2(shown<"取消">()) {}
 
 LoginControls MemoryLoginWindow::controls() {
     return LoginControls{window, usr, pwd, BitBtn1, BitBtn2};
 }
 
 MemoryBattleroomWindow::MemoryBattleroomWindow()
-    : window(zh<"作战指挥室">()),
+    : window(shown<"作战指挥室">()),
       MapList(items::maps(), 0),
       Trackplayers(items::kPlayers.minimum, items::kPlayers.maximum, items::kPlayers.position),
       lplayers(Gbk("10")),
@@ -49,11 +51,11 @@ MemoryBattleroomWindow::MemoryBattleroomWindow()
       Lmetal(Gbk("1000")),
       Trackenergy(items::kEnergy.minimum, items::kEnergy.maximum, items::kEnergy.position),
       Lenergy(Gbk("1000")),
-      BitBtn4(zh<"请出房间">(), false),
-      BitBtn1(zh<"创建">()),
-      BitBtn2(zh<"开始">(), false),
-      CheckBox1(zh<"准备就绪">()),
-      BitBtn3(zh<"退出">()) {
+      BitBtn4(shown<"请出房间">(), false),
+      BitBtn1(shown<"创建">()),
+      BitBtn2(shown<"开始">(), false),
+      CheckBox1(shown<"准备就绪">()),
+      BitBtn3(shown<"退出">()) {
     gamecomments.setText(zh<"欢迎加入战斗">());
     Button1.setVisible(false);
     basicPage.activate();
@@ -69,36 +71,37 @@ room::BattleroomControls MemoryBattleroomWindow::controls() {
 }
 
 MemoryOptionsWindow::MemoryOptionsWindow()
-    : window(zh<"选项">()),
-      cbauto(zh<"启动时自动登录">()),
+    : window(shown<"选项">()),
+      cbauto(shown<"启动时自动登录">()),
       port(Gbk("8888")),
-      BitBtn4(zh<"测试">()),
+      BitBtn4(shown<"测试">()),
       BitBtn3(zh<"……">()),
       bitbtnspcdir(zh<"……">()),
-      checkfile(zh<"不再提示定位游戏目录。">()),
+      checkfile(shown<"不再提示定位游戏目录。">()),
       rgvnntype(options_items::vnntypes(), 0),
-      BitBtn1(zh<"确定">()),
-      BitBtn2(zh<"取消">()),
-      tls(zh<"加密连接">()),
+      BitBtn1(shown<"确定">()),
+      BitBtn2(shown<"取消">()),
+      tls(shown<"加密连接">()),
       tlsport(Gbk("8889")),
       vnnaddr({}, -1),
-      vnndetect(zh<"自动检测">()),
-      comeAndGo(zh<"有人进出房间">()),
-      roomFull(zh<"房间满员">()),
-      allReady(zh<"全部准备好">()),
-      gameStart(zh<"游戏开始">()),
-      mention(zh<"聊天中提到我">()),
-      sound(zh<"播放提示音">()),
-      tray(zh<"最小化到托盘">()) {}
+      vnndetect(shown<"自动检测">()),
+      language(options_items::languages(), 0),
+      comeAndGo(shown<"有人进出房间">()),
+      roomFull(shown<"房间满员">()),
+      allReady(shown<"全部准备好">()),
+      gameStart(shown<"游戏开始">()),
+      mention(shown<"聊天中提到我">()),
+      sound(shown<"播放提示音">()),
+      tray(shown<"最小化到托盘">()) {}
 
 OptionsControls MemoryOptionsWindow::controls() {
     const NotifyControls notify{notifyPage, comeAndGo, roomFull, allReady,
                                 gameStart,  mention,   sound,    tray};
     return OptionsControls{
-        window, TabSheet2, TabSheet1, TabSheet3,    TabSheet4, TabSheet5, pwd1,    pwd2,
-        pwd3,   nick,      usr,       pwd,          cbauto,    host,      port,    BitBtn4,
-        TADir,  BitBtn3,   SPCDir,    bitbtnspcdir, checkfile, rgvnntype, BitBtn1, BitBtn2,
-        tls,    tlsport,   adapters,  vnnaddr,      vnndetect, vnnfound,  notify};
+        window, TabSheet2, TabSheet1, TabSheet3,    TabSheet4, TabSheet5, pwd1,     pwd2,
+        pwd3,   nick,      usr,       pwd,          cbauto,    host,      port,     BitBtn4,
+        TADir,  BitBtn3,   SPCDir,    bitbtnspcdir, checkfile, rgvnntype, BitBtn1,  BitBtn2,
+        tls,    tlsport,   adapters,  vnnaddr,      vnndetect, vnnfound,  language, notify};
 }
 
 }  // namespace ardentis::forms

@@ -125,6 +125,7 @@ struct MemoryOptionsWindow {
     MemoryDropDown vnnaddr;
     MemoryButton vnndetect;
     MemoryLabel vnnfound;
+    MemoryDropDown language;
     MemoryPage notifyPage;
     MemoryCheckBox comeAndGo;
     MemoryCheckBox roomFull;
