@@ -73,7 +73,7 @@ OptionsWindow::OptionsWindow(HWND owner)
       vnnaddr(vnnDialog, IDC_OPT_VNNADDR),
       vnndetect(vnnDialog, IDC_OPT_VNNDETECT),
       vnnfound(vnnDialog, IDC_OPT_VNNFOUND),
-      language(loginDialog, IDC_OPT_LANGUAGE, forms::options_items::languages(), 0,
+      language(loginDialog, IDC_OPT_LANGUAGE, forms::options_items::languages(), 0),
       notifyPage(PageControl1, notifyDialog, 5, shown<"提醒">()),
       comeAndGo(notifyDialog, IDC_OPT_COMEANDGO),
       roomFull(notifyDialog, IDC_OPT_ROOMFULL),
