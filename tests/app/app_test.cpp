@@ -164,6 +164,9 @@ TEST_F(AppWindows, EachWindowHoldsItsControlsWithTheirKindsAndTexts) {
         EXPECT_NE(GetWindowLongPtrW(view, GWL_STYLE) & ES_READONLY, 0)
             << "chat views are read-only";
     }
+    // The lobby can be minimised (to the tray, when the user chose it); its close ends the
+    // program as 退出 does.
+    EXPECT_NE(GetWindowLongPtrW(lobby, GWL_STYLE) & WS_MINIMIZEBOX, 0);
 }
 
 // With English stored, the next start shows the dialogs' texts in English from the resources'
