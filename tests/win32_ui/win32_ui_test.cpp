@@ -474,6 +474,16 @@ TEST(Win32DesktopNotifier, TheTrayIconComesAndGoesAndAMinimiseHidesBothWindowsTo
     EXPECT_EQ(shown(), (std::array{false, false}));
     SendMessageW(desktop.trayWindow(), Win32DesktopNotifier::kTrayMessage, 1, WM_LBUTTONUP);
     EXPECT_EQ(shown(), (std::array{true, true}));
+    // In the tray the room is still the user's room to the program; a room the program
+    // closes meanwhile stays closed when the icon brings the windows back.
+    Win32Window roomWindow(room);
+    SendMessageW(room.handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(roomWindow.visible());
+    roomWindow.hide();
+    EXPECT_FALSE(roomWindow.visible());
+    SendMessageW(desktop.trayWindow(), Win32DesktopNotifier::kTrayMessage, 1, WM_LBUTTONUP);
+    EXPECT_EQ(shown(), (std::array{true, false}));
+    roomWindow.show();
     desktop.minimiseToTray(false);
     SendMessageW(room.handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_EQ(shown(), (std::array{true, true}));

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/win32/wide_text.h"
+#include "ui/win32/tray_mark.h"
 
 namespace ardentis::win32 {
 namespace {
@@ -150,6 +151,7 @@ void Win32DesktopNotifier::hideToTray() {
     for (HWND window : {lobby_, room_}) {
         if (IsWindowVisible(window) != FALSE) {
             ShowWindow(window, SW_HIDE);
+            markInTray(window, true);
             hidden_.push_back(window);
         }
     }
@@ -157,7 +159,10 @@ void Win32DesktopNotifier::hideToTray() {
 
 void Win32DesktopNotifier::bringBack() {
     for (HWND window : hidden_) {
-        ShowWindow(window, SW_SHOW);
+        if (inTray(window)) {  // not hidden by the program meanwhile
+            markInTray(window, false);
+            ShowWindow(window, SW_SHOW);
+        }
     }
     hidden_.clear();
 }

@@ -2,6 +2,7 @@
 
 #include "ui/win32/win32_window.h"
 
+#include "ui/win32/tray_mark.h"
 #include "ui/win32/window_text.h"
 
 namespace ardentis::win32 {
@@ -10,7 +11,7 @@ Win32Window::Win32Window(Dialog& dialog)
     : window_(dialog.handle()), registration_(dialog.routeClose([this] { requestClose(); })) {}
 
 bool Win32Window::visible() const {
-    return hasVisibleStyle(window_);
+    return hasVisibleStyle(window_) || inTray(window_);
 }
 
 text::Gbk Win32Window::caption() const {
@@ -33,6 +34,7 @@ void Win32Window::setSize(forms::WindowSize size) {
 }
 
 void Win32Window::applyVisible(bool visible) {
+    markInTray(window_, false);
     showWindow(window_, visible);
 }
 
