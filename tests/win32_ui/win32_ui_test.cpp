@@ -488,6 +488,15 @@ TEST(Win32DesktopNotifier, TheTrayIconComesAndGoesAndAMinimiseHidesBothWindowsTo
     SendMessageW(room.handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_EQ(shown(), (std::array{true, true}));
     EXPECT_NE(IsIconic(room.handle()), FALSE);
+    // A restarted shell knows no icons until each program adds its own again.
+    NOTIFYICONDATAW gone{};
+    gone.cbSize = sizeof(gone);
+    gone.hWnd = desktop.trayWindow();
+    gone.uID = 1;
+    Shell_NotifyIconW(NIM_DELETE, &gone);
+    EXPECT_FALSE(iconKnown());
+    SendMessageW(lobby.handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(iconKnown());
     EXPECT_TRUE(desktop.showTrayIcon(false));
     EXPECT_FALSE(iconKnown());
 }

@@ -59,6 +59,7 @@ Win32DesktopNotifier::Win32DesktopNotifier(HWND lobby, HWND room, int iconId)
       room_(room),
       lastUsed_(lobby),
       iconId_(iconId),
+      taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")),
       messages_("tray icon", [this](unsigned message, std::uintptr_t, std::intptr_t lParam) {
           if (message == kTrayMessage) {
               trayMessage(lParam);
@@ -83,6 +84,10 @@ bool Win32DesktopNotifier::windowMessage(HWND window, unsigned message, std::uin
     } else if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_MINIMIZE && toTray_) {
         hideToTray();
         return true;
+    } else if (message == taskbarCreated_ && window == lobby_ && iconShown_) {
+        // The shell started again (Explorer restarted) and knows no icons: add ours again.
+        iconShown_ = false;
+        (void)showTrayIcon(true);
     }
     return false;
 }

@@ -46,6 +46,7 @@ class Win32DesktopNotifier final : public platform::DesktopNotifier {
     HWND room_;
     HWND lastUsed_;
     int iconId_;
+    unsigned taskbarCreated_;  // broadcast to top-level windows only, so watched on the lobby
     platform::MessageWindow messages_;
     bool iconShown_ = false;
     bool toTray_ = false;
