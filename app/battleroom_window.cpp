@@ -7,6 +7,7 @@
 #include "text/literal.h"
 #include "text/shown.h"
 #include "ui/forms/control_texts.h"
+#include "ui/win32/fitted_picture.h"
 
 namespace ardentis::app {
 namespace {
@@ -75,6 +76,8 @@ BattleroomWindow::BattleroomWindow(HWND owner)
     centre(self, owner);
     setProgramIcon(self);
     showHandCursor(banner.handle());
+    win32::fitPicture(banner.handle());
+    win32::fitPicture(dialog.item(IDC_ROOM_MINIMAP));
     gamecomments.setText(zh<"欢迎加入战斗">());
     layPagesOver(Pageoptions.handle(),
                  {basicDialog.handle(), optionsDialog.handle(), manageDialog.handle()});

@@ -12,6 +12,7 @@
 #include "platform/win32/wide_text.h"
 #include "text/literal.h"
 #include "text/shown.h"
+#include "ui/win32/fitted_picture.h"
 
 namespace ardentis::app {
 namespace {
@@ -63,6 +64,7 @@ MainWindow::MainWindow()
     setProgramIcon(self);
     colourStaticText(self, IDC_MAIN_PROMPT, kRed);
     showHandCursor(bsSkinLinkImage1.handle());
+    win32::fitPicture(bsSkinLinkImage1.handle());
     layPagesOver(PageControl2.handle(), {chatDialog.handle()});
     TabSheet2.activate();
     setHeight(MemSend.handle(), 22);

@@ -1,0 +1,79 @@
+// The pictures of the real windows at the DPI the windows run at.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+#include "app/battleroom_window.h"
+#include "app/main_window.h"
+#include "app/resource.h"
+#include "app/splash_window.h"
+#include "ui/win32/common_controls.h"
+#include "ui/win32/dialog_font.h"
+
+namespace ardentis::app {
+namespace {
+
+using Size = std::pair<int, int>;
+
+// WM_DPICHANGED_AFTERPARENT, which the system sends a child after a DPI change.
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
+
+HBITMAP shownBitmap(HWND control) {
+    return reinterpret_cast<HBITMAP>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
+}
+
+Size bitmapSize(HBITMAP bitmap) {
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof info, &info);
+    return {info.bmWidth, info.bmHeight};
+}
+
+Size clientSize(HWND control) {
+    RECT area{};
+    GetClientRect(control, &area);
+    return {area.right, area.bottom};
+}
+
+void resize(HWND control, Size size) {
+    SetWindowPos(control, nullptr, 0, 0, size.first, size.second,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Each picture is its own size at 96 DPI scaled to the control's DPI and shows a bitmap of
+// exactly the control's client size; a new size brings a bitmap of that size and deletes the
+// one made for the size before; after a DPI change the control is at its size again.
+TEST(Pictures, FillTheirControlsAtAnyDpiAndFollowANewSizeLeavingNoBitmapBehind) {
+    win32::initCommonControls();
+    MainWindow lobby;
+    BattleroomWindow room(lobby.dialog.handle());
+    SplashWindow splash(lobby.dialog.handle());
+    const std::pair<HWND, Size> pictures[] = {
+        {lobby.bsSkinLinkImage1.handle(), {790, 100}},
+        {room.banner.handle(), {632, 56}},
+        {room.dialog.item(IDC_ROOM_MINIMAP), {200, 150}},
+        {splash.dialog.item(IDC_SPLASH_IMAGE1), {471, 173}},
+    };
+    for (const auto& [control, design] : pictures) {
+        SCOPED_TRACE(GetDlgCtrlID(control));
+        const int dpi = static_cast<int>(win32::windowDpi(control));
+        const Size atDpi{MulDiv(design.first, dpi, 96), MulDiv(design.second, dpi, 96)};
+        EXPECT_EQ(clientSize(control), atDpi);
+        EXPECT_EQ(bitmapSize(shownBitmap(control)), atDpi);
+
+        resize(control, {atDpi.first * 3 / 2, atDpi.second * 3 / 2});
+        const HBITMAP larger = shownBitmap(control);
+        EXPECT_EQ(bitmapSize(larger), clientSize(control));
+        resize(control, {atDpi.first * 2, atDpi.second * 2});
+        EXPECT_EQ(bitmapSize(shownBitmap(control)), clientSize(control));
+        EXPECT_EQ(GetObjectType(larger), 0u) << "the bitmap for the size before is left behind";
+
+        SendMessageW(control, kDpiChangedAfterParent, 0, 0);
+        EXPECT_EQ(clientSize(control), atDpi);
+        EXPECT_EQ(bitmapSize(shownBitmap(control)), atDpi);
+    }
+}
+
+}  // namespace
+}  // namespace ardentis::app
