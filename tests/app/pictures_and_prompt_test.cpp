@@ -1,16 +1,23 @@
-// The pictures of the real windows at the DPI the windows run at.
+// The pictures of the real windows at the DPI the windows run at, and the password prompt in
+// English.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "app/battleroom_window.h"
 #include "app/main_window.h"
 #include "app/resource.h"
 #include "app/splash_window.h"
+#include "platform/win32/win32_event_loop.h"
+#include "text/shown.h"
 #include "ui/win32/common_controls.h"
 #include "ui/win32/dialog_font.h"
+#include "ui/win32/win32_password_prompt.h"
+#include "ui/win32/window_text.h"
 
 namespace ardentis::app {
 namespace {
@@ -73,6 +80,33 @@ TEST(Pictures, FillTheirControlsAtAnyDpiAndFollowANewSizeLeavingNoBitmapBehind) 
         EXPECT_EQ(clientSize(control), atDpi);
         EXPECT_EQ(bitmapSize(shownBitmap(control)), atDpi);
     }
+}
+
+// With English chosen the prompt's own texts are English (its caller gives the caption and the
+// prompt in the chosen language).
+TEST(PasswordPrompt, ShowsEnglishWhenEnglishIsChosen) {
+    text::setLanguage(text::Language::English);
+    const struct Restore {
+        ~Restore() { text::setLanguage(text::Language::Chinese); }
+    } restore;
+    platform::Win32EventLoop loop;
+    std::wstring prompt;
+    std::wstring ok;
+    std::wstring cancel;
+    const auto user = loop.createTimer(20, true, [&] {
+        if (HWND box = FindWindowW(nullptr, L"Password"); box != nullptr && ok.empty()) {
+            prompt = win32::wideWindowText(GetDlgItem(box, win32::Win32PasswordPrompt::kPromptId));
+            ok = win32::wideWindowText(GetDlgItem(box, IDOK));
+            cancel = win32::wideWindowText(GetDlgItem(box, IDCANCEL));
+            SendMessageW(GetDlgItem(box, IDCANCEL), BM_CLICK, 0, 0);
+        }
+    });
+    EXPECT_EQ(win32::Win32PasswordPrompt().ask(text::shown<"请输入密码">(),
+                                               text::shown<"请输入房间密码">()),
+              std::nullopt);
+    EXPECT_EQ(prompt, L"Enter the room's password");
+    EXPECT_EQ(ok, L"OK");
+    EXPECT_EQ(cancel, L"Cancel");
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 namespace ardentis::win32 {
 
-// The modal information box: MessageBoxW with one OK button and the caption "Ardentis",
+// The modal information box: MessageBoxW with one OK button and the program's name as caption,
 // owned by the given window, or by the thread's active window when none is given.
 class Win32InfoBox final : public platform::InfoBox {
   public:

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/wide_text.h"
+#include "text/shown.h"
 #include "ui/win32/dialog_font.h"
 #include "ui/win32/handler_failure.h"
 #include "ui/win32/window_text.h"
@@ -120,8 +121,10 @@ std::optional<text::Gbk> Win32PasswordPrompt::ask(const text::Gbk& caption,
     dialog.item(SS_LEFT | SS_NOPREFIX, 7, 7, 166, 10, kPromptId, kStaticAtom, L"");
     dialog.item(ES_PASSWORD | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 20, 166, 13, kPasswordId,
                 kEditAtom, L"");
-    dialog.item(BS_DEFPUSHBUTTON | WS_TABSTOP, 69, 45, 50, 14, IDOK, kButtonAtom, L"确定");
-    dialog.item(BS_PUSHBUTTON | WS_TABSTOP, 123, 45, 50, 14, IDCANCEL, kButtonAtom, L"取消");
+    const std::wstring ok = platform::gbkToWideLossy(text::shown<"确定">().view());
+    const std::wstring cancel = platform::gbkToWideLossy(text::shown<"取消">().view());
+    dialog.item(BS_DEFPUSHBUTTON | WS_TABSTOP, 69, 45, 50, 14, IDOK, kButtonAtom, ok);
+    dialog.item(BS_PUSHBUTTON | WS_TABSTOP, 123, 45, 50, 14, IDCANCEL, kButtonAtom, cancel);
 
     PromptState state{.caption = platform::gbkToWideLossy(caption.view()),
                       .prompt = platform::gbkToWideLossy(prompt.view()),
