@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/battleroom_window.h"
 #include "app/main_window.h"
@@ -50,18 +52,20 @@ void resize(HWND control, Size size) {
 
 // Each picture is its own size at 96 DPI scaled to the control's DPI and shows a bitmap of
 // exactly the control's client size; a new size brings a bitmap of that size and deletes the
-// one made for the size before; after a DPI change the control is at its size again.
+// one made for the size before; after a DPI change the control is at its size again; the
+// windows' end deletes the bitmaps they showed last.
 TEST(Pictures, FillTheirControlsAtAnyDpiAndFollowANewSizeLeavingNoBitmapBehind) {
     win32::initCommonControls();
-    MainWindow lobby;
-    BattleroomWindow room(lobby.dialog.handle());
-    SplashWindow splash(lobby.dialog.handle());
+    auto lobby = std::make_unique<MainWindow>();
+    auto room = std::make_unique<BattleroomWindow>(lobby->dialog.handle());
+    auto splash = std::make_unique<SplashWindow>(lobby->dialog.handle());
     const std::pair<HWND, Size> pictures[] = {
-        {lobby.bsSkinLinkImage1.handle(), {790, 100}},
-        {room.banner.handle(), {632, 56}},
-        {room.dialog.item(IDC_ROOM_MINIMAP), {200, 150}},
-        {splash.dialog.item(IDC_SPLASH_IMAGE1), {471, 173}},
+        {lobby->bsSkinLinkImage1.handle(), {790, 100}},
+        {room->banner.handle(), {632, 56}},
+        {room->dialog.item(IDC_ROOM_MINIMAP), {200, 150}},
+        {splash->dialog.item(IDC_SPLASH_IMAGE1), {471, 173}},
     };
+    std::vector<HBITMAP> last;
     for (const auto& [control, design] : pictures) {
         SCOPED_TRACE(GetDlgCtrlID(control));
         const int dpi = static_cast<int>(win32::windowDpi(control));
@@ -79,6 +83,13 @@ TEST(Pictures, FillTheirControlsAtAnyDpiAndFollowANewSizeLeavingNoBitmapBehind) 
         SendMessageW(control, kDpiChangedAfterParent, 0, 0);
         EXPECT_EQ(clientSize(control), atDpi);
         EXPECT_EQ(bitmapSize(shownBitmap(control)), atDpi);
+        last.push_back(shownBitmap(control));
+    }
+    splash.reset();
+    room.reset();
+    lobby.reset();
+    for (HBITMAP bitmap : last) {
+        EXPECT_EQ(GetObjectType(bitmap), 0u) << "a picture outlives its window";
     }
 }
 
