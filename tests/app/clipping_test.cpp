@@ -294,7 +294,8 @@ INSTANTIATE_TEST_SUITE_P(BothLanguages, Clipping,
                          ::testing::Values(text::Language::Chinese, text::Language::English));
 
 // Sets the prefix's DPI (LogPixels, which Wine reads as a program starts) for as long as it
-// lives, then puts back what was there.
+// lives, then puts back what was there. Any program the prefix starts meanwhile gets it too,
+// which is why it lasts only one program's run: the Windows tests run one at a time.
 class PrefixDpi {
   public:
     explicit PrefixDpi(DWORD dpi) {
