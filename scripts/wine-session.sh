@@ -115,12 +115,13 @@ wine_session_end() { wine_prefix_stop "$1"; }
 
 # Starts a virtual X server on a display number it picks itself (no race with other
 # servers starting at the same time); sets display and display_pid. The caller ends it
-# with stop_display.
+# with stop_display. ARDENTIS_SCREEN_SIZE gives a larger screen (WIDTHxHEIGHT): Wine draws
+# no part of a window that lies off the screen, and pictures of the windows at 200% need it.
 start_display() {
     local fifo
     fifo=$(mktemp -u)
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${ARDENTIS_SCREEN_SIZE:-1280x1024}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
     display_pid=$!
     display=
     read -r -t 30 display <"$fifo" || true
