@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstddef>
 #include <vector>
 
@@ -83,8 +85,14 @@ OptionsWindow::OptionsWindow(HWND owner)
       sound(notifyDialog, IDC_OPT_SOUND),
       tray(notifyDialog, IDC_OPT_TRAY) {
     const HWND self = dialog.handle();
-    // Taller than the first layout, so that the adapter list fits under the choice.
-    setClientSize(self, 319, 334);
+    // Taller than the first layout, so that the adapter list fits under the choice, and wider
+    // with narrower margins in the tabs, so that the six pages' tabs fit in one row in either
+    // language (the tab control lays its row out again when its font is set).
+    setClientSize(self, 372, 334);
+    const HWND tabs = PageControl1.handle();
+    const int dpi = static_cast<int>(win32::windowDpi(self));
+    SendMessageW(tabs, TCM_SETPADDING, 0, MAKELPARAM(MulDiv(2, dpi, 96), MulDiv(3, dpi, 96)));
+    SendMessageW(tabs, WM_SETFONT, static_cast<WPARAM>(SendMessageW(tabs, WM_GETFONT, 0, 0)), TRUE);
     centre(self, owner);
     // The account page's tab is not there yet; the row of the other four gives the area.
     layPagesOver(PageControl1.handle(),

@@ -84,6 +84,25 @@ std::optional<Clipped> clippedColumns(HWND list) {
     return std::nullopt;
 }
 
+// A tab row that does not fit scrolls behind arrows, which hide the last tabs.
+std::optional<Clipped> clippedTabs(HWND tabs) {
+    HWND arrows = FindWindowExW(tabs, nullptr, UPDOWN_CLASSW, nullptr);
+    const int count = TabCtrl_GetItemCount(tabs);
+    // The arrows' own style: the window checked may be hidden, and its children with it.
+    if (arrows == nullptr || (GetWindowLongPtrW(arrows, GWL_STYLE) & WS_VISIBLE) == 0 ||
+        count == 0) {
+        return std::nullopt;
+    }
+    RECT first{};
+    RECT last{};
+    RECT client{};
+    TabCtrl_GetItemRect(tabs, 0, &first);
+    TabCtrl_GetItemRect(tabs, count - 1, &last);
+    GetClientRect(tabs, &client);
+    return Clipped{L"the row of " + std::to_wstring(count) + L" tabs", last.right - first.left,
+                   client.right};
+}
+
 // Whether the control's text fits it; what it needs when it does not.
 std::optional<Clipped> clipped(HWND control) {
     const std::wstring text = win32::wideWindowText(control);
@@ -98,6 +117,9 @@ std::optional<Clipped> clipped(HWND control) {
     const auto px = [&](int at96) { return MulDiv(at96, scale, 96); };
     if (std::wstring(kind) == L"SysListView32") {
         return clippedColumns(control);
+    }
+    if (std::wstring(kind) == WC_TABCONTROLW) {
+        return clippedTabs(control);
     }
     if (text.empty()) {
         return std::nullopt;
