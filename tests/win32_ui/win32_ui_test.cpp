@@ -181,6 +181,61 @@ TEST_F(Win32Wrappers, TextsShowThroughTheWideApiStylesDoWhatTheUserSeesWrongIdsA
     EXPECT_EQ(runs, 1);
 }
 
+// Rows come and go in a burst while the list's painting waits: the program sees them and the
+// selection at once, and the list paints them once its redrawing is back on (ended by its
+// timer, or by the list's own end).
+void burstOfRows(Win32ListView& list) {
+    for (int i = 0; i < 12; ++i) {
+        list.addRow(text::Gbk("room " + std::to_string(i)), {g("讨论中")});
+    }
+    list.deleteRow(0);
+    list.setSelected(2);
+    list.insertRow(0, g("room new"), {g("准备")});  // the selection moves down with its row
+    EXPECT_EQ(ListView_GetItemCount(list.handle()), 12);
+    EXPECT_EQ(ListView_GetNextItem(list.handle(), -1, LVNI_SELECTED), 3);
+    EXPECT_EQ(list.selected(), 3);
+    EXPECT_EQ(list.caption(3), g("room 3"));
+}
+
+// Whether the list shows row 3 selected: its background differs from row 4's.
+bool paintsRow3Selected(HWND list) {
+    UpdateWindow(list);
+    RECT selected{};
+    RECT next{};
+    RECT client{};
+    ListView_GetItemRect(list, 3, &selected, LVIR_BOUNDS);
+    ListView_GetItemRect(list, 4, &next, LVIR_BOUNDS);
+    GetClientRect(list, &client);
+    const int x = std::min(selected.right, client.right) - 3;  // right of any text
+    HDC dc = GetDC(list);
+    const COLORREF row3 = GetPixel(dc, x, (selected.top + selected.bottom) / 2);
+    const COLORREF row4 = GetPixel(dc, x, (next.top + next.bottom) / 2);
+    ReleaseDC(list, dc);
+    return row3 != row4;
+}
+
+TEST_F(Win32Wrappers, ABurstOfRowsIsThereAtOnceAndPaintedWhenTheListsTimerEndsTheWait) {
+    burstOfRows(c.list);
+    bool painted = false;
+    for (int wait = 0; wait < 200 && !painted; ++wait) {  // bounded; the timer is 50 ms
+        Sleep(10);
+        runPending();
+        painted = paintsRow3Selected(c.list.handle());
+    }
+    EXPECT_TRUE(painted);
+}
+
+TEST(Win32ListViewEnd, ABurstOfRowsIsPaintedWhenTheListEndsBeforeItsTimer) {
+    Dialog dialog{(initCommonControls(), IDD_CONTROLS)};
+    ShowWindow(dialog.handle(), SW_SHOWNOACTIVATE);
+    runPending();
+    auto list = std::make_unique<Win32ListView>(dialog, IDC_LIST, kColumns);
+    HWND control = list->handle();
+    burstOfRows(*list);
+    list.reset();
+    EXPECT_TRUE(paintsRow3Selected(control));
+}
+
 // The chat view is a rich edit: a selection copies as text, its lines broken by CR LF, and
 // stays while new lines come and the view follows them.
 TEST_F(Win32Wrappers, AChatViewKeepsTheUsersSelectionToCopyWhileFollowingItsNewestLine) {

@@ -9,6 +9,24 @@
 #include "platform/win32/wide_text.h"
 
 namespace ardentis::win32 {
+namespace {
+
+// How late the picture may be after rows came and went: short enough to look immediate, long
+// enough to cover a burst of room changes with one repaint.
+constexpr UINT kRedrawDelayMs = 50;
+
+}  // namespace
+
+// The timer's procedure, not a subclass of the control: under Wine a subclassed window pays
+// two window-property look-ups in the server for every message it gets, about a tenth of a
+// millisecond each, and a room list gets several messages per row.
+class ListRedraw {
+  public:
+    static void CALLBACK timer(HWND /*window*/, UINT /*message*/, UINT_PTR id, DWORD /*time*/) {
+        // The id is the list: the timer is the list's own and dies with it.
+        reinterpret_cast<Win32ListView*>(id)->resumeRedraw();
+    }
+};
 
 Win32ListView::Win32ListView(Dialog& dialog, int controlId, std::span<const ListColumn> columns)
     : control_(dialog.item(controlId)),
@@ -32,6 +50,10 @@ Win32ListView::Win32ListView(Dialog& dialog, int controlId, std::span<const List
                      reinterpret_cast<LPARAM>(&added));
         ++index;
     }
+}
+
+Win32ListView::~Win32ListView() {
+    resumeRedraw();
 }
 
 int Win32ListView::rowCount() const {
@@ -58,6 +80,7 @@ int Win32ListView::insertRow(int at, const text::Gbk& caption,
     item.mask = LVIF_TEXT;
     item.iItem = at < 0 || at > rowCount() ? rowCount() : at;
     item.pszText = wide.data();
+    holdRedraw();
     const int row = static_cast<int>(
         SendMessageW(control_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     if (row < 0) {
@@ -78,12 +101,14 @@ void Win32ListView::setSubItem(int row, int subItem, const text::Gbk& value) {
 
 void Win32ListView::deleteRow(int row) {
     if (valid(row)) {
+        holdRedraw();
         SendMessageW(control_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
         rows_.erase(rows_.begin() + row);
     }
 }
 
 void Win32ListView::clear() {
+    holdRedraw();
     SendMessageW(control_, LVM_DELETEALLITEMS, 0, 0);
     rows_.clear();
 }
@@ -188,6 +213,30 @@ void Win32ListView::select(int row) {
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(control_, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
                  reinterpret_cast<LPARAM>(&state));
+}
+
+void Win32ListView::holdRedraw() {
+    // Held on a hidden list too: Wine's list view updates its scroll bars and invalidates
+    // whenever redrawing is on, shown or not.
+    if (redrawHeld_) {
+        return;
+    }
+    if (SetTimer(control_, timerId(), kRedrawDelayMs, &ListRedraw::timer) == 0) {
+        return;  // without the timer nothing would turn redrawing back on
+    }
+    SendMessageW(control_, WM_SETREDRAW, FALSE, 0);
+    redrawHeld_ = true;
+}
+
+void Win32ListView::resumeRedraw() noexcept {
+    if (!redrawHeld_) {
+        return;
+    }
+    redrawHeld_ = false;
+    KillTimer(control_, timerId());
+    SendMessageW(control_, WM_SETREDRAW, TRUE, 0);
+    // Windows' list view leaves the repaint to the caller; its scroll bars are in the frame.
+    RedrawWindow(control_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 }  // namespace ardentis::win32
