@@ -197,32 +197,47 @@ void burstOfRows(Win32ListView& list) {
     EXPECT_EQ(list.caption(3), g("room 3"));
 }
 
-// Whether the list shows row 3 selected: its background differs from row 4's.
-bool paintsRow3Selected(HWND list) {
+// The one row of the first seven that the list shows selected: the one whose background, right
+// of any text, differs from row 0's (never selected here); -1 for none or several.
+int paintedSelection(HWND list) {
     UpdateWindow(list);
-    RECT selected{};
-    RECT next{};
     RECT client{};
-    ListView_GetItemRect(list, 3, &selected, LVIR_BOUNDS);
-    ListView_GetItemRect(list, 4, &next, LVIR_BOUNDS);
     GetClientRect(list, &client);
-    const int x = std::min(selected.right, client.right) - 3;  // right of any text
     HDC dc = GetDC(list);
-    const COLORREF row3 = GetPixel(dc, x, (selected.top + selected.bottom) / 2);
-    const COLORREF row4 = GetPixel(dc, x, (next.top + next.bottom) / 2);
+    const auto background = [&](int row) {
+        RECT bounds{};
+        ListView_GetItemRect(list, row, &bounds, LVIR_BOUNDS);
+        return GetPixel(dc, std::min(bounds.right, client.right) - 3,
+                        (bounds.top + bounds.bottom) / 2);
+    };
+    int found = -1;
+    for (int row = 1; row < 7; ++row) {
+        if (background(row) != background(0)) {
+            found = found < 0 ? row : 7;
+        }
+    }
     ReleaseDC(list, dc);
-    return row3 != row4;
+    return found < 7 ? found : -1;
+}
+
+// Runs this thread's messages until the list shows `row` selected; bounded, the timer is 50 ms.
+bool waitForSelectionPainted(HWND list, int row) {
+    for (int wait = 0; wait < 200; ++wait) {
+        Sleep(10);
+        runPending();
+        if (paintedSelection(list) == row) {
+            return true;
+        }
+    }
+    return false;
 }
 
 TEST_F(Win32Wrappers, ABurstOfRowsIsThereAtOnceAndPaintedWhenTheListsTimerEndsTheWait) {
     burstOfRows(c.list);
-    bool painted = false;
-    for (int wait = 0; wait < 200 && !painted; ++wait) {  // bounded; the timer is 50 ms
-        Sleep(10);
-        runPending();
-        painted = paintsRow3Selected(c.list.handle());
-    }
-    EXPECT_TRUE(painted);
+    EXPECT_TRUE(waitForSelectionPainted(c.list.handle(), 3));
+    c.list.deleteRow(2);  // repainted from row 2 on: the selected row moves up into it
+    EXPECT_EQ(c.list.selected(), 2);
+    EXPECT_TRUE(waitForSelectionPainted(c.list.handle(), 2));
 }
 
 TEST(Win32ListViewEnd, ABurstOfRowsIsPaintedWhenTheListEndsBeforeItsTimer) {
@@ -233,7 +248,7 @@ TEST(Win32ListViewEnd, ABurstOfRowsIsPaintedWhenTheListEndsBeforeItsTimer) {
     HWND control = list->handle();
     burstOfRows(*list);
     list.reset();
-    EXPECT_TRUE(paintsRow3Selected(control));
+    EXPECT_EQ(paintedSelection(control), 3);
 }
 
 // The chat view is a rich edit: a selection copies as text, its lines broken by CR LF, and

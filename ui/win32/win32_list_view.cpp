@@ -4,6 +4,7 @@
 
 #include "ui/win32/win32_list_view.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/win32/wide_text.h"
@@ -14,6 +15,11 @@ namespace {
 // How late the picture may be after rows came and went: short enough to look immediate, long
 // enough to cover a burst of room changes with one repaint.
 constexpr UINT kRedrawDelayMs = 50;
+
+// Whether the control is on screen: shown, in a window that is not minimised.
+bool shownOnScreen(HWND control) {
+    return IsWindowVisible(control) != FALSE && IsIconic(GetAncestor(control, GA_ROOT)) == FALSE;
+}
 
 }  // namespace
 
@@ -80,7 +86,7 @@ int Win32ListView::insertRow(int at, const text::Gbk& caption,
     item.mask = LVIF_TEXT;
     item.iItem = at < 0 || at > rowCount() ? rowCount() : at;
     item.pszText = wide.data();
-    holdRedraw();
+    holdRedraw(item.iItem);
     const int row = static_cast<int>(
         SendMessageW(control_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     if (row < 0) {
@@ -101,14 +107,14 @@ void Win32ListView::setSubItem(int row, int subItem, const text::Gbk& value) {
 
 void Win32ListView::deleteRow(int row) {
     if (valid(row)) {
-        holdRedraw();
+        holdRedraw(row);
         SendMessageW(control_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
         rows_.erase(rows_.begin() + row);
     }
 }
 
 void Win32ListView::clear() {
-    holdRedraw();
+    holdRedraw(0);
     SendMessageW(control_, LVM_DELETEALLITEMS, 0, 0);
     rows_.clear();
 }
@@ -193,6 +199,9 @@ void Win32ListView::setCellText(int row, int column, const text::Gbk& value) {
         items.resize(index + 1);
     }
     items[index] = value;
+    if (redrawHeld_) {
+        firstChanged_ = std::min(firstChanged_, row);  // the control does not mark it now
+    }
     std::wstring wide = platform::gbkToWideLossy(value.view());
     LVITEMW item{};
     item.iSubItem = column;
@@ -202,6 +211,9 @@ void Win32ListView::setCellText(int row, int column, const text::Gbk& value) {
 }
 
 void Win32ListView::select(int row) {
+    if (redrawHeld_) {
+        firstChanged_ = 0;  // the row losing the selection may be anywhere
+    }
     LVITEMW state{};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     if (row < 0 || row >= rowCount()) {
@@ -215,17 +227,20 @@ void Win32ListView::select(int row) {
                  reinterpret_cast<LPARAM>(&state));
 }
 
-void Win32ListView::holdRedraw() {
+void Win32ListView::holdRedraw(int changedRow) {
+    firstChanged_ = std::min(firstChanged_, changedRow);
     // Held on a hidden list too: Wine's list view updates its scroll bars and invalidates
     // whenever redrawing is on, shown or not.
     if (redrawHeld_) {
         return;
     }
     if (SetTimer(control_, timerId(), kRedrawDelayMs, &ListRedraw::timer) == 0) {
+        firstChanged_ = kNoRow;
         return;  // without the timer nothing would turn redrawing back on
     }
     SendMessageW(control_, WM_SETREDRAW, FALSE, 0);
     redrawHeld_ = true;
+    shownWhenHeld_ = shownOnScreen(control_);
 }
 
 void Win32ListView::resumeRedraw() noexcept {
@@ -234,9 +249,36 @@ void Win32ListView::resumeRedraw() noexcept {
     }
     redrawHeld_ = false;
     KillTimer(control_, timerId());
+    const int topBefore = ListView_GetTopIndex(control_);
+    RECT clientBefore{};
+    GetClientRect(control_, &clientBefore);
     SendMessageW(control_, WM_SETREDRAW, TRUE, 0);
     // Windows' list view leaves the repaint to the caller; its scroll bars are in the frame.
     RedrawWindow(control_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    RECT client{};
+    GetClientRect(control_, &client);
+    // Repainting the whole list costs tens of milliseconds under Wine; the rows above the
+    // first one changed are as they were, where they were, unless the list scrolled, changed
+    // width or was not on screen all along (then what it painted meanwhile was only erased).
+    if (shownWhenHeld_ && shownOnScreen(control_) && ListView_GetTopIndex(control_) == topBefore &&
+        EqualRect(&client, &clientBefore) != FALSE) {
+        keepRowsAbove(firstChanged_);
+    }
+    firstChanged_ = kNoRow;
+}
+
+void Win32ListView::keepRowsAbove(int row) noexcept {
+    const int top = ListView_GetTopIndex(control_);
+    RECT first{};
+    if (row <= top || ListView_GetItemRect(control_, top, &first, LVIR_BOUNDS) == FALSE) {
+        return;
+    }
+    RECT above{};
+    GetClientRect(control_, &above);
+    // Rows more than a client's height of pixels down are below the list anyway.
+    const LONG rows = std::min<LONG>(row - top, above.bottom);
+    above.bottom = std::min(above.bottom, first.top + (rows * (first.bottom - first.top)));
+    ValidateRect(control_, &above);
 }
 
 }  // namespace ardentis::win32

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -67,8 +68,10 @@ class Win32ListView final : public forms::ListView {
     void setCellText(int row, int column, const text::Gbk& value);
     void select(int row);
     // Before a row comes or goes: painting waits from here until the timer.
-    void holdRedraw();
+    void holdRedraw(int changedRow);
     void resumeRedraw() noexcept;
+    // Leaves the rows above `row` as they are painted.
+    void keepRowsAbove(int row) noexcept;
     // The list's own address: no other timer of the control can have it.
     [[nodiscard]] std::uintptr_t timerId() const noexcept {
         return reinterpret_cast<std::uintptr_t>(this);
@@ -79,8 +82,12 @@ class Win32ListView final : public forms::ListView {
 
     HWND control_;
     Dialog::Registration registration_;
-    std::vector<Row> rows_;    // in step with the control's items, row for row
+    std::vector<Row> rows_;  // in step with the control's items, row for row
+    static constexpr int kNoRow = INT_MAX;
+
     bool redrawHeld_ = false;  // the control's redrawing is off and the timer runs
+    bool shownWhenHeld_ = false;
+    int firstChanged_ = kNoRow;  // the first row changed while redrawing is held
 };
 
 }  // namespace ardentis::win32
