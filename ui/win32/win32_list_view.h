@@ -87,6 +87,7 @@ class Win32ListView final : public forms::ListView {
 
     bool redrawHeld_ = false;  // the control's redrawing is off and the timer runs
     bool shownWhenHeld_ = false;
+    bool frameHidden_ = false;   // turning redrawing off hid the frame's drawing too
     int firstChanged_ = kNoRow;  // the first row changed while redrawing is held
 };
 
