@@ -228,23 +228,25 @@ void Win32ListView::select(int row) {
 }
 
 void Win32ListView::holdRedraw(int changedRow) {
-    firstChanged_ = std::min(firstChanged_, changedRow);
-    // Held on a hidden list too: Wine's list view updates its scroll bars and invalidates
-    // whenever redrawing is on, shown or not.
+    // Held on a hidden dialog's list too: Wine's list view updates its scroll bars and
+    // invalidates whenever redrawing is on, shown or not.
     if (redrawHeld_) {
+        firstChanged_ = std::min(firstChanged_, changedRow);
         return;
     }
-    if (SetTimer(control_, timerId(), kRedrawDelayMs, &ListRedraw::timer) == 0) {
-        firstChanged_ = kNoRow;
-        return;  // without the timer nothing would turn redrawing back on
+    // A control hidden itself is left alone: on Windows turning its redrawing back on would
+    // show it. Without the timer nothing would turn redrawing back on.
+    if ((GetWindowLongPtrW(control_, GWL_STYLE) & WS_VISIBLE) == 0 ||
+        SetTimer(control_, timerId(), kRedrawDelayMs, &ListRedraw::timer) == 0) {
+        return;
     }
-    const bool visible = (GetWindowLongPtrW(control_, GWL_STYLE) & WS_VISIBLE) != 0;
     SendMessageW(control_, WM_SETREDRAW, FALSE, 0);
     // Windows' default handling hides the window's drawing by clearing WS_VISIBLE, so scroll
     // bars changed meanwhile are not drawn; Wine's list view keeps drawing them itself.
-    frameHidden_ = visible && (GetWindowLongPtrW(control_, GWL_STYLE) & WS_VISIBLE) == 0;
+    frameHidden_ = (GetWindowLongPtrW(control_, GWL_STYLE) & WS_VISIBLE) == 0;
     redrawHeld_ = true;
     shownWhenHeld_ = shownOnScreen(control_);
+    firstChanged_ = changedRow;
 }
 
 void Win32ListView::resumeRedraw() noexcept {
