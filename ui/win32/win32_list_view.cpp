@@ -246,6 +246,7 @@ void Win32ListView::holdRedraw(int changedRow) {
     frameHidden_ = (GetWindowLongPtrW(control_, GWL_STYLE) & WS_VISIBLE) == 0;
     redrawHeld_ = true;
     shownWhenHeld_ = shownOnScreen(control_);
+    viewWhenHeld_ = view();
     firstChanged_ = changedRow;
 }
 
@@ -255,24 +256,29 @@ void Win32ListView::resumeRedraw() noexcept {
     }
     redrawHeld_ = false;
     KillTimer(control_, timerId());
-    const int topBefore = ListView_GetTopIndex(control_);
-    RECT clientBefore{};
-    GetClientRect(control_, &clientBefore);
+    const bool viewKept = view() == viewWhenHeld_;
     SendMessageW(control_, WM_SETREDRAW, TRUE, 0);
     // Windows' list view leaves the repaint to the caller. The frame (its scroll bars) only
     // where it was hidden: under Wine repainting it costs some 20 ms each time.
     RedrawWindow(control_, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | (frameHidden_ ? RDW_FRAME : 0U));
-    RECT client{};
-    GetClientRect(control_, &client);
     // Repainting the whole list costs tens of milliseconds under Wine; the rows above the
-    // first one changed are as they were, where they were, unless the list scrolled, changed
-    // width or was not on screen all along (then what it painted meanwhile was only erased).
-    if (shownWhenHeld_ && shownOnScreen(control_) && ListView_GetTopIndex(control_) == topBefore &&
-        EqualRect(&client, &clientBefore) != FALSE) {
+    // first one changed are as they were, where they were, unless the list scrolled or changed
+    // size meanwhile or now, or was not on screen all along (then what it painted meanwhile was
+    // only erased).
+    if (shownWhenHeld_ && shownOnScreen(control_) && viewKept && view() == viewWhenHeld_) {
         keepRowsAbove(firstChanged_);
     }
     firstChanged_ = kNoRow;
+}
+
+Win32ListView::View Win32ListView::view() const noexcept {
+    RECT client{};
+    GetClientRect(control_, &client);
+    return {.top = ListView_GetTopIndex(control_),
+            .left = GetScrollPos(control_, SB_HORZ),
+            .width = static_cast<int>(client.right),
+            .height = static_cast<int>(client.bottom)};
 }
 
 void Win32ListView::keepRowsAbove(int row) noexcept {

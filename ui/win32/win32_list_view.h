@@ -72,6 +72,15 @@ class Win32ListView final : public forms::ListView {
     void resumeRedraw() noexcept;
     // Leaves the rows above `row` as they are painted.
     void keepRowsAbove(int row) noexcept;
+    // Which part of the rows the control shows, and how large.
+    struct View {
+        int top = 0;
+        int left = 0;
+        int width = 0;
+        int height = 0;
+        bool operator==(const View&) const = default;
+    };
+    [[nodiscard]] View view() const noexcept;
     // The list's own address: no other timer of the control can have it.
     [[nodiscard]] std::uintptr_t timerId() const noexcept {
         return reinterpret_cast<std::uintptr_t>(this);
@@ -87,6 +96,7 @@ class Win32ListView final : public forms::ListView {
 
     bool redrawHeld_ = false;  // the control's redrawing is off and the timer runs
     bool shownWhenHeld_ = false;
+    View viewWhenHeld_;
     bool frameHidden_ = false;   // turning redrawing off hid the frame's drawing too
     int firstChanged_ = kNoRow;  // the first row changed while redrawing is held
 };
