@@ -181,6 +181,76 @@ TEST_F(Win32Wrappers, TextsShowThroughTheWideApiStylesDoWhatTheUserSeesWrongIdsA
     EXPECT_EQ(runs, 1);
 }
 
+// Rows come and go in a burst while the list's painting waits: the program sees them and the
+// selection at once, and the list paints them once its redrawing is back on (ended by its
+// timer, or by the list's own end).
+void burstOfRows(Win32ListView& list) {
+    for (int i = 0; i < 12; ++i) {
+        list.addRow(text::Gbk("room " + std::to_string(i)), {g("讨论中")});
+    }
+    list.deleteRow(0);
+    list.setSelected(2);
+    list.insertRow(0, g("room new"), {g("准备")});  // the selection moves down with its row
+    EXPECT_EQ(ListView_GetItemCount(list.handle()), 12);
+    EXPECT_EQ(ListView_GetNextItem(list.handle(), -1, LVNI_SELECTED), 3);
+    EXPECT_EQ(list.selected(), 3);
+    EXPECT_EQ(list.caption(3), g("room 3"));
+}
+
+// The one row of the first seven that the list shows selected: the one whose background, right
+// of any text, differs from row 0's (never selected here); -1 for none or several.
+int paintedSelection(HWND list) {
+    UpdateWindow(list);
+    RECT client{};
+    GetClientRect(list, &client);
+    HDC dc = GetDC(list);
+    const auto background = [&](int row) {
+        RECT bounds{};
+        ListView_GetItemRect(list, row, &bounds, LVIR_BOUNDS);
+        return GetPixel(dc, std::min(bounds.right, client.right) - 3,
+                        (bounds.top + bounds.bottom) / 2);
+    };
+    int found = -1;
+    for (int row = 1; row < 7; ++row) {
+        if (background(row) != background(0)) {
+            found = found < 0 ? row : 7;
+        }
+    }
+    ReleaseDC(list, dc);
+    return found < 7 ? found : -1;
+}
+
+// Runs this thread's messages until the list shows `row` selected; bounded, the timer is 50 ms.
+bool waitForSelectionPainted(HWND list, int row) {
+    for (int wait = 0; wait < 200; ++wait) {
+        Sleep(10);
+        runPending();
+        if (paintedSelection(list) == row) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(Win32Wrappers, ABurstOfRowsIsThereAtOnceAndPaintedWhenTheListsTimerEndsTheWait) {
+    burstOfRows(c.list);
+    EXPECT_TRUE(waitForSelectionPainted(c.list.handle(), 3));
+    c.list.deleteRow(2);  // repainted from row 2 on: the selected row moves up into it
+    EXPECT_EQ(c.list.selected(), 2);
+    EXPECT_TRUE(waitForSelectionPainted(c.list.handle(), 2));
+}
+
+TEST(Win32ListViewEnd, ABurstOfRowsIsPaintedWhenTheListEndsBeforeItsTimer) {
+    Dialog dialog{(initCommonControls(), IDD_CONTROLS)};
+    ShowWindow(dialog.handle(), SW_SHOWNOACTIVATE);
+    runPending();
+    auto list = std::make_unique<Win32ListView>(dialog, IDC_LIST, kColumns);
+    HWND control = list->handle();
+    burstOfRows(*list);
+    list.reset();
+    EXPECT_EQ(paintedSelection(control), 3);
+}
+
 // The chat view is a rich edit: a selection copies as text, its lines broken by CR LF, and
 // stays while new lines come and the view follows them.
 TEST_F(Win32Wrappers, AChatViewKeepsTheUsersSelectionToCopyWhileFollowingItsNewestLine) {

@@ -4,11 +4,35 @@
 
 #include "ui/win32/win32_list_view.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/win32/wide_text.h"
 
 namespace ardentis::win32 {
+namespace {
+
+// How late the picture may be after rows came and went: short enough to look immediate, long
+// enough to cover a burst of room changes with one repaint.
+constexpr UINT kRedrawDelayMs = 50;
+
+// Whether the control is on screen: shown, in a window that is not minimised.
+bool shownOnScreen(HWND control) {
+    return IsWindowVisible(control) != FALSE && IsIconic(GetAncestor(control, GA_ROOT)) == FALSE;
+}
+
+}  // namespace
+
+// The timer's procedure, not a subclass of the control: under Wine a subclassed window pays
+// two window-property look-ups in the server for every message it gets, about a tenth of a
+// millisecond each, and a room list gets several messages per row.
+class ListRedraw {
+  public:
+    static void CALLBACK timer(HWND /*window*/, UINT /*message*/, UINT_PTR id, DWORD /*time*/) {
+        // The id is the list: the timer is the list's own and dies with it.
+        reinterpret_cast<Win32ListView*>(id)->resumeRedraw();
+    }
+};
 
 Win32ListView::Win32ListView(Dialog& dialog, int controlId, std::span<const ListColumn> columns)
     : control_(dialog.item(controlId)),
@@ -32,6 +56,10 @@ Win32ListView::Win32ListView(Dialog& dialog, int controlId, std::span<const List
                      reinterpret_cast<LPARAM>(&added));
         ++index;
     }
+}
+
+Win32ListView::~Win32ListView() {
+    resumeRedraw();
 }
 
 int Win32ListView::rowCount() const {
@@ -58,6 +86,7 @@ int Win32ListView::insertRow(int at, const text::Gbk& caption,
     item.mask = LVIF_TEXT;
     item.iItem = at < 0 || at > rowCount() ? rowCount() : at;
     item.pszText = wide.data();
+    holdRedraw(item.iItem);
     const int row = static_cast<int>(
         SendMessageW(control_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     if (row < 0) {
@@ -78,12 +107,14 @@ void Win32ListView::setSubItem(int row, int subItem, const text::Gbk& value) {
 
 void Win32ListView::deleteRow(int row) {
     if (valid(row)) {
+        holdRedraw(row);
         SendMessageW(control_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
         rows_.erase(rows_.begin() + row);
     }
 }
 
 void Win32ListView::clear() {
+    holdRedraw(0);
     SendMessageW(control_, LVM_DELETEALLITEMS, 0, 0);
     rows_.clear();
 }
@@ -168,6 +199,9 @@ void Win32ListView::setCellText(int row, int column, const text::Gbk& value) {
         items.resize(index + 1);
     }
     items[index] = value;
+    if (redrawHeld_) {
+        firstChanged_ = std::min(firstChanged_, row);  // the control does not mark it now
+    }
     std::wstring wide = platform::gbkToWideLossy(value.view());
     LVITEMW item{};
     item.iSubItem = column;
@@ -177,6 +211,9 @@ void Win32ListView::setCellText(int row, int column, const text::Gbk& value) {
 }
 
 void Win32ListView::select(int row) {
+    if (redrawHeld_) {
+        firstChanged_ = 0;  // the row losing the selection may be anywhere
+    }
     LVITEMW state{};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     if (row < 0 || row >= rowCount()) {
@@ -188,6 +225,74 @@ void Win32ListView::select(int row) {
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(control_, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
                  reinterpret_cast<LPARAM>(&state));
+}
+
+void Win32ListView::holdRedraw(int changedRow) {
+    // Held on a hidden dialog's list too: Wine's list view updates its scroll bars and
+    // invalidates whenever redrawing is on, shown or not.
+    if (redrawHeld_) {
+        firstChanged_ = std::min(firstChanged_, changedRow);
+        return;
+    }
+    // A control hidden itself is left alone: on Windows turning its redrawing back on would
+    // show it. Without the timer nothing would turn redrawing back on.
+    if ((GetWindowLongPtrW(control_, GWL_STYLE) & WS_VISIBLE) == 0 ||
+        SetTimer(control_, timerId(), kRedrawDelayMs, &ListRedraw::timer) == 0) {
+        return;
+    }
+    SendMessageW(control_, WM_SETREDRAW, FALSE, 0);
+    // Windows' default handling hides the window's drawing by clearing WS_VISIBLE, so scroll
+    // bars changed meanwhile are not drawn; Wine's list view keeps drawing them itself.
+    frameHidden_ = (GetWindowLongPtrW(control_, GWL_STYLE) & WS_VISIBLE) == 0;
+    redrawHeld_ = true;
+    shownWhenHeld_ = shownOnScreen(control_);
+    viewWhenHeld_ = view();
+    firstChanged_ = changedRow;
+}
+
+void Win32ListView::resumeRedraw() noexcept {
+    if (!redrawHeld_) {
+        return;
+    }
+    redrawHeld_ = false;
+    KillTimer(control_, timerId());
+    const bool viewKept = view() == viewWhenHeld_;
+    SendMessageW(control_, WM_SETREDRAW, TRUE, 0);
+    // Windows' list view leaves the repaint to the caller. The frame (its scroll bars) only
+    // where it was hidden: under Wine repainting it costs some 20 ms each time.
+    RedrawWindow(control_, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | (frameHidden_ ? RDW_FRAME : 0U));
+    // Repainting the whole list costs tens of milliseconds under Wine; the rows above the
+    // first one changed are as they were, where they were, unless the list scrolled or changed
+    // size meanwhile or now, or was not on screen all along (then what it painted meanwhile was
+    // only erased).
+    if (shownWhenHeld_ && shownOnScreen(control_) && viewKept && view() == viewWhenHeld_) {
+        keepRowsAbove(firstChanged_);
+    }
+    firstChanged_ = kNoRow;
+}
+
+Win32ListView::View Win32ListView::view() const noexcept {
+    RECT client{};
+    GetClientRect(control_, &client);
+    return {.top = ListView_GetTopIndex(control_),
+            .left = GetScrollPos(control_, SB_HORZ),
+            .width = static_cast<int>(client.right),
+            .height = static_cast<int>(client.bottom)};
+}
+
+void Win32ListView::keepRowsAbove(int row) noexcept {
+    const int top = ListView_GetTopIndex(control_);
+    RECT first{};
+    if (row <= top || ListView_GetItemRect(control_, top, &first, LVIR_BOUNDS) == FALSE) {
+        return;
+    }
+    RECT above{};
+    GetClientRect(control_, &above);
+    // Rows more than a client's height of pixels down are below the list anyway.
+    const LONG rows = std::min<LONG>(row - top, above.bottom);
+    above.bottom = std::min(above.bottom, first.top + (rows * (first.bottom - first.top)));
+    ValidateRect(control_, &above);
 }
 
 }  // namespace ardentis::win32
