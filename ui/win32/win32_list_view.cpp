@@ -4,6 +4,8 @@
 
 #include "ui/win32/win32_list_view.h"
 
+#include <dwmapi.h>
+
 #include <algorithm>
 #include <string>
 
@@ -15,6 +17,17 @@ namespace {
 // How late the picture may be after rows came and went: short enough to look immediate, long
 // enough to cover a burst of room changes with one repaint.
 constexpr UINT kRedrawDelayMs = 50;
+
+// Whether windows keep what they drew when something that covered them goes away: a composed
+// desktop (Windows 8 on, Vista and 7 with Aero) or Wine, whose windows draw on surfaces of
+// their own whatever Windows version it reports. Then the rows a repaint leaves alone are still
+// shown as they were.
+bool drawingKept() {
+    static const bool wine =
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    BOOL composed = FALSE;
+    return wine || (SUCCEEDED(DwmIsCompositionEnabled(&composed)) && composed != FALSE);
+}
 
 // Whether the control is on screen: shown, in a window that is not minimised.
 bool shownOnScreen(HWND control) {
@@ -266,7 +279,10 @@ void Win32ListView::resumeRedraw() noexcept {
     // first one changed are as they were, where they were, unless the list scrolled or changed
     // size meanwhile or now, or was not on screen all along (then what it painted meanwhile was
     // only erased).
-    if (shownWhenHeld_ && shownOnScreen(control_) && viewKept && view() == viewWhenHeld_) {
+    // Where windows do not keep their drawing, a part uncovered meanwhile was left to the
+    // parent to paint, so all of it is painted again.
+    if (shownWhenHeld_ && shownOnScreen(control_) && viewKept && view() == viewWhenHeld_ &&
+        drawingKept()) {
         keepRowsAbove(firstChanged_);
     }
     firstChanged_ = kNoRow;
