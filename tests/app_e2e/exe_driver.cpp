@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -298,10 +299,21 @@ void drive() {
     HWND lvRoom = descendant(room, IDC_ROOM_LVROOM);
     if (hosting) {
         click(room, IDC_ROOM_BITBTN1);  // 建立
-        // The host's list may show the joiner before his state arrives.
+        // The host's list shows the joiner ready from his entry until his own state comes
+        // (waiting, then ready once he ticks his box), and a click in between finds 开始
+        // disabled and is lost: ready for a second and a half is the joiner's own ready.
+        std::optional<std::chrono::steady_clock::time_point> readySince;
         step(exe, 60s, peer + L" has entered and is ready: 开始 is enabled", [&] {
-            return sendNumber(lvRoom, LVM_GETITEMCOUNT) == 2 && exe.cell(lvRoom, 1, 2) == L"就绪" &&
-                   IsWindowEnabled(descendant(room, IDC_ROOM_BITBTN2)) != FALSE;
+            const bool ready = sendNumber(lvRoom, LVM_GETITEMCOUNT) == 2 &&
+                               exe.cell(lvRoom, 1, 2) == L"就绪" &&
+                               IsWindowEnabled(descendant(room, IDC_ROOM_BITBTN2)) != FALSE;
+            const auto now = std::chrono::steady_clock::now();
+            if (!ready) {
+                readySince.reset();
+            } else if (!readySince) {
+                readySince = now;
+            }
+            return readySince && now - *readySince >= 1500ms;
         });
     } else {
         step(exe, 20s, L"the battle room lists " + peer + L" and " + account,
